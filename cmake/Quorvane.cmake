@@ -1,0 +1,80 @@
+# Helpers shared by every folder of src/ and tests/.
+#
+# Sources are globbed per folder so that adding a file to a module never means
+# editing a list by hand; CONFIGURE_DEPENDS re-runs the glob on every build.
+
+# QScintilla ships no CMake package on Debian; find its header and library.
+find_path(QSCINTILLA_INCLUDE_DIR Qsci/qsciscintilla.h
+  PATHS /usr/include/x86_64-linux-gnu/qt6 /usr/include/qt6 REQUIRED)
+find_library(QSCINTILLA_LIBRARY NAMES qscintilla2_qt6 REQUIRED)
+add_library(QScintilla::QScintilla UNKNOWN IMPORTED)
+set_target_properties(QScintilla::QScintilla PROPERTIES
+  IMPORTED_LOCATION ${QSCINTILLA_LIBRARY}
+  INTERFACE_INCLUDE_DIRECTORIES ${QSCINTILLA_INCLUDE_DIR})
+target_link_libraries(QScintilla::QScintilla INTERFACE Qt6::Widgets Qt6::PrintSupport)
+
+# Intel's decimal floating-point library, the variant that passes rounding mode
+# and status flags as arguments (no global state, safe on the calculator thread).
+find_path(INTELBID_INCLUDE_DIR bid_functions.h REQUIRED)
+find_library(INTELBID_LIBRARY NAMES libbidgcc000.a bidgcc000 REQUIRED)
+add_library(IntelBid::bid STATIC IMPORTED)
+set_target_properties(IntelBid::bid PROPERTIES
+  IMPORTED_LOCATION ${INTELBID_LIBRARY}
+  INTERFACE_INCLUDE_DIRECTORIES ${INTELBID_INCLUDE_DIR}
+  INTERFACE_COMPILE_DEFINITIONS
+    "DECIMAL_CALL_BY_REFERENCE=0;DECIMAL_GLOBAL_ROUNDING=0;DECIMAL_GLOBAL_EXCEPTION_FLAGS=0")
+
+# qv_module(<target> [STATIC|SHARED] [LIBS ...]): one library from the .cpp/.h
+# files of the current folder and its subfolders. Headers are included as
+# "<folder>/<File>.h" from src/.
+function(qv_module target)
+  cmake_parse_arguments(M "SHARED" "" "LIBS;SOURCES" ${ARGN})
+  if(M_SOURCES)
+    set(srcs ${M_SOURCES})
+  else()
+    file(GLOB_RECURSE srcs CONFIGURE_DEPENDS
+      ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h
+      ${CMAKE_CURRENT_SOURCE_DIR}/*.qrc)
+  endif()
+  if(M_SHARED)
+    add_library(${target} SHARED ${srcs})
+  else()
+    add_library(${target} STATIC ${srcs})
+  endif()
+  target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+  target_compile_options(${target} PRIVATE -Wall -Wextra)
+  target_compile_definitions(${target} PUBLIC
+    QUORVANE_VERSION="${PROJECT_VERSION}"
+    QUORVANE_VERSION_MAJOR=${PROJECT_VERSION_MAJOR}
+    QUORVANE_VERSION_MINOR=${PROJECT_VERSION_MINOR}
+    QUORVANE_VERSION_PATCH=${PROJECT_VERSION_PATCH}
+    QUORVANE_VERSION_TWEAK=${PROJECT_VERSION_TWEAK})
+  if(M_LIBS)
+    target_link_libraries(${target} PUBLIC ${M_LIBS})
+  endif()
+endfunction()
+
+# qv_tests(<module> [LIBS ...]): every tst_*.cpp of the current folder becomes
+# one test program linked with <module>, registered with CTest. GUI tests run
+# on the offscreen platform, and each test gets its own settings folder so
+# that no test reads or writes the user's real settings.
+function(qv_tests module)
+  cmake_parse_arguments(T "" "" "LIBS" ${ARGN})
+  file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tst_*.cpp)
+  foreach(test ${tests})
+    get_filename_component(name ${test} NAME_WE)
+    add_executable(${name} ${test})
+    target_link_libraries(${name} PRIVATE ${module} Qt6::Test ${T_LIBS})
+    target_compile_definitions(${name} PRIVATE
+      QV_TEST_DATA_DIR="${CMAKE_CURRENT_SOURCE_DIR}/data"
+      QV_SOURCE_DATA_DIR="${PROJECT_SOURCE_DIR}/data"
+      QV_BIN_DIR="${CMAKE_BINARY_DIR}/bin")
+    add_test(NAME ${module}.${name} COMMAND ${name})
+    set(home ${CMAKE_BINARY_DIR}/test-home/${name})
+    set_tests_properties(${module}.${name} PROPERTIES
+      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;XDG_CONFIG_HOME=${home}/config;XDG_DATA_HOME=${home}/data;XDG_RUNTIME_DIR=${home}/run;HOME=${home}"
+      TIMEOUT 300)
+    file(MAKE_DIRECTORY ${home}/config ${home}/data ${home}/run)
+    file(CHMOD ${home}/run DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE)
+  endforeach()
+endfunction()
