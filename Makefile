@@ -12,10 +12,9 @@ all: build
 deps:
 	./scripts/install-deps
 
-$(BUILD_DIR)/build.ninja:
-	cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE)
-
-configure: deps $(BUILD_DIR)/build.ninja
+# Configuring every time is cheap and picks up folders that appeared since.
+configure: deps
+	cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) > /dev/null
 
 build: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS)
