@@ -1,7 +1,10 @@
 // The reference data shipped in Templates/: it must be exactly what the
 // readable sources under scripts/refdata produce, and it must hang together.
 
+#include "documents/CommandTree.h"
+#include "documents/KeywordLists.h"
 #include "documents/ReferenceSource.h"
+#include "documents/StackDiagrams.h"
 #include "formats/CalcCharset.h"
 
 #include <QFile>
@@ -43,6 +46,13 @@ private slots:
     void commandListKnowsTheCoreCommands();
     void sourceParsingReportsMistakes_data();
     void sourceParsingReportsMistakes();
+    void sourcesHaveNoProblems();
+    void diagramFilesParseWithoutSkippedLines_data();
+    void diagramFilesParseWithoutSkippedLines();
+    void everyTreeCommandHasADiagramAndIsAKeyword();
+    void everyCommandIsReachableInTheTree();
+    void every48CommandHasA48Diagram();
+    void theKeywordListsDoNotShadowCommands();
 };
 
 void TestReferenceData::shippedFileMatchesItsSource_data()
@@ -50,6 +60,18 @@ void TestReferenceData::shippedFileMatchesItsSource_data()
     QTest::addColumn<QString>("fileName");
     QTest::newRow("the 49/50 command list is what commands.txt produces")
         << QStringLiteral("CmdsAndFunctsHP49x-50x.ehc");
+    QTest::newRow("the HP 48 diagrams are what commands.txt produces")
+        << QStringLiteral("UserRPL48.stk");
+    QTest::newRow("the HP 49/50 diagrams are what commands.txt produces")
+        << QStringLiteral("UserRPL49.stk");
+    QTest::newRow("the menu tree is what menus49.txt produces")
+        << QStringLiteral("MenusHP49x-50x.mtv");
+    QTest::newRow("the control words are what reserved.txt produces")
+        << QStringLiteral("SystemReserved.ehc");
+    QTest::newRow("the delimiters are what symbols.txt produces")
+        << QStringLiteral("SystemSymbols.ehc");
+    QTest::newRow("the reserved variables are what variables.txt produces")
+        << QStringLiteral("SystemVariables.ehc");
 }
 
 void TestReferenceData::shippedFileMatchesItsSource()
@@ -130,6 +152,100 @@ void TestReferenceData::sourceParsingReportsMistakes()
     QFETCH(QString, expectedError);
     const auto parsed = ReferenceSource::parseCommands(source);
     QVERIFY2(parsed.errors.contains(expectedError), qPrintable(parsed.errors.join(u'|')));
+}
+
+void TestReferenceData::sourcesHaveNoProblems()
+{
+    QStringList errors;
+    ReferenceSource::generateAll(kSources, &errors);
+    QVERIFY2(errors.isEmpty(), qPrintable(errors.join(u'\n')));
+}
+
+void TestReferenceData::diagramFilesParseWithoutSkippedLines_data()
+{
+    QTest::addColumn<QString>("fileName");
+    QTest::addColumn<int>("minimumEntries");
+    QTest::newRow("the HP 48 file") << QStringLiteral("UserRPL48.stk") << 500;
+    QTest::newRow("the HP 49/50 file") << QStringLiteral("UserRPL49.stk") << 800;
+}
+
+void TestReferenceData::diagramFilesParseWithoutSkippedLines()
+{
+    QFETCH(QString, fileName);
+    QFETCH(int, minimumEntries);
+    StackDiagramStore store;
+    QVERIFY(store.load(kTemplates + fileName));
+    QCOMPARE(store.skippedLines(), QList<int>());
+    QVERIFY(store.count() > minimumEntries);
+    QCOMPARE(store.names().last(), StackDiagramStore::sentinel());
+}
+
+void TestReferenceData::everyTreeCommandHasADiagramAndIsAKeyword()
+{
+    const CommandTree tree = parseCommandTree(readShipped(QStringLiteral("MenusHP49x-50x.mtv")));
+    QCOMPARE(tree.skippedLines, QList<int>());
+    StackDiagramStore store;
+    QVERIFY(store.load(kTemplates + QStringLiteral("UserRPL49.stk")));
+    const KeywordLists lists =
+        readKeywordLists(kTemplates + QStringLiteral("CmdsAndFunctsHP49x-50x.ehc"),
+                         QStringLiteral(QV_SOURCE_DATA_DIR "/"));
+    QVERIFY(lists.commands);
+    int commands = 0;
+    for (const CommandTreeNode &node : tree.nodes) {
+        if (node.image != CommandTreeNode::Command)
+            continue;
+        ++commands;
+        const QByteArray shown = CalcCharset::decode(node.text).toUtf8();
+        QVERIFY2(!store.diagramsFor(node.text).isEmpty(), shown.constData());
+        QVERIFY2(lists.commands->contains(node.text), shown.constData());
+    }
+    QVERIFY(commands > 700);
+}
+
+void TestReferenceData::everyCommandIsReachableInTheTree()
+{
+    const CommandTree tree = parseCommandTree(readShipped(QStringLiteral("MenusHP49x-50x.mtv")));
+    QSet<QByteArray> inTree;
+    for (const CommandTreeNode &node : tree.nodes) {
+        if (node.image == CommandTreeNode::Command)
+            inTree.insert(node.text);
+    }
+    for (const QByteArray &line : lines(readShipped(QStringLiteral("CmdsAndFunctsHP49x-50x.ehc")))) {
+        if (!line.startsWith('@'))
+            QVERIFY2(inTree.contains(line), CalcCharset::decode(line).toUtf8().constData());
+    }
+}
+
+void TestReferenceData::every48CommandHasA48Diagram()
+{
+    const auto parsed = ReferenceSource::parseCommands(
+        QString::fromUtf8(readShipped(QStringLiteral("../../scripts/refdata/commands.txt"))));
+    QVERIFY(parsed.errors.isEmpty());
+    StackDiagramStore store;
+    QVERIFY(store.load(kTemplates + QStringLiteral("UserRPL48.stk")));
+    int count = 0;
+    for (const auto &command : parsed.commands) {
+        if (!command.on48)
+            continue;
+        ++count;
+        const QByteArray name = CalcCharset::encode(command.name);
+        QVERIFY2(!store.diagramsFor(name).isEmpty(), qPrintable(command.name));
+    }
+    QVERIFY(count > 450);
+}
+
+void TestReferenceData::theKeywordListsDoNotShadowCommands()
+{
+    // A word in the symbol or variable list takes that colour before the
+    // command colour, so none of them may be a command.
+    const KeywordLists lists =
+        readKeywordLists(kTemplates + QStringLiteral("CmdsAndFunctsHP49x-50x.ehc"),
+                         QStringLiteral(QV_SOURCE_DATA_DIR "/"));
+    QVERIFY(lists.commands && lists.reserved && lists.symbols && lists.variables);
+    for (const QByteArray &word : *lists.symbols + *lists.variables)
+        QVERIFY2(!lists.commands->contains(word), CalcCharset::decode(word).toUtf8().constData());
+    QVERIFY(lists.reserved->contains("IFERR"));
+    QVERIFY(lists.variables->contains("\x85" "DAT"));
 }
 
 QTEST_GUILESS_MAIN(TestReferenceData)
