@@ -58,3 +58,18 @@ private:
     ColorValue m_background = ColorNone;
     int m_style = 0;
 };
+
+#include <QColor>
+
+// A real colour value as a QColor; fallback for ColorNone and ColorDefault.
+inline QColor toQColor(ColorValue c, const QColor &fallback)
+{
+    if (!isRealColor(c))
+        return fallback;
+    return QColor(int(c & 0xFF), int(c >> 8 & 0xFF), int(c >> 16 & 0xFF));
+}
+
+inline ColorValue fromQColor(const QColor &c)
+{
+    return rgbColor(c.red(), c.green(), c.blue());
+}
