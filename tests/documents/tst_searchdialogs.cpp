@@ -1,0 +1,114 @@
+#include "documents/ConfirmDialog.h"
+#include "documents/GoToDialog.h"
+#include "documents/SearchDialog.h"
+
+#include <QComboBox>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTimer>
+#include <QtTest>
+
+using TextSearch::Answer;
+
+class TestSearchDialogs : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void okPutsTheTypedTextsOnTopOfTheirHistories()
+    {
+        SearchState state;
+        state.searchText = "DUP";
+        state.searchHistory = {"DUP", "SWAP"};
+        state.replaceHistory = {"DROP"};
+        state.backwards = true;
+        state.wholeWords = true;
+
+        TReplaceDialog dialog;
+        dialog.readState(state);
+        QCOMPARE(dialog.searchCombo()->currentText(), QString("DUP"));
+        dialog.searchCombo()->setEditText("SWAP");
+        dialog.replaceCombo()->setEditText("OVER");
+        dialog.accept();
+
+        SearchState after;
+        dialog.writeState(after);
+        QCOMPARE(after.searchText, QString("SWAP"));
+        QCOMPARE(after.searchHistory, (QStringList{"SWAP", "DUP"}));
+        QCOMPARE(after.replaceText, QString("OVER"));
+        QCOMPARE(after.replaceHistory, (QStringList{"OVER", "DROP"}));
+        QVERIFY(after.backwards);
+        QVERIFY(after.wholeWords);
+        QVERIFY(!after.caseSensitive);
+    }
+
+    void theFindWindowLeavesTheReplacementAlone()
+    {
+        SearchState state;
+        state.replaceText = "kept";
+        state.replaceHistory = {"kept"};
+        TSearchDialog dialog;
+        QVERIFY(!dialog.replaceCombo());
+        dialog.readState(state);
+        dialog.searchCombo()->setEditText("x");
+        dialog.accept();
+        dialog.writeState(state);
+        QCOMPARE(state.replaceText, QString("kept"));
+        QCOMPARE(state.replaceHistory, QStringList{"kept"});
+    }
+
+    void theHistoryKeepsTenEntries()
+    {
+        SearchState state;
+        for (int i = 0; i < 10; ++i)
+            state.searchHistory.append(QString::number(i));
+        TSearchDialog dialog;
+        dialog.readState(state);
+        dialog.searchCombo()->setEditText("new");
+        dialog.accept();
+        dialog.writeState(state);
+        QCOMPARE(state.searchHistory.size(), 10);
+        QCOMPARE(state.searchHistory.first(), QString("new"));
+        QCOMPARE(state.searchHistory.last(), QString("8"));
+    }
+
+    void theConfirmationAnswersWithTheButtonPressed_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<int>("answer");
+        QTest::newRow("yes replaces") << "Replace" << int(Answer::Replace);
+        QTest::newRow("no skips") << "Skip" << int(Answer::Skip);
+        QTest::newRow("yes to all replaces the rest") << "ReplaceAll" << int(Answer::ReplaceAll);
+        QTest::newRow("cancel stops") << "Cancel" << int(Answer::Cancel);
+        QTest::newRow("closing the window stops") << "" << int(Answer::Cancel);
+    }
+
+    void theConfirmationAnswersWithTheButtonPressed()
+    {
+        QFETCH(QString, button);
+        QFETCH(int, answer);
+        TConfirmDialog dialog;
+        QPushButton *buttons[] = {dialog.Replace, dialog.Skip, dialog.ReplaceAll, dialog.Cancel};
+        const QStringList names = {"Replace", "Skip", "ReplaceAll", "Cancel"};
+        QTimer::singleShot(0, &dialog, [&] {
+            const qsizetype i = names.indexOf(button);
+            if (i >= 0)
+                buttons[i]->click();
+            else
+                dialog.close();
+        });
+        QCOMPARE(int(dialog.ask("¿Reemplazar x?")), answer);
+    }
+
+    void theLineNumberRefusesValuesBelowZero()
+    {
+        TGoToDialog dialog;
+        dialog.setLine(-3);
+        QCOMPARE(dialog.line(), 0);
+        dialog.setLine(12);
+        QCOMPARE(dialog.line(), 12);
+    }
+};
+
+QTEST_MAIN(TestSearchDialogs)
+#include "tst_searchdialogs.moc"
