@@ -25,8 +25,9 @@ set_target_properties(IntelBid::bid PROPERTIES
     "DECIMAL_CALL_BY_REFERENCE=0;DECIMAL_GLOBAL_ROUNDING=0;DECIMAL_GLOBAL_EXCEPTION_FLAGS=0")
 
 # qv_module(<target> [STATIC|SHARED] [LIBS ...]): one library from the .cpp/.h
-# files of the current folder and its subfolders. Headers are included as
-# "<folder>/<File>.h" from src/.
+# files of the current folder and its subfolders, except subfolders that hold
+# a CMakeLists.txt of their own (they are modules of their own, e.g.
+# src/shell/mainwindow). Headers are included as "<folder>/<File>.h" from src/.
 function(qv_module target)
   cmake_parse_arguments(M "SHARED" "" "LIBS;SOURCES" ${ARGN})
   if(M_SOURCES)
@@ -37,6 +38,11 @@ function(qv_module target)
       ${CMAKE_CURRENT_SOURCE_DIR}/*.qrc)
   endif()
   list(FILTER srcs EXCLUDE REGEX "/main\\.cpp$")
+  file(GLOB_RECURSE submodules CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*/CMakeLists.txt)
+  foreach(sub ${submodules})
+    get_filename_component(subdir ${sub} DIRECTORY)
+    list(FILTER srcs EXCLUDE REGEX "^${subdir}/")
+  endforeach()
   if(NOT srcs)
     return() # the folder has no code yet; its tests are skipped too
   endif()
@@ -53,8 +59,18 @@ function(qv_module target)
     QUORVANE_VERSION_MINOR=${PROJECT_VERSION_MINOR}
     QUORVANE_VERSION_PATCH=${PROJECT_VERSION_PATCH}
     QUORVANE_VERSION_TWEAK=${PROJECT_VERSION_TWEAK})
-  if(M_LIBS)
-    target_link_libraries(${target} PUBLIC ${M_LIBS})
+  # Modules of the project are linked only once they exist: a folder without
+  # code yet makes no target, and its users build without it.
+  set(libs)
+  foreach(lib ${M_LIBS})
+    if(lib MATCHES "^qv_")
+      list(APPEND libs "$<TARGET_NAME_IF_EXISTS:${lib}>")
+    else()
+      list(APPEND libs ${lib})
+    endif()
+  endforeach()
+  if(libs)
+    target_link_libraries(${target} PUBLIC ${libs})
   endif()
 endfunction()
 

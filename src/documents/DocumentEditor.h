@@ -1,0 +1,108 @@
+#pragma once
+
+#include "documents/DocumentText.h"
+
+#include <Qsci/qsciscintilla.h>
+
+#include <QByteArray>
+#include <QPointer>
+
+#include <QMenu>
+struct EditorSettings;
+
+// The editor of one document: a QScintilla widget holding the editor policy
+// (settings, gutter, markers, drop handling, the calculator character set).
+//
+// The text is kept as the calculator's bytes, shown through CalcCharset's
+// one-to-one table (the widget itself runs in UTF-8). Characters that have
+// no calculator byte never enter the text: they are left out of what is typed
+// or pasted and charactersRefused() tells which. "x" followed by a combining
+// macron is taken as the calculator's x-bar.
+//
+// Seams for other parts of the editor:
+// - the UserRPL highlighter is set with QsciScintilla::setLexer() on each
+//   editor (one lexer object per editor; they share the scanner);
+// - the breakpoint is shown with setBreakpointLine(); gutterClicked() reports
+//   clicks in the gutter.
+class DocumentEditor : public QsciScintilla
+{
+    Q_OBJECT
+public:
+    static constexpr int BreakpointMarker = 1;     // symbol in the gutter
+    static constexpr int BreakpointLineMarker = 2; // colour of the whole line
+    static constexpr int HelpContext = 6960;
+
+    explicit DocumentEditor(QWidget *parent = nullptr);
+
+    // The editor properties that come from the settings; called when the
+    // document opens and again when the editor options are confirmed.
+    void applySettings(const EditorSettings &settings);
+
+    void setLineNumbersVisible(bool visible);
+    bool lineNumbersVisible() const { return m_lineNumbers; }
+
+    // Loads a document's bytes and remembers its line end (DocumentText).
+    void setDocumentBytes(const QByteArray &bytes);
+    // The text as calculator bytes, line ends as they are in the editor.
+    QByteArray documentBytes() const;
+    // The bytes to write to the document's file.
+    QByteArray bytesForSave(bool lfOnly) const;
+    // Lines joined with CR LF, for the transfer-header and directive tests.
+    QByteArray textWithCrLf() const;
+    DocumentText::LineEnd lineEnd() const { return m_lineEnd; }
+    void setLineEnd(DocumentText::LineEnd lineEnd);
+
+    bool isDocumentEmpty() const;
+    void clearUndoHistory();
+
+    bool isInsertMode() const;
+    void setInsertMode(bool insert);
+    int caretLine() const;   // 1-based
+    int caretColumn() const; // 1-based, in calculator characters
+
+    // -1 removes the breakpoint mark.
+    void setBreakpointLine(int line);
+    int breakpointLine() const { return m_breakpointLine; }
+
+    // The menu shown on a right click (the document popup menu).
+    void setContextMenu(QMenu *menu) { m_contextMenu = menu; }
+
+signals:
+    // Caret, selection, modification or insert mode changed.
+    void statusChanged();
+    void filesDropped(const QStringList &paths);
+    void charactersRefused(const QString &characters);
+    void gutterClicked(int line); // 0-based
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+
+private:
+    void onModified(int position, int type, const char *text, int length);
+    void onCursorMoved(int line, int index);
+    bool smartTab();
+    void trimTrailingBlanks(int line);
+    void updateGutter();
+    static QStringList localFiles(const QMimeData *mime);
+
+    QPointer<QMenu> m_contextMenu;
+    DocumentText::LineEnd m_lineEnd = DocumentText::LineEnd::CrLf;
+    bool m_lineNumbers = false;
+    bool m_gutterVisible = true;
+    int m_gutterSize = 30;
+    bool m_smartTabs = true;
+    bool m_hideSelection = false;
+    bool m_trimTrailing = false;
+    bool m_dragDrop = true;
+    int m_breakpointLine = -1;
+    int m_caretLine = 0;
+    bool m_caretLineEdited = false;
+    bool m_trimming = false;
+    bool m_insertMode = true;
+};

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+
+// Text tests shared by the editor, the emulator bridge and the calculator
+// link. All texts are bytes in the calculator's character set; documents hand
+// them over with their lines joined by CR LF.
+
+// True when line begins with "%%HP:" and its first ";" is the 19th character,
+// the exact shape of "%%HP: T(0)A(D)F(.);". Other field widths are not headers.
+bool IsTransferHeader(const QByteArray &line);
+
+// The object source of a document: trimmed, without a leading transfer
+// header and without the comment lines ("@...") that follow it.
+QByteArray StripTransferHeader(const QByteArray &text);
+
+// True when the stripped text is longer than one character, starts with the
+// program delimiter 0xAB and ends with 0xBB.
+bool IsProgramText(const QByteArray &text);
+
+// text without any CR byte; LF bytes stay.
+QByteArray StripCarriageReturns(const QByteArray &text);
+
+// The lines of a text that ends its lines with CR LF, LF or a lone CR, in any
+// mix. A text that ends with a line end has an empty last line.
+QList<QByteArray> SplitLines(const QByteArray &text);
+
+// Trims characters of code 32 or less at both ends, as the calculators do.
+QByteArray TrimCalc(const QByteArray &text);
+
+// The "@ %NAME%=" and "@ %DIR%=" directives of a document's leading comments.
+struct Directives
+{
+    QByteArray ObjectName;      // variable the object is stored in; empty: none
+    QByteArray ObjectDirectory; // directory entered (created) first; empty: current
+    bool found = false;         // at least one directive line was seen
+};
+
+// Scans the leading comment lines (blank lines and a transfer header are
+// skipped; the first other line ends the scan). Only the first occurrence of
+// each directive counts; values are trimmed and cut to 255 characters.
+Directives ReadDirectives(const QByteArray &documentText);
+
+// The 1-based entry of the file dialogs' filter list that save-as pre-selects
+// for a document's text: 2 program, 3 directory, 4 list, 5 string, 6 array,
+// 7 algebraic, 8 picture; current when no rule matches or the stripped text
+// is not longer than one character.
+int SaveFilterEntryFor(const QByteArray &documentText, int current);

@@ -1,0 +1,30 @@
+#include "shell/Globals.h"
+#include "shell/Settings.h"
+#include "shell/SettingsStore.h"
+#include "shell/SingleInstance.h"
+#include "shell/mainwindow/MainProgram.h"
+
+#include <QApplication>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("HPQuorvane"));
+    QApplication::setApplicationName(QStringLiteral("HPQuorvane"));
+    QApplication::setApplicationVersion(QStringLiteral(QUORVANE_VERSION));
+
+    // Only the first argument counts: a document to open.
+    const QStringList args = QApplication::arguments();
+    const QString argument = args.size() > 1 ? args.at(1) : QString();
+
+    // Unless several editors are allowed, a running one takes the file and
+    // this start ends here, successfully.
+    if (!ReadMultiplesInstances(SettingsStore()) && SingleInstance::handOver(argument))
+        return 0;
+
+    QApplication::setApplicationDisplayName(QString::fromLatin1(AppTitle));
+    TMainProgram window;
+    window.show();
+    window.OpenStartupDocument(argument);
+    return QApplication::exec();
+}

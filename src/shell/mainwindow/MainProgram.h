@@ -1,0 +1,144 @@
+#pragma once
+
+#include "shell/MruList.h"
+
+#include <QHash>
+#include <QMainWindow>
+#include <QPointer>
+
+class DocumentEditor;
+class DocumentPanel;
+class InstanceServer;
+class QAction;
+class QActionGroup;
+class QDockWidget;
+class QLabel;
+class QMenu;
+class QTableWidget;
+class QToolBar;
+class QTreeWidget;
+
+// The editor's main window: menus, the two tool bars, the left dock with the
+// command tree, stack diagrams and symbols, the document tabs and the status
+// bar. Every command is a QAction found by its name with Action(); the
+// enabling rule runs whenever the state it depends on changes.
+//
+// A later part of the editor plugs in by connecting a handler:
+//     connect(Action("EmuSend"), &QAction::triggered, this, &TMainProgram::EmuSendExecute);
+// and works on the selected document through ActiveEditor().
+class TMainProgram : public QMainWindow
+{
+    Q_OBJECT
+public:
+    explicit TMainProgram(QWidget *parent = nullptr);
+    ~TMainProgram() override;
+
+    // The command called name ("FileOpen", "InsertIf", "Lang3" ...). Every
+    // name of the command table exists; asking for another one is a bug.
+    QAction *Action(const QString &name) const;
+    QList<QAction *> actions() const;
+
+    // The editor of the selected document, or none while no document is open.
+    DocumentEditor *ActiveEditor() const;
+    DocumentPanel *Documents() const { return m_documents; }
+    MruList &RecentFiles() { return m_mru; }
+
+    // The left panels, to be filled by the command reference.
+    QDockWidget *CommandsBar() const { return m_commandsBar; }
+    QDockWidget *StackBar() const { return m_stackBar; }
+    QDockWidget *SymbolsBar() const { return m_symbolsBar; }
+    QTreeWidget *TreeCommands() const { return m_treeCommands; }
+    QTableWidget *StackViewIn() const { return m_stackViewIn; }
+    QTableWidget *StackViewOut() const { return m_stackViewOut; }
+    QTableWidget *SymbolGrid() const { return m_symbolGrid; }
+    QToolBar *ToolBar() const { return m_toolBar; }
+    QToolBar *InsertBar() const { return m_insertBar; }
+    QMenu *PopupMenu() const { return m_popupMenu; }
+    QMenu *LanguageMenu() const { return m_languageMenu; }
+    QLabel *StatusPanel(int index) const;
+
+    // What the window does once it is shown: open the file of the command line,
+    // or a new document when the settings ask for one.
+    void OpenStartupDocument(const QString &argument);
+    // A file handed over by a second start; an empty one only raises the window.
+    void ReceiveFile(const QString &argument);
+
+    // The enabling rule, run at once (it also runs by itself whenever the
+    // documents, the selection or the clipboard change).
+    void UpdateActions();
+    void ScheduleActionUpdate();
+    // Whether a search text has been entered (for Find Next / Find Previous).
+    void setSearchTextEntered(bool entered);
+
+    // Settings: read once at creation and written once at exit.
+    void LoadSettings();
+    void SaveSettings();
+
+    // Window title and status panels 0 to 2 from the active document.
+    void UpdateTitleAndStatus();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    bool event(QEvent *event) override;
+
+private:
+    enum class Rule;
+    struct ActionDef;
+
+    void createActions();
+    void createMenus();
+    void createToolBars();
+    void createDock();
+    void createStatusBar();
+    void connectCommands();
+    QAction *addAction(const ActionDef &def);
+    QToolBar *makeToolBar(const QString &name);
+    void addSplitButton(QToolBar *bar, const QString &main, const QStringList &items);
+
+    void ListLanguageFiles();
+    void ApplyViewBars();
+    void ViewBarExecute(QAction *toggle);
+    void UpdateMruMenu();
+    void ShowHint(const QString &hint);
+    void OpenHelp(const QString &anchor);
+    void Shutdown();
+
+    void FileNewExecute();
+    void FileOpenExecute();
+    void FileSaveExecute();
+    void FileSaveAsExecute();
+    void FileCloseExecute();
+    void FileCloseAllExecute();
+    void ViewLineNumbersExecute();
+    void HelpIndexExecute();
+
+    QHash<QString, QAction *> m_actions;
+    QHash<QAction *, Rule> m_rules;
+    MruList m_mru;
+    DocumentPanel *m_documents = nullptr;
+    InstanceServer *m_instanceServer = nullptr;
+
+    QMenu *m_fileMenu = nullptr;
+    QMenu *m_newMenu = nullptr;
+    QMenu *m_popupMenu = nullptr;
+    QMenu *m_languageMenu = nullptr;
+    QAction *m_mruSeparator = nullptr;
+    QList<QAction *> m_mruActions;
+    QActionGroup *m_languageGroup = nullptr;
+
+    QToolBar *m_toolBar = nullptr;
+    QToolBar *m_insertBar = nullptr;
+    QDockWidget *m_commandsBar = nullptr;
+    QDockWidget *m_stackBar = nullptr;
+    QDockWidget *m_symbolsBar = nullptr;
+    QTreeWidget *m_treeCommands = nullptr;
+    QTableWidget *m_stackViewIn = nullptr;
+    QTableWidget *m_stackViewOut = nullptr;
+    QTableWidget *m_symbolGrid = nullptr;
+    QLabel *m_statusPanels[4] = {};
+
+    bool m_searchTextEntered = false;
+    bool m_updatePending = false;
+    bool m_settingBars = false;
+    bool m_shutDown = false;
+};
