@@ -51,8 +51,8 @@ DocumentEditor::DocumentEditor(QWidget *parent)
     connect(this,
             &QsciScintillaBase::SCN_MODIFIED,
             this,
-            [this](int position, int type, const char *text, int length, int, int, int, int, int, int) {
-                onModified(position, type, text, length);
+            [this](int position, int type, const char *, int, int, int, int, int, int, int) {
+                onModified(position, type);
             });
     connect(this, &QsciScintilla::cursorPositionChanged, this, &DocumentEditor::onCursorMoved);
     connect(this, &QsciScintilla::selectionChanged, this, &DocumentEditor::statusChanged);
@@ -210,32 +210,48 @@ void DocumentEditor::setBreakpointLine(int line)
     }
 }
 
-void DocumentEditor::onModified(int position, int type, const char *text, int length)
+QString DocumentEditor::calculatorText(const QString &text)
 {
-    if (type & SC_MOD_INSERTCHECK) {
-        QString inserted = QString::fromUtf8(text, length);
-        if (inserted.contains(XBarSequence))
-            inserted.replace(XBarSequence, QString(QChar(char16_t(CalcCharset::XBarCodePoint))));
-        if (CalcCharset::canEncode(inserted) && inserted.size() == QString::fromUtf8(text, length).size())
-            return;
-        QString kept;
-        QString refused;
-        const QList<uint> codePoints = inserted.toUcs4();
-        for (uint cp : codePoints) {
-            const QString ch = QString::fromUcs4(reinterpret_cast<const char32_t *>(&cp), 1);
-            if (CalcCharset::fromUnicode(cp) >= 0)
-                kept += ch;
-            else if (!refused.contains(ch))
-                refused += ch;
-        }
-        const QByteArray utf8 = kept.toUtf8();
-        SendScintilla(SCI_CHANGEINSERTION, ulong(utf8.size()), utf8.constData());
-        if (!refused.isEmpty()) {
-            // Not from inside the widget's own notification.
-            QTimer::singleShot(0, this, [this, refused] { emit charactersRefused(refused); });
-        }
+    QString in = text;
+    if (in.contains(XBarSequence))
+        in.replace(XBarSequence, QString(QChar(char16_t(CalcCharset::XBarCodePoint))));
+    if (CalcCharset::canEncode(in))
+        return in;
+    QString kept;
+    QString refused;
+    const QList<uint> codePoints = in.toUcs4();
+    for (uint cp : codePoints) {
+        const QString ch = QString::fromUcs4(reinterpret_cast<const char32_t *>(&cp), 1);
+        if (CalcCharset::fromUnicode(cp) >= 0)
+            kept += ch;
+        else if (!refused.contains(ch))
+            refused += ch;
+    }
+    // Reported after the edit, not from inside the widget's own event.
+    QTimer::singleShot(0, this, [this, refused] { emit charactersRefused(refused); });
+    return kept;
+}
+
+QByteArray DocumentEditor::fromMimeData(const QMimeData *source, bool &rectangular) const
+{
+    const QByteArray utf8 = QsciScintilla::fromMimeData(source, rectangular);
+    return const_cast<DocumentEditor *>(this)->calculatorText(QString::fromUtf8(utf8)).toUtf8();
+}
+
+void DocumentEditor::inputMethodEvent(QInputMethodEvent *event)
+{
+    const QString commit = calculatorText(event->commitString());
+    if (commit == event->commitString()) {
+        QsciScintilla::inputMethodEvent(event);
         return;
     }
+    QInputMethodEvent filtered(event->preeditString(), event->attributes());
+    filtered.setCommitString(commit, event->replacementStart(), event->replacementLength());
+    QsciScintilla::inputMethodEvent(&filtered);
+}
+
+void DocumentEditor::onModified(int position, int type)
+{
     if ((type & (SC_MOD_INSERTTEXT | SC_MOD_DELETETEXT)) && !m_trimming) {
         int line = 0, index = 0;
         lineIndexFromPosition(position, &line, &index);
@@ -308,6 +324,12 @@ void DocumentEditor::keyPressEvent(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_Tab && event->modifiers() == Qt::NoModifier && m_smartTabs
         && !hasSelectedText() && !isReadOnly() && isInsertMode() && smartTab()) {
+        event->accept();
+        return;
+    }
+    // A typed character with no calculator byte is refused, not changed.
+    const QString typed = event->text();
+    if (!typed.isEmpty() && typed.at(0).isPrint() && calculatorText(typed) != typed) {
         event->accept();
         return;
     }

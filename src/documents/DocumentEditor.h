@@ -17,7 +17,8 @@ struct EditorSettings;
 // one-to-one table (the widget itself runs in UTF-8). Characters that have
 // no calculator byte never enter the text: they are left out of what is typed
 // or pasted and charactersRefused() tells which. "x" followed by a combining
-// macron is taken as the calculator's x-bar.
+// macron is taken as the calculator's x-bar. Text that the program itself
+// inserts (templates, generated code) is calculator text already.
 //
 // Seams for other parts of the editor:
 // - the UserRPL highlighter is set with QsciScintilla::setLexer() on each
@@ -82,9 +83,15 @@ protected:
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dragMoveEvent(QDragMoveEvent *event) override;
     void dropEvent(QDropEvent *event) override;
+    void inputMethodEvent(QInputMethodEvent *event) override;
+    // Pasted and dropped text enters through here.
+    QByteArray fromMimeData(const QMimeData *source, bool &rectangular) const override;
 
 private:
-    void onModified(int position, int type, const char *text, int length);
+    void onModified(int position, int type);
+    // text with x + combining macron as x-bar and without the characters that
+    // have no calculator byte (reported with charactersRefused).
+    QString calculatorText(const QString &text);
     void onCursorMoved(int line, int index);
     bool smartTab();
     void trimTrailingBlanks(int line);
