@@ -1,0 +1,867 @@
+#include "core/Compiler.h"
+
+#include "core/Commands.h"
+#include "core/Errors.h"
+
+#include <cstring>
+
+namespace Calc {
+
+namespace {
+
+constexpr unsigned char ProgOpen = 0xAB;  // «
+constexpr unsigned char ProgClose = 0xBB; // »
+constexpr unsigned char Arrow = 0x8D;     // →
+constexpr unsigned char LessEq = 0x89;    // ≤
+constexpr unsigned char GreaterEq = 0x8A; // ≥
+constexpr unsigned char NotEq = 0x8B;     // ≠
+constexpr unsigned char Root = 0x83;      // √
+constexpr unsigned char Angle = 0x80;     // ∠
+
+// Compiled text nests at most this deep; the compiler recurses once per level.
+constexpr int MaxCompileDepth = 500;
+
+bool isSpace(unsigned char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v' || c == 0;
+}
+
+bool isDelimiter(unsigned char c)
+{
+    return isSpace(c) || c == ProgOpen || c == ProgClose || c == '{' || c == '}' || c == '['
+           || c == ']' || c == '"' || c == '\'' || c == '(' || c == ')';
+}
+
+// Characters that cannot appear in a name: operators and delimiters.
+bool isNameForbidden(unsigned char c)
+{
+    static const char bad[] = "+-*/^=<>()[]{}\"',;:#@!&";
+    if (isSpace(c) || c == ProgOpen || c == ProgClose || c == LessEq || c == GreaterEq
+        || c == NotEq || c == Root || c == Angle || c == Arrow)
+        return true;
+    return c < 128 && std::strchr(bad, static_cast<char>(c)) != nullptr;
+}
+
+CalcError syntaxError(size_t pos)
+{
+    CalcError e(Err::InvalidSyntax);
+    e.position = static_cast<int>(pos);
+    return e;
+}
+
+class Compiler
+{
+public:
+    Compiler(std::string_view text, const CompileOptions &opt) : m_s(text), m_opt(opt) {}
+
+    Value compileAll()
+    {
+        std::vector<Value> items;
+        parseSeq(0, items);
+        try {
+            return Value::program(linkStructures(std::move(items)));
+        } catch (CalcError &e) {
+            if (e.position < 0)
+                e.position = static_cast<int>(m_s.size());
+            throw;
+        }
+    }
+
+private:
+    std::string_view m_s;
+    CompileOptions m_opt;
+    size_t m_pos = 0;
+    int m_depth = 0;
+    // local names visible at this point, innermost last
+    std::vector<const NameObj *> m_scope;
+    // for FOR loops: scope size to restore at the matching NEXT/STEP;
+    // -1 for START and the other openers
+    std::vector<int> m_loopScopes;
+
+    bool atEnd() const { return m_pos >= m_s.size(); }
+    unsigned char cur() const { return static_cast<unsigned char>(m_s[m_pos]); }
+
+    void skipSpace()
+    {
+        while (!atEnd()) {
+            const unsigned char c = cur();
+            if (isSpace(c)) {
+                ++m_pos;
+            } else if (c == '@') {
+                // a comment runs to the next @ on the line or to its end
+                ++m_pos;
+                while (!atEnd() && cur() != '@' && cur() != '\n' && cur() != '\r')
+                    ++m_pos;
+                if (!atEnd() && cur() == '@')
+                    ++m_pos;
+            } else {
+                break;
+            }
+        }
+    }
+
+    std::string_view peekWord() const
+    {
+        size_t e = m_pos;
+        while (e < m_s.size() && !isDelimiter(static_cast<unsigned char>(m_s[e])))
+            ++e;
+        return m_s.substr(m_pos, e - m_pos);
+    }
+
+    struct DepthGuard
+    {
+        explicit DepthGuard(Compiler &c) : c(c)
+        {
+            if (++c.m_depth > MaxCompileDepth)
+                throw syntaxError(c.m_pos);
+        }
+        ~DepthGuard() { --c.m_depth; }
+        Compiler &c;
+    };
+
+    bool isLocal(const NameObj *n) const
+    {
+        for (auto it = m_scope.rbegin(); it != m_scope.rend(); ++it)
+            if (*it == n)
+                return true;
+        return false;
+    }
+
+    // Items up to the closing byte (0: end of text).
+    void parseSeq(unsigned char close, std::vector<Value> &out)
+    {
+        DepthGuard guard(*this);
+        for (;;) {
+            skipSpace();
+            if (atEnd()) {
+                if (close != 0)
+                    throw syntaxError(m_pos);
+                return;
+            }
+            if (close != 0 && cur() == close) {
+                ++m_pos;
+                return;
+            }
+            if (close == ProgClose && peekWord() == ">>") {
+                m_pos += 2;
+                return;
+            }
+            parseObject(out);
+        }
+    }
+
+    Value parseSingle()
+    {
+        std::vector<Value> one;
+        skipSpace();
+        if (atEnd())
+            throw syntaxError(m_pos);
+        const size_t start = m_pos;
+        parseObject(one);
+        if (one.size() != 1)
+            throw syntaxError(start);
+        return one.front();
+    }
+
+    void parseObject(std::vector<Value> &out)
+    {
+        const size_t start = m_pos;
+        const unsigned char c = cur();
+        switch (c) {
+        case ProgOpen:
+            ++m_pos;
+            out.push_back(parseProgramBody());
+            return;
+        case '{': {
+            ++m_pos;
+            std::vector<Value> items;
+            parseSeq('}', items);
+            out.push_back(Value::list(std::move(items)));
+            return;
+        }
+        case '[':
+            throw CalcError(Err::NotImplemented, "Not implemented yet: arrays [ ]");
+        case '"': {
+            const size_t close = m_s.find('"', m_pos + 1);
+            if (close == std::string_view::npos)
+                throw syntaxError(start);
+            out.push_back(Value::string(std::string(m_s.substr(m_pos + 1, close - m_pos - 1))));
+            m_pos = close + 1;
+            return;
+        }
+        case '\'': {
+            const size_t close = m_s.find('\'', m_pos + 1);
+            if (close == std::string_view::npos)
+                throw syntaxError(start);
+            out.push_back(parseAlgebraicText(m_s.substr(m_pos + 1, close - m_pos - 1), m_pos + 1));
+            m_pos = close + 1;
+            return;
+        }
+        case '(':
+            out.push_back(parseComplex());
+            return;
+        case '#':
+            out.push_back(parseBinary());
+            return;
+        case ':': {
+            const size_t close = m_s.find(':', m_pos + 1);
+            if (close == std::string_view::npos)
+                throw syntaxError(start);
+            std::string tag(m_s.substr(m_pos + 1, close - m_pos - 1));
+            m_pos = close + 1;
+            DepthGuard guard(*this);
+            Value v = parseSingle();
+            out.push_back(Value::tagged(std::move(tag), std::move(v)));
+            return;
+        }
+        case ProgClose:
+        case '}':
+        case ']':
+        case ')':
+            throw syntaxError(start);
+        default:
+            break;
+        }
+        const std::string_view word = peekWord();
+        if (word.empty())
+            throw syntaxError(start);
+        m_pos += word.size();
+        if (word == "<<") {
+            out.push_back(parseProgramBody());
+            return;
+        }
+        if (word == "DIR") {
+            out.push_back(parseDirectory(start));
+            return;
+        }
+        if ((word.size() == 1 && static_cast<unsigned char>(word[0]) == Arrow) || word == "->") {
+            parseLocalBlock(start, out);
+            return;
+        }
+        const int id = findCommand(word);
+        if (id >= 0) {
+            out.push_back(Value::command(id));
+            if (id == OpFOR) {
+                skipSpace();
+                const size_t at = m_pos;
+                const std::string_view n = peekWord();
+                if (!isValidName(n) || findCommand(n) >= 0)
+                    throw syntaxError(at);
+                m_pos += n.size();
+                const NameObj *name = internName(n);
+                m_loopScopes.push_back(static_cast<int>(m_scope.size()));
+                m_scope.push_back(name);
+                out.push_back(Value::name(name, Type::LocalName, false));
+            } else if (id == OpSTART || id == OpIF || id == OpCASE || id == OpIFERR || id == OpDO
+                       || id == OpWHILE) {
+                if (id == OpSTART)
+                    m_loopScopes.push_back(-1);
+            } else if ((id == OpNEXT || id == OpSTEP) && !m_loopScopes.empty()) {
+                const int keep = m_loopScopes.back();
+                m_loopScopes.pop_back();
+                if (keep >= 0)
+                    m_scope.resize(static_cast<size_t>(keep));
+            }
+            return;
+        }
+        Real r;
+        if (parseReal(std::string(word), r, m_opt.commaMark)) {
+            out.push_back(Value::real(r));
+            return;
+        }
+        if (!isValidName(word))
+            throw syntaxError(start);
+        const NameObj *n = internName(word);
+        out.push_back(Value::name(n, isLocal(n) ? Type::LocalName : Type::GlobalName, false));
+    }
+
+    Value parseProgramBody()
+    {
+        std::vector<Value> items;
+        const size_t start = m_pos;
+        const size_t scope = m_scope.size();
+        const size_t loops = m_loopScopes.size();
+        parseSeq(ProgClose, items);
+        m_scope.resize(scope);
+        m_loopScopes.resize(loops);
+        try {
+            return Value::program(linkStructures(std::move(items)));
+        } catch (CalcError &e) {
+            if (e.position < 0)
+                e.position = static_cast<int>(start);
+            throw;
+        }
+    }
+
+    void parseLocalBlock(size_t start, std::vector<Value> &out)
+    {
+        std::vector<const NameObj *> names;
+        for (;;) {
+            skipSpace();
+            if (atEnd())
+                throw syntaxError(start);
+            const unsigned char c = cur();
+            if (c == ProgOpen || c == '\'' || peekWord() == "<<")
+                break;
+            const std::string_view n = peekWord();
+            if (!isValidName(n) || findCommand(n) >= 0)
+                throw syntaxError(m_pos);
+            m_pos += n.size();
+            names.push_back(internName(n));
+        }
+        if (names.empty() || names.size() > 255)
+            throw syntaxError(start);
+        const size_t scope = m_scope.size();
+        for (auto *n : names)
+            m_scope.push_back(n);
+        out.push_back(Value::command(OpLocals, static_cast<int>(names.size())));
+        for (auto *n : names)
+            out.push_back(Value::name(n, Type::LocalName, false));
+        DepthGuard guard(*this);
+        Value body = parseSingle();
+        m_scope.resize(scope);
+        if (body.type() != Type::Program && body.type() != Type::Algebraic && !body.isName()
+            && body.type() != Type::Real)
+            throw syntaxError(start);
+        out.push_back(body);
+    }
+
+    Value parseDirectory(size_t start)
+    {
+        auto *dir = new DirObj;
+        Value holder = Value::directory(dir);
+        for (;;) {
+            skipSpace();
+            if (atEnd())
+                throw syntaxError(start);
+            const std::string_view n = peekWord();
+            if (n == "END") {
+                m_pos += 3;
+                break;
+            }
+            if (!isValidName(n) || findCommand(n) >= 0)
+                throw syntaxError(m_pos);
+            m_pos += n.size();
+            DepthGuard guard(*this);
+            Value v = parseSingle();
+            const NameObj *name = internName(n);
+            if (auto *existing = dir->find(name))
+                existing->value = v;
+            else
+                dir->vars.push_back({name, v});
+        }
+        return holder;
+    }
+
+    Value parseComplex()
+    {
+        const size_t start = m_pos;
+        ++m_pos; // (
+        const char sep = m_opt.commaMark ? ';' : ',';
+        auto readPart = [&](Real &r) {
+            skipSpace();
+            size_t e = m_pos;
+            while (e < m_s.size()) {
+                const char ch = m_s[e];
+                if (isSpace(static_cast<unsigned char>(ch)) || ch == sep || ch == ')')
+                    break;
+                ++e;
+            }
+            if (!parseReal(std::string(m_s.substr(m_pos, e - m_pos)), r, m_opt.commaMark))
+                throw syntaxError(m_pos);
+            m_pos = e;
+        };
+        Real re;
+        Real im;
+        readPart(re);
+        skipSpace();
+        if (!atEnd() && m_s[m_pos] == sep)
+            ++m_pos;
+        readPart(im);
+        skipSpace();
+        if (atEnd() || m_s[m_pos] != ')')
+            throw syntaxError(start);
+        ++m_pos;
+        return Value::complex(re, im);
+    }
+
+    Value parseBinary()
+    {
+        const size_t start = m_pos;
+        ++m_pos; // #
+        while (!atEnd() && (cur() == ' ' || cur() == '\t'))
+            ++m_pos;
+        const std::string_view w = peekWord();
+        if (w.empty())
+            throw syntaxError(start);
+        m_pos += w.size();
+        int base = m_opt.binaryBase;
+        std::string_view digits = w;
+        const char last = w.back();
+        auto baseOf = [](char ch) {
+            switch (ch) {
+            case 'b':
+                return 2;
+            case 'o':
+                return 8;
+            case 'd':
+                return 10;
+            case 'h':
+                return 16;
+            default:
+                return 0;
+            }
+        };
+        if (baseOf(last) && w.size() > 1) {
+            // "# 1Bh": the suffix letter; "# Bh" would be ambiguous only in hex
+            base = baseOf(last);
+            digits = w.substr(0, w.size() - 1);
+        }
+        unsigned __int128 v = 0;
+        for (char ch : digits) {
+            int d;
+            if (ch >= '0' && ch <= '9')
+                d = ch - '0';
+            else if (ch >= 'A' && ch <= 'F')
+                d = ch - 'A' + 10;
+            else
+                throw syntaxError(start);
+            if (d >= base)
+                throw syntaxError(start);
+            v = v * base + d;
+            if (v >> 64)
+                v &= ~static_cast<unsigned __int128>(0) >> 64; // keeps the low 64 bits
+        }
+        return Value::binary(static_cast<uint64_t>(v));
+    }
+
+    // ---- algebraics -----------------------------------------------------
+
+    struct AlgLexer
+    {
+        std::string_view s;
+        size_t pos = 0;
+        size_t base = 0; // offset of s in the whole text
+        void skip()
+        {
+            while (pos < s.size() && isSpace(static_cast<unsigned char>(s[pos])))
+                ++pos;
+        }
+        bool eof()
+        {
+            skip();
+            return pos >= s.size();
+        }
+        unsigned char peek()
+        {
+            skip();
+            return pos < s.size() ? static_cast<unsigned char>(s[pos]) : 0;
+        }
+    };
+
+    Value parseAlgebraicText(std::string_view body, size_t offset)
+    {
+        AlgLexer lx{body, 0, offset};
+        if (lx.eof())
+            throw syntaxError(offset);
+        std::vector<Value> rpn;
+        DepthGuard guard(*this);
+        parseExpr(lx, 0, rpn);
+        if (!lx.eof())
+            throw syntaxError(offset + lx.pos);
+        if (rpn.size() == 1) {
+            const Value &v = rpn.front();
+            if (v.isName() && v.callArgs() == 0)
+                return v.withQuoted(true);
+            if (v.type() == Type::Real || v.type() == Type::Complex)
+                return v;
+        }
+        return Value::algebraic(std::move(rpn));
+    }
+
+    // Binary operator at the lexer position: command id, precedence and
+    // length, or id -1.
+    struct BinOp
+    {
+        int id = -1;
+        int prec = 0;
+        size_t len = 0;
+    };
+
+    BinOp peekBinary(AlgLexer &lx)
+    {
+        BinOp op;
+        const unsigned char c = lx.peek();
+        if (!c)
+            return op;
+        std::string_view rest = lx.s.substr(lx.pos);
+        std::string_view sym;
+        if (rest.substr(0, 2) == "==")
+            sym = rest.substr(0, 2);
+        else if (c == '+' || c == '-' || c == '*' || c == '/' || c == '^' || c == '=' || c == '<'
+                 || c == '>' || c == LessEq || c == GreaterEq || c == NotEq)
+            sym = rest.substr(0, 1);
+        else if (!isNameForbidden(c) && !(c >= '0' && c <= '9')) {
+            size_t e = 0;
+            while (e < rest.size() && !isNameForbidden(static_cast<unsigned char>(rest[e])))
+                ++e;
+            sym = rest.substr(0, e);
+        }
+        if (sym.empty())
+            return op;
+        const int id = findCommand(sym);
+        if (id < 0)
+            return op;
+        const CommandInfo &ci = commandInfo(id);
+        if (!(ci.def.flags & Infix))
+            return op;
+        op.id = id;
+        op.prec = ci.def.precedence;
+        op.len = sym.size();
+        return op;
+    }
+
+    void parseExpr(AlgLexer &lx, int minPrec, std::vector<Value> &out)
+    {
+        DepthGuard guard(*this);
+        parseUnary(lx, out);
+        for (;;) {
+            const BinOp op = peekBinary(lx);
+            if (op.id < 0 || op.prec < minPrec)
+                return;
+            lx.pos += op.len;
+            parseExpr(lx, op.prec + 1, out);
+            out.push_back(Value::command(op.id));
+        }
+    }
+
+    void parseUnary(AlgLexer &lx, std::vector<Value> &out)
+    {
+        DepthGuard guard(*this);
+        const unsigned char c = lx.peek();
+        if (c == '-') {
+            ++lx.pos;
+            const size_t before = out.size();
+            const int negId = ops().neg;
+            parseExpr(lx, commandInfo(negId).def.precedence, out);
+            if (out.size() == before + 1 && out.back().type() == Type::Real) {
+                out.back() = Value::real(out.back().asReal().negated());
+                return;
+            }
+            out.push_back(Value::command(negId));
+            return;
+        }
+        if (c == '+') {
+            ++lx.pos;
+            parseUnary(lx, out);
+            return;
+        }
+        if (c == Root) {
+            ++lx.pos;
+            parseUnary(lx, out);
+            out.push_back(Value::command(ops().sqrt));
+            return;
+        }
+        if (lx.s.substr(lx.pos, 3) == "NOT" && (lx.pos + 3 >= lx.s.size() || isNameForbidden(static_cast<unsigned char>(lx.s[lx.pos + 3])))) {
+            lx.pos += 3;
+            const int id = findCommand("NOT");
+            parseExpr(lx, commandInfo(id).def.precedence, out);
+            out.push_back(Value::command(id));
+            return;
+        }
+        parsePrimary(lx, out);
+        while (lx.peek() == '!') {
+            ++lx.pos;
+            out.push_back(Value::command(findCommand("!")));
+        }
+    }
+
+    void parsePrimary(AlgLexer &lx, std::vector<Value> &out)
+    {
+        const unsigned char c = lx.peek();
+        const size_t at = lx.base + lx.pos;
+        if (!c)
+            throw syntaxError(at);
+        if (c == '(') {
+            ++lx.pos;
+            const size_t before = out.size();
+            parseExpr(lx, 0, out);
+            const char sep = m_opt.commaMark ? ';' : ',';
+            if (lx.peek() == static_cast<unsigned char>(sep)) {
+                // a complex number written inside an algebraic
+                ++lx.pos;
+                parseExpr(lx, 0, out);
+                if (out.size() != before + 2 || out[before].type() != Type::Real
+                    || out[before + 1].type() != Type::Real)
+                    throw syntaxError(at);
+                const Value cx = Value::complex(out[before].asReal(), out[before + 1].asReal());
+                out.resize(before);
+                out.push_back(cx);
+            }
+            if (lx.peek() != ')')
+                throw syntaxError(lx.base + lx.pos);
+            ++lx.pos;
+            return;
+        }
+        if ((c >= '0' && c <= '9') || c == '.' || (m_opt.commaMark && c == ',')) {
+            size_t e = lx.pos;
+            const char mark = m_opt.commaMark ? ',' : '.';
+            while (e < lx.s.size() && ((lx.s[e] >= '0' && lx.s[e] <= '9') || lx.s[e] == mark))
+                ++e;
+            if (e < lx.s.size() && lx.s[e] == 'E') {
+                size_t f = e + 1;
+                if (f < lx.s.size() && (lx.s[f] == '-' || lx.s[f] == '+'))
+                    ++f;
+                if (f < lx.s.size() && lx.s[f] >= '0' && lx.s[f] <= '9') {
+                    while (f < lx.s.size() && lx.s[f] >= '0' && lx.s[f] <= '9')
+                        ++f;
+                    e = f;
+                }
+            }
+            Real r;
+            if (!parseReal(std::string(lx.s.substr(lx.pos, e - lx.pos)), r, m_opt.commaMark))
+                throw syntaxError(at);
+            lx.pos = e;
+            out.push_back(Value::real(r));
+            return;
+        }
+        if (isNameForbidden(c))
+            throw syntaxError(at);
+        size_t e = lx.pos;
+        while (e < lx.s.size() && !isNameForbidden(static_cast<unsigned char>(lx.s[e])))
+            ++e;
+        const std::string_view word = lx.s.substr(lx.pos, e - lx.pos);
+        lx.pos = e;
+        const int id = findCommand(word);
+        const bool call = lx.peek() == '(';
+        if (id >= 0) {
+            const CommandInfo &ci = commandInfo(id);
+            if (ci.def.flags & Constant) {
+                out.push_back(Value::command(id));
+                return;
+            }
+            if (!(ci.def.flags & Function) || (ci.def.flags & Infix) || !call)
+                throw syntaxError(at);
+            const int n = parseCallArgs(lx, out);
+            if (n != ci.def.argc)
+                throw syntaxError(at);
+            out.push_back(Value::command(id));
+            return;
+        }
+        if (!isValidName(word))
+            throw syntaxError(at);
+        const NameObj *n = internName(word);
+        Value name = Value::name(n, isLocal(n) ? Type::LocalName : Type::GlobalName, false);
+        if (call) {
+            const int args = parseCallArgs(lx, out);
+            if (args < 1)
+                throw syntaxError(at);
+            name = name.withCallArgs(args);
+        }
+        out.push_back(name);
+    }
+
+    int parseCallArgs(AlgLexer &lx, std::vector<Value> &out)
+    {
+        ++lx.pos; // (
+        const char sep = m_opt.commaMark ? ';' : ',';
+        if (lx.peek() == ')') {
+            ++lx.pos;
+            return 0;
+        }
+        int n = 0;
+        for (;;) {
+            parseExpr(lx, 0, out);
+            ++n;
+            const unsigned char c = lx.peek();
+            if (c == static_cast<unsigned char>(sep)) {
+                ++lx.pos;
+                continue;
+            }
+            if (c == ')') {
+                ++lx.pos;
+                return n;
+            }
+            throw syntaxError(lx.base + lx.pos);
+        }
+    }
+};
+
+} // namespace
+
+bool isValidName(std::string_view text)
+{
+    if (text.empty() || text.size() > 127)
+        return false;
+    const unsigned char first = static_cast<unsigned char>(text[0]);
+    if ((first >= '0' && first <= '9') || first == '.')
+        return false;
+    for (char ch : text)
+        if (isNameForbidden(static_cast<unsigned char>(ch)))
+            return false;
+    return true;
+}
+
+Value compileText(std::string_view text, const CompileOptions &opt)
+{
+    Compiler c(text, opt);
+    return c.compileAll();
+}
+
+bool needsLink(const std::vector<Value> &items)
+{
+    for (const Value &v : items)
+        if (v.type() == Type::Command && v.commandId() < OpLocals)
+            return true;
+    return false;
+}
+
+std::vector<Value> linkStructures(std::vector<Value> items)
+{
+    struct Open
+    {
+        int op;
+        size_t at;
+        size_t thenAt = SIZE_MAX;
+        size_t elseAt = SIZE_MAX;
+        size_t midAt = SIZE_MAX; // UNTIL or REPEAT
+        bool inClause = false;
+        std::vector<size_t> clauseEnds;
+    };
+    std::vector<Open> open;
+    auto fail = [] { throw CalcError(Err::InvalidSyntax); };
+    auto set = [&](size_t i, int role, size_t target) {
+        items[i] = Value::command(items[i].commandId(), role, static_cast<uint32_t>(target));
+    };
+    for (size_t i = 0; i < items.size(); ++i) {
+        const Value &v = items[i];
+        if (v.type() != Type::Command)
+            continue;
+        const int id = v.commandId();
+        if (id == OpLocals) {
+            i += static_cast<size_t>(v.role()) + 1; // names and body
+            continue;
+        }
+        if (id >= OpLocals)
+            continue;
+        switch (id) {
+        case OpIF:
+        case OpCASE:
+        case OpIFERR:
+        case OpDO:
+        case OpWHILE:
+            open.push_back({id, i});
+            break;
+        case OpSTART:
+            open.push_back({id, i});
+            break;
+        case OpFOR:
+            if (i + 1 >= items.size() || items[i + 1].type() != Type::LocalName)
+                fail();
+            open.push_back({id, i});
+            ++i;
+            break;
+        case OpTHEN: {
+            if (open.empty())
+                fail();
+            Open &o = open.back();
+            if ((o.op == OpIF || o.op == OpIFERR) && o.thenAt == SIZE_MAX)
+                o.thenAt = i;
+            else if (o.op == OpCASE && !o.inClause) {
+                o.inClause = true;
+                o.thenAt = i;
+            } else
+                fail();
+            break;
+        }
+        case OpELSE: {
+            if (open.empty())
+                fail();
+            Open &o = open.back();
+            if ((o.op != OpIF && o.op != OpIFERR) || o.thenAt == SIZE_MAX || o.elseAt != SIZE_MAX)
+                fail();
+            o.elseAt = i;
+            break;
+        }
+        case OpUNTIL:
+        case OpREPEAT: {
+            if (open.empty())
+                fail();
+            Open &o = open.back();
+            if (o.op != (id == OpUNTIL ? OpDO : OpWHILE) || o.midAt != SIZE_MAX)
+                fail();
+            o.midAt = i;
+            break;
+        }
+        case OpNEXT:
+        case OpSTEP: {
+            if (open.empty())
+                fail();
+            Open &o = open.back();
+            if (o.op != OpSTART && o.op != OpFOR)
+                fail();
+            set(o.at, RoleNone, i);
+            open.pop_back();
+            break;
+        }
+        case OpEND: {
+            if (open.empty())
+                fail();
+            Open &o = open.back();
+            switch (o.op) {
+            case OpIF:
+                if (o.thenAt == SIZE_MAX)
+                    fail();
+                set(o.thenAt, RoleJumpIfFalse, o.elseAt != SIZE_MAX ? o.elseAt + 1 : i + 1);
+                if (o.elseAt != SIZE_MAX)
+                    set(o.elseAt, RoleJump, i + 1);
+                open.pop_back();
+                break;
+            case OpCASE:
+                if (o.inClause) {
+                    set(o.thenAt, RoleJumpIfFalse, i + 1);
+                    o.clauseEnds.push_back(i);
+                    o.inClause = false;
+                } else {
+                    for (size_t e : o.clauseEnds)
+                        set(e, RoleJump, i + 1);
+                    open.pop_back();
+                }
+                break;
+            case OpIFERR:
+                if (o.thenAt == SIZE_MAX)
+                    fail();
+                set(o.at, RoleIferr, o.thenAt);
+                set(o.thenAt, RoleIferrThen, o.elseAt != SIZE_MAX ? o.elseAt + 1 : i);
+                if (o.elseAt != SIZE_MAX)
+                    set(o.elseAt, RoleJump, i);
+                open.pop_back();
+                break;
+            case OpDO:
+                if (o.midAt == SIZE_MAX)
+                    fail();
+                set(i, RoleJumpIfFalse, o.at + 1);
+                open.pop_back();
+                break;
+            case OpWHILE:
+                if (o.midAt == SIZE_MAX)
+                    fail();
+                set(o.midAt, RoleJumpIfFalse, i + 1);
+                set(i, RoleJump, o.at + 1);
+                open.pop_back();
+                break;
+            default:
+                fail();
+            }
+            break;
+        }
+        default:
+            break;
+        }
+    }
+    if (!open.empty())
+        fail();
+    return items;
+}
+
+} // namespace Calc

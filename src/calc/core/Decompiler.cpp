@@ -1,0 +1,235 @@
+#include "core/Decompiler.h"
+
+#include "core/Commands.h"
+
+namespace Calc {
+
+namespace {
+
+// Precedence of atoms and function calls: never parenthesised.
+constexpr int AtomPrec = 100;
+
+struct Node
+{
+    const Value *v;
+    std::vector<int> kids;
+};
+
+class InfixPrinter
+{
+public:
+    InfixPrinter(const std::vector<Value> &items, const TextStyle &st) : m_style(st)
+    {
+        std::vector<int> stack;
+        m_nodes.reserve(items.size());
+        for (const Value &v : items) {
+            int args = 0;
+            if (v.type() == Type::Command)
+                args = commandArity(v.commandId());
+            else if (v.isName() && v.callArgs() > 0)
+                args = v.callArgs();
+            Node n{&v, {}};
+            if (static_cast<int>(stack.size()) < args)
+                args = static_cast<int>(stack.size()); // malformed: show what there is
+            n.kids.assign(stack.end() - args, stack.end());
+            stack.resize(stack.size() - args);
+            m_nodes.push_back(std::move(n));
+            stack.push_back(static_cast<int>(m_nodes.size()) - 1);
+        }
+        m_roots = stack;
+    }
+
+    std::string text()
+    {
+        std::string out;
+        for (size_t i = 0; i < m_roots.size(); ++i) {
+            if (i)
+                out += ' ';
+            out += print(m_roots[i]);
+        }
+        return out;
+    }
+
+private:
+    const TextStyle &m_style;
+    std::vector<Node> m_nodes;
+    std::vector<int> m_roots;
+
+    int precOf(int i) const
+    {
+        const Value &v = *m_nodes[i].v;
+        if (v.type() == Type::Command) {
+            const CommandInfo &ci = commandInfo(v.commandId());
+            if (ci.def.flags & (Infix | Prefix | Postfix))
+                return ci.def.precedence;
+            return AtomPrec;
+        }
+        if (v.type() == Type::Real && v.asReal().isNegative())
+            return commandInfo(ops().neg).def.precedence;
+        return AtomPrec;
+    }
+
+    std::string atom(const Value &v)
+    {
+        switch (v.type()) {
+        case Type::GlobalName:
+        case Type::LocalName:
+            return v.nameText();
+        default:
+            return decompile(v, m_style, false);
+        }
+    }
+
+    std::string wrap(int child, bool paren)
+    {
+        std::string s = print(child);
+        return paren ? "(" + s + ")" : s;
+    }
+
+    std::string print(int i)
+    {
+        const Node &n = m_nodes[i];
+        const Value &v = *n.v;
+        const char sep = m_style.number.commaMark ? ';' : ',';
+        if (v.type() == Type::Command) {
+            const CommandInfo &ci = commandInfo(v.commandId());
+            const int p = ci.def.precedence;
+            const bool word = !ci.name.empty() && isalpha(static_cast<unsigned char>(ci.name[0]));
+            if ((ci.def.flags & Infix) && n.kids.size() == 2) {
+                std::string l = wrap(n.kids[0], precOf(n.kids[0]) < p);
+                std::string r = wrap(n.kids[1], precOf(n.kids[1]) <= p);
+                return word ? l + " " + ci.name + " " + r : l + ci.name + r;
+            }
+            if ((ci.def.flags & Prefix) && n.kids.size() == 1) {
+                const bool paren = ci.name.size() == 1 && static_cast<unsigned char>(ci.name[0]) == 0x83
+                                       ? precOf(n.kids[0]) < AtomPrec
+                                       : precOf(n.kids[0]) < p;
+                std::string name = v.commandId() == ops().neg ? std::string("-") : ci.name;
+                return word ? name + " " + wrap(n.kids[0], paren) : name + wrap(n.kids[0], paren);
+            }
+            if ((ci.def.flags & Postfix) && n.kids.size() == 1)
+                return wrap(n.kids[0], precOf(n.kids[0]) < AtomPrec) + ci.name;
+            if (n.kids.empty())
+                return ci.name;
+            std::string out = ci.name + "(";
+            for (size_t k = 0; k < n.kids.size(); ++k) {
+                if (k)
+                    out += sep;
+                out += print(n.kids[k]);
+            }
+            return out + ")";
+        }
+        if (v.isName() && v.callArgs() > 0) {
+            std::string out = v.nameText() + "(";
+            for (size_t k = 0; k < n.kids.size(); ++k) {
+                if (k)
+                    out += sep;
+                out += print(n.kids[k]);
+            }
+            return out + ")";
+        }
+        return atom(v);
+    }
+};
+
+void appendSeq(std::string &out, const std::vector<Value> &items, const TextStyle &st)
+{
+    for (const Value &v : items) {
+        out += ' ';
+        out += decompile(v, st, false);
+    }
+}
+
+} // namespace
+
+std::string binaryText(uint64_t v, const TextStyle &st)
+{
+    if (st.wordSize < 64)
+        v &= (uint64_t(1) << st.wordSize) - 1;
+    std::string digits;
+    const int base = st.base;
+    if (v == 0)
+        digits = "0";
+    while (v) {
+        const int d = static_cast<int>(v % base);
+        digits.insert(digits.begin(), static_cast<char>(d < 10 ? '0' + d : 'A' + d - 10));
+        v /= base;
+    }
+    const char suffix = base == 2 ? 'b' : base == 8 ? 'o' : base == 16 ? 'h' : 'd';
+    return "# " + digits + suffix;
+}
+
+std::string algebraicText(const std::vector<Value> &items, const TextStyle &style)
+{
+    InfixPrinter p(items, style);
+    return p.text();
+}
+
+std::string decompile(const Value &v, const TextStyle &st, bool topLevel)
+{
+    switch (v.type()) {
+    case Type::Null:
+        return std::string();
+    case Type::Real:
+        return formatReal(v.asReal(), st.number);
+    case Type::Binary:
+        return binaryText(v.asBinary(), st);
+    case Type::Command:
+        return commandInfo(v.commandId()).name;
+    case Type::Complex: {
+        const char sep = st.number.commaMark ? ';' : ',';
+        return "(" + formatReal(v.asComplex()->re, st.number) + sep
+               + formatReal(v.asComplex()->im, st.number) + ")";
+    }
+    case Type::String:
+        return "\"" + v.str() + "\"";
+    case Type::List: {
+        std::string out = "{";
+        appendSeq(out, v.items(), st);
+        return out + " }";
+    }
+    case Type::Program: {
+        std::string out = "\xAB";
+        const auto &items = v.items();
+        for (size_t i = 0; i < items.size(); ++i) {
+            const Value &it = items[i];
+            out += ' ';
+            if (it.type() == Type::Command && it.commandId() == OpLocals) {
+                // the arrow, its names and its body
+                out += "\x8D";
+                const size_t n = static_cast<size_t>(it.role());
+                for (size_t k = 1; k <= n && i + k < items.size(); ++k) {
+                    out += ' ';
+                    out += items[i + k].nameText();
+                }
+                i += n;
+                continue;
+            }
+            out += decompile(it, st, false);
+        }
+        return out + " \xBB";
+    }
+    case Type::Algebraic:
+        return "'" + algebraicText(v.items(), st) + "'";
+    case Type::GlobalName:
+    case Type::LocalName:
+        if (topLevel || v.quoted())
+            return "'" + v.nameText() + "'";
+        return v.nameText();
+    case Type::Tagged:
+        return ":" + v.asTagged()->tag + ":" + decompile(v.asTagged()->value, st, false);
+    case Type::Directory: {
+        std::string out = "DIR";
+        for (const auto &var : v.asDir()->vars) {
+            out += ' ';
+            out += var.name->text;
+            out += ' ';
+            out += decompile(var.value, st, false);
+        }
+        return out + " END";
+    }
+    }
+    return std::string();
+}
+
+} // namespace Calc

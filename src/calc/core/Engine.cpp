@@ -1,0 +1,978 @@
+#include "core/Engine.h"
+
+#include "core/Commands.h"
+#include "core/Compiler.h"
+#include "core/Decompiler.h"
+
+#include <chrono>
+
+namespace Calc {
+
+Engine::Engine(Model model) : m_model(model)
+{
+    reset();
+}
+
+Engine::~Engine() = default;
+
+void Engine::reset()
+{
+    m_stack.clear();
+    m_rs.clear();
+    m_locals.clear();
+    m_halted.clear();
+    m_lastArgs.clear();
+    m_home = Value::directory(new DirObj);
+    m_path = {m_home.asDir()};
+    m_pathNames.clear();
+    m_sysFlags[0] = m_sysFlags[1] = 0;
+    m_userFlags[0] = m_userFlags[1] = 0;
+    // word size 64: flags -5 to -10 hold 63
+    for (int f = 5; f <= 10; ++f)
+        setFlag(-f, true);
+    if (is49())
+        setFlag(-105, true); // approximate mode
+    m_errn = 0;
+    m_errm.clear();
+    m_seed = 999500333083533ULL;
+}
+
+// ---- stack ------------------------------------------------------------------
+
+Value Engine::pop()
+{
+    need(1);
+    Value v = std::move(m_stack.back());
+    m_stack.pop_back();
+    return v;
+}
+
+void Engine::drop(size_t n)
+{
+    need(n);
+    m_stack.resize(m_stack.size() - n);
+}
+
+void Engine::replace(size_t n, Value v)
+{
+    need(n);
+    if (n == 0) {
+        push(std::move(v));
+        return;
+    }
+    m_stack.resize(m_stack.size() - n + 1);
+    m_stack.back() = std::move(v);
+}
+
+// ---- flags ------------------------------------------------------------------
+
+bool Engine::flag(int n) const
+{
+    const bool sys = n < 0;
+    const int i = (sys ? -n : n) - 1;
+    if (i < 0 || i >= 128)
+        return false;
+    const uint64_t *w = sys ? m_sysFlags : m_userFlags;
+    return (w[i / 64] >> (i % 64)) & 1;
+}
+
+void Engine::setFlag(int n, bool on)
+{
+    const bool sys = n < 0;
+    const int i = (sys ? -n : n) - 1;
+    if (i < 0 || i >= 128)
+        return;
+    uint64_t *w = sys ? m_sysFlags : m_userFlags;
+    if (on)
+        w[i / 64] |= uint64_t(1) << (i % 64);
+    else
+        w[i / 64] &= ~(uint64_t(1) << (i % 64));
+}
+
+uint64_t Engine::flagWord(bool system, int part) const
+{
+    return (system ? m_sysFlags : m_userFlags)[part & 1];
+}
+
+void Engine::setFlagWord(bool system, int part, uint64_t v)
+{
+    (system ? m_sysFlags : m_userFlags)[part & 1] = v;
+}
+
+AngleMode Engine::angleMode() const
+{
+    if (flag(-17))
+        return AngleMode::Radians;
+    if (flag(-18))
+        return AngleMode::Grads;
+    return AngleMode::Degrees;
+}
+
+int Engine::wordSize() const
+{
+    int v = 0;
+    for (int f = 5; f <= 10; ++f)
+        if (flag(-f))
+            v |= 1 << (f - 5);
+    return v + 1;
+}
+
+int Engine::binaryBase() const
+{
+    const bool f11 = flag(-11);
+    const bool f12 = flag(-12);
+    if (f11 && f12)
+        return 16;
+    if (f11)
+        return 8;
+    if (f12)
+        return 2;
+    return 10;
+}
+
+NumberFormat Engine::numberFormat() const
+{
+    NumberFormat f;
+    const bool f49 = flag(-49);
+    const bool f50 = flag(-50);
+    f.mode = f49 && f50 ? DisplayMode::Eng
+             : f49      ? DisplayMode::Fix
+             : f50      ? DisplayMode::Sci
+                        : DisplayMode::Std;
+    int d = 0;
+    for (int i = 0; i < 4; ++i)
+        if (flag(-53 - i))
+            d |= 1 << i;
+    f.digits = d > 11 ? 11 : d;
+    f.trailingDot = is49();
+    f.commaMark = flag(-51);
+    return f;
+}
+
+Real Engine::checked(const Real &r, RealCondition c)
+{
+    switch (c) {
+    case RealCondition::Ok:
+        return r;
+    case RealCondition::PositiveUnderflow:
+    case RealCondition::NegativeUnderflow: {
+        const bool neg = c == RealCondition::NegativeUnderflow;
+        if (flag(-20))
+            throw CalcError(neg ? Err::NegativeUnderflow : Err::PositiveUnderflow);
+        setFlag(neg ? -24 : -23, true);
+        return Real{};
+    }
+    case RealCondition::Overflow:
+        if (flag(-21))
+            throw CalcError(Err::Overflow);
+        setFlag(-25, true);
+        return Real::maxReal(r.isNegative());
+    case RealCondition::Infinite:
+        if (!flag(-22))
+            throw CalcError(Err::InfiniteResult);
+        setFlag(-26, true);
+        return Real::maxReal(r.isNegative());
+    case RealCondition::Undefined:
+        throw CalcError(Err::UndefinedResult);
+    }
+    return r;
+}
+
+// ---- text -------------------------------------------------------------------
+
+std::string Engine::toText(const Value &v) const
+{
+    TextStyle st;
+    st.number = numberFormat();
+    st.base = binaryBase();
+    st.wordSize = wordSize();
+    st.is49 = is49();
+    return decompile(v, st, true);
+}
+
+std::string Engine::realText(const Real &r) const
+{
+    return formatReal(r, numberFormat());
+}
+
+Value Engine::compile(std::string_view text) const
+{
+    CompileOptions opt;
+    opt.is49 = is49();
+    opt.commaMark = flag(-51);
+    opt.binaryBase = binaryBase();
+    return compileText(text, opt);
+}
+
+// ---- variables ----------------------------------------------------------------
+
+Value *Engine::findLocal(const NameObj *n)
+{
+    for (auto it = m_locals.rbegin(); it != m_locals.rend(); ++it)
+        if (it->name == n)
+            return &it->value;
+    return nullptr;
+}
+
+Value *Engine::findGlobal(const NameObj *n)
+{
+    for (auto it = m_path.rbegin(); it != m_path.rend(); ++it)
+        if (auto *var = (*it)->find(n))
+            return &var->value;
+    return nullptr;
+}
+
+void Engine::store(const Value &name, const Value &v)
+{
+    const NameObj *n = name.asName();
+    if (Value *l = findLocal(n)) {
+        *l = v;
+        return;
+    }
+    if (name.type() == Type::LocalName)
+        throw CalcError(Err::UndefinedLocalName);
+    DirObj *dir = currentDir();
+    Value stored = v;
+    if (v.type() == Type::Directory) {
+        // a directory value becomes a subdirectory of its own
+        for (DirObj *d : m_path)
+            if (d == v.asDir())
+                throw CalcError(Err::DirectoryRecursion);
+        stored = Value::directory(v.asDir()->clone());
+    }
+    if (auto *var = dir->find(n)) {
+        if (var->value.type() == Type::Directory)
+            throw CalcError(Err::DirectoryNotAllowed);
+        var->value = std::move(stored);
+        return;
+    }
+    dir->vars.insert(dir->vars.begin(), DirObj::Var{n, std::move(stored)});
+}
+
+Value Engine::recall(const Value &name)
+{
+    const NameObj *n = name.asName();
+    if (Value *l = findLocal(n))
+        return *l;
+    if (name.type() == Type::LocalName)
+        throw CalcError(Err::UndefinedLocalName);
+    Value *g = findGlobal(n);
+    if (!g)
+        throw CalcError(Err::UndefinedName);
+    if (g->type() == Type::Directory)
+        return Value::directory(g->asDir()->clone());
+    return *g;
+}
+
+void Engine::purge(const Value &name)
+{
+    const NameObj *n = name.asName();
+    if (name.type() == Type::LocalName || findLocal(n))
+        throw CalcError(Err::BadArgumentType);
+    DirObj *dir = currentDir();
+    for (auto it = dir->vars.begin(); it != dir->vars.end(); ++it) {
+        if (it->name != n)
+            continue;
+        if (it->value.type() == Type::Directory && !it->value.asDir()->vars.empty())
+            throw CalcError(Err::NonEmptyDirectory);
+        dir->vars.erase(it);
+        return;
+    }
+    // purging a name that does not exist is not an error
+}
+
+void Engine::createDir(const NameObj *n)
+{
+    DirObj *dir = currentDir();
+    if (dir->find(n))
+        throw CalcError(Err::NameConflict);
+    dir->vars.insert(dir->vars.begin(), DirObj::Var{n, Value::directory(new DirObj)});
+}
+
+void Engine::enterDir(DirObj *d, const NameObj *n)
+{
+    m_path.push_back(d);
+    m_pathNames.push_back(n);
+}
+
+void Engine::upDir()
+{
+    if (m_path.size() > 1) {
+        m_path.pop_back();
+        m_pathNames.pop_back();
+    }
+}
+
+void Engine::homeDir()
+{
+    m_path.resize(1);
+    m_pathNames.clear();
+}
+
+void Engine::setPath(const std::vector<const NameObj *> &names)
+{
+    homeDir();
+    for (const NameObj *n : names) {
+        auto *var = currentDir()->find(n);
+        if (!var || var->value.type() != Type::Directory)
+            break;
+        enterDir(var->value.asDir(), n);
+    }
+}
+
+uint32_t Engine::bindLocal(const NameObj *n, Value v)
+{
+    if (m_locals.size() >= MaxLocals)
+        throw CalcError(Err::InsufficientMemory);
+    m_locals.push_back({n, std::move(v)});
+    return static_cast<uint32_t>(m_locals.size() - 1);
+}
+
+void Engine::unbindLocals(uint32_t base)
+{
+    if (m_locals.size() > base)
+        m_locals.resize(base);
+}
+
+void Engine::saveLastArgs(int n)
+{
+    m_lastArgs.assign(m_stack.end() - n, m_stack.end());
+}
+
+// ---- random numbers -----------------------------------------------------------------
+
+Real Engine::nextRandom()
+{
+    // The calculators' linear congruential generator over 15 digits.
+    const unsigned __int128 a = 2851130928467ULL;
+    m_seed = static_cast<uint64_t>((a * m_seed) % 1000000000000000ULL);
+    RealCondition c = RealCondition::Ok;
+    Real r = div(Real::fromInt(static_cast<int64_t>(m_seed / 1000)), Real::fromInt(1000000000000LL), c);
+    return r;
+}
+
+void Engine::seedRandom(const Real &seed)
+{
+    if (seed.isZero()) {
+        m_seed = static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count())
+                 % 1000000000000000ULL;
+    } else {
+        const int64_t m = seed.mant < 0 ? -seed.mant : seed.mant;
+        m_seed = static_cast<uint64_t>(m) * 1000 + 1;
+    }
+    if (m_seed % 2 == 0)
+        ++m_seed;
+}
+
+// ---- evaluation ------------------------------------------------------------------
+
+void Engine::pushSeq(const Value &holder, uint32_t begin, uint32_t end)
+{
+    if (m_rs.size() >= MaxReturnDepth)
+        throw CalcError(Err::InsufficientMemory);
+    Frame f;
+    f.kind = FrameKind::Seq;
+    f.seq = holder.asSeq();
+    f.hold = holder;
+    f.pc = begin;
+    f.end = end;
+    m_rs.push_back(std::move(f));
+}
+
+void Engine::pushContinuation(Continuation *c)
+{
+    if (m_rs.size() >= MaxReturnDepth)
+        throw CalcError(Err::InsufficientMemory);
+    Frame f;
+    f.kind = FrameKind::Native;
+    f.hold = makeHeap(c, Type::Native);
+    m_rs.push_back(std::move(f));
+}
+
+void Engine::popFrame()
+{
+    m_rs.pop_back();
+}
+
+void Engine::scheduleEval(const Value &v)
+{
+    evalNow(v);
+}
+
+void Engine::evalNow(const Value &v)
+{
+    switch (v.type()) {
+    case Type::Program:
+        if (!v.items().empty())
+            pushSeq(v, 0, static_cast<uint32_t>(v.items().size()));
+        return;
+    case Type::List:
+    case Type::Algebraic: {
+        if (v.items().empty()) {
+            if (v.type() == Type::List)
+                push(v);
+            return;
+        }
+        if (v.type() == Type::List && needsLink(v.items())) {
+            const Value linked = Value::program(linkStructures(v.items()));
+            pushSeq(linked, 0, static_cast<uint32_t>(linked.items().size()));
+            return;
+        }
+        pushSeq(v, 0, static_cast<uint32_t>(v.items().size()));
+        return;
+    }
+    case Type::GlobalName:
+    case Type::LocalName:
+        evalName(v);
+        return;
+    case Type::Tagged:
+        evalNow(v.asTagged()->value);
+        return;
+    case Type::Command:
+        execCommand(SIZE_MAX, v);
+        return;
+    default:
+        push(v);
+        return;
+    }
+}
+
+void Engine::evalName(const Value &v)
+{
+    const NameObj *n = v.asName();
+    if (v.type() == Type::LocalName) {
+        if (Value *l = findLocal(n)) {
+            push(*l);
+            return;
+        }
+        throw CalcError(Err::UndefinedLocalName);
+    }
+    if (Value *l = findLocal(n)) {
+        // a global name that a local of the same spelling shadows at run time
+        push(*l);
+        return;
+    }
+    Value *g = findGlobal(n);
+    if (!g) {
+        const int args = v.callArgs();
+        if (args > 0) {
+            // an undefined user function stays symbolic: 'F(X)'
+            need(static_cast<size_t>(args));
+            std::vector<Value> items;
+            for (int i = args; i >= 1; --i) {
+                const Value &a = level(static_cast<size_t>(i));
+                if (a.type() == Type::Algebraic)
+                    items.insert(items.end(), a.items().begin(), a.items().end());
+                else
+                    items.push_back(a.isName() ? a.withQuoted(false) : a);
+            }
+            items.push_back(v.withQuoted(false));
+            replace(static_cast<size_t>(args), Value::algebraic(std::move(items)));
+            return;
+        }
+        push(v.withQuoted(true).withCallArgs(0));
+        return;
+    }
+    switch (g->type()) {
+    case Type::Directory:
+        enterDir(g->asDir(), n);
+        return;
+    case Type::Program:
+    case Type::Algebraic:
+    case Type::GlobalName:
+    case Type::LocalName: {
+        const Value content = *g; // the variable may be changed while it runs
+        if (content.isName() && content.asName() == n)
+            throw CalcError(Err::CircularReference);
+        evalNow(content);
+        return;
+    }
+    default:
+        push(*g);
+        return;
+    }
+}
+
+void Engine::execSeqItem(size_t fi, const Value &v)
+{
+    switch (v.type()) {
+    case Type::Command:
+        execCommand(fi, v);
+        return;
+    case Type::GlobalName:
+    case Type::LocalName:
+        if (v.quoted())
+            push(v);
+        else
+            evalName(v);
+        return;
+    default:
+        push(v);
+        return;
+    }
+}
+
+namespace {
+
+bool popFlag(Engine &e)
+{
+    e.need(1);
+    const Value &v = e.level(1);
+    bool result;
+    if (v.type() == Type::Real)
+        result = !v.asReal().isZero();
+    else if (v.type() == Type::Binary)
+        result = v.asBinary() != 0;
+    else
+        throw CalcError(Err::BadArgumentType);
+    e.drop(1);
+    return result;
+}
+
+Real popReal(Engine &e)
+{
+    e.need(1);
+    const Value &v = e.level(1);
+    if (v.type() != Type::Real)
+        throw CalcError(Err::BadArgumentType);
+    const Real r = v.asReal();
+    e.drop(1);
+    return r;
+}
+
+} // namespace
+
+void Engine::execCommand(size_t fi, const Value &v)
+{
+    const int id = v.commandId();
+    if (id < OpFirstOrdinary && fi != SIZE_MAX) {
+        Frame &f = m_rs[fi];
+        switch (v.role()) {
+        case RoleJump:
+            f.pc = v.target();
+            return;
+        case RoleJumpIfFalse:
+            if (!popFlag(*this))
+                m_rs[fi].pc = v.target();
+            return;
+        case RoleIferr: {
+            // run the protected clause as a Seq of its own above a trap
+            const uint32_t thenAt = v.target();
+            const Value thenWord = f.seq->items[thenAt];
+            const uint32_t body = f.pc;
+            const uint32_t handler = thenAt + 1;
+            f.pc = thenWord.target();
+            Frame trap;
+            trap.kind = FrameKind::Trap;
+            trap.pc = handler;
+            trap.localBase = static_cast<uint32_t>(m_locals.size());
+            trap.seq = f.seq;
+            const Value holder = f.hold;
+            m_rs.push_back(std::move(trap));
+            Frame inner;
+            inner.kind = FrameKind::Seq;
+            inner.seq = holder.asSeq();
+            inner.pc = body;
+            inner.end = thenAt;
+            m_rs.push_back(std::move(inner));
+            return;
+        }
+        case RoleIferrThen:
+            // only reached when the protected clause ran as plain code
+            f.pc = v.target();
+            return;
+        default:
+            break;
+        }
+        if (id == OpSTART || id == OpFOR) {
+            need(2);
+            const Value &a = level(2);
+            const Value &b = level(1);
+            if (a.type() != Type::Real || b.type() != Type::Real)
+                throw CalcError(Err::BadArgumentType);
+            const uint32_t closeAt = v.target();
+            const uint32_t bodyAt = f.pc + (id == OpFOR ? 1 : 0);
+            const Value holder = f.hold;
+            const SeqObj *seq = f.seq;
+            Frame loop;
+            loop.kind = FrameKind::Loop;
+            loop.isFor = id == OpFOR;
+            loop.pc = bodyAt;
+            loop.end = closeAt;
+            loop.seq = seq;
+            loop.counter = a.asReal();
+            loop.limit = b.asReal();
+            loop.localBase = static_cast<uint32_t>(m_locals.size());
+            if (id == OpFOR)
+                bindLocal(seq->items[f.pc].asName(), Value::real(loop.counter));
+            drop(2);
+            m_rs[fi].pc = closeAt + 1;
+            if (m_rs.size() + 2 >= MaxReturnDepth)
+                throw CalcError(Err::InsufficientMemory);
+            m_rs.push_back(std::move(loop));
+            Frame body;
+            body.kind = FrameKind::Seq;
+            body.seq = seq;
+            body.pc = bodyAt;
+            body.end = closeAt;
+            m_rs.push_back(std::move(body));
+            return;
+        }
+        if (id == OpLocals) {
+            const uint32_t n = static_cast<uint32_t>(v.role());
+            need(n);
+            const SeqObj *seq = f.seq;
+            const uint32_t namesAt = f.pc;
+            const Value body = seq->items[namesAt + n];
+            const Value holder = f.hold;
+            m_rs[fi].pc = namesAt + n + 1;
+            Frame scope;
+            scope.kind = FrameKind::Locals;
+            scope.localBase = static_cast<uint32_t>(m_locals.size());
+            // level n goes to the first name
+            for (uint32_t k = 0; k < n; ++k)
+                bindLocal(seq->items[namesAt + k].asName(), level(n - k));
+            drop(n);
+            m_rs.push_back(std::move(scope));
+            if (body.type() == Type::Program || body.type() == Type::Algebraic)
+                evalNow(body);
+            else if (body.isName())
+                evalName(body.withQuoted(false));
+            else
+                push(body);
+            return;
+        }
+        // IF, CASE, DO, WHILE, UNTIL, END without a jump: nothing to do
+        return;
+    }
+    const CommandInfo &ci = commandInfo(id);
+    if (!ci.implemented) {
+        if (ci.def.flags & Structure)
+            throw CalcError(Err::InvalidSyntax);
+        throw CalcError(Err::NotImplemented, "Not implemented yet: " + ci.name);
+    }
+    const CommandDef &d = ci.def;
+    const int argc = d.argc;
+    if (argc > 0) {
+        if (m_stack.size() < static_cast<size_t>(argc))
+            throw CalcError(Err::TooFewArguments);
+        bool symbolic = false;
+        bool typeOk = true;
+        for (int i = 0; i < argc; ++i) {
+            Value &a = m_stack[m_stack.size() - 1 - i];
+            if (a.type() == Type::Tagged && !(d.flags & KeepTags)) {
+                Value inner = a.asTagged()->value;
+                a = std::move(inner);
+            }
+            static const uint16_t maskOf[] = {0,      AReal,   ABin,     ACmd,    AComplex,
+                                              AString, AList,  AProgram, AAlg,    AGlobal,
+                                              ALocal,  ATagged, ADir,    0};
+            const uint16_t m = maskOf[static_cast<int>(a.type())];
+            if (!(m & d.args[i < 3 ? i : 2])) {
+                typeOk = false;
+                if (a.isSymbolic())
+                    symbolic = true;
+            }
+        }
+        if (!typeOk) {
+            if (symbolic && (d.flags & Function)) {
+                if (!(d.flags & NoLastArg) && !flag(-55))
+                    saveLastArgs(argc);
+                applySymbolic(id, argc);
+                return;
+            }
+            throw CalcError(Err::BadArgumentType);
+        }
+        if (!(d.flags & NoLastArg) && !flag(-55))
+            saveLastArgs(argc);
+    }
+    d.fn(*this);
+}
+
+void Engine::applySymbolic(int id, int argc)
+{
+    std::vector<Value> items;
+    for (int i = argc; i >= 1; --i) {
+        const Value &a = level(static_cast<size_t>(i));
+        if (a.type() == Type::Algebraic)
+            items.insert(items.end(), a.items().begin(), a.items().end());
+        else if (a.isName())
+            items.push_back(a.withQuoted(false));
+        else if (a.type() == Type::Real || a.type() == Type::Complex)
+            items.push_back(a);
+        else
+            throw CalcError(Err::BadArgumentType);
+    }
+    items.push_back(Value::command(id));
+    replace(static_cast<size_t>(argc), Value::algebraic(std::move(items)));
+}
+
+void Engine::loopFinished()
+{
+    Frame &loop = m_rs.back();
+    const bool isStep = loop.seq->items[loop.end].commandId() == OpSTEP;
+    Real inc = Real::fromInt(1);
+    if (isStep)
+        inc = popReal(*this);
+    RealCondition c = RealCondition::Ok;
+    Real counter;
+    if (loop.isFor) {
+        Value &var = m_locals[loop.localBase].value;
+        if (var.type() != Type::Real)
+            throw CalcError(Err::BadArgumentType);
+        counter = checked(add(var.asReal(), inc, c), c);
+        var = Value::real(counter);
+    } else {
+        counter = checked(add(loop.counter, inc, c), c);
+        loop.counter = counter;
+    }
+    const int cmp = compare(counter, loop.limit);
+    const bool again = inc.isNegative() ? cmp >= 0 : cmp <= 0;
+    if (again) {
+        Frame body;
+        body.kind = FrameKind::Seq;
+        body.seq = loop.seq;
+        body.pc = loop.pc;
+        body.end = loop.end;
+        m_rs.push_back(std::move(body));
+        return;
+    }
+    if (loop.isFor)
+        unbindLocals(loop.localBase);
+    m_rs.pop_back();
+}
+
+bool Engine::unwindToTrap(const CalcError &e)
+{
+    m_errn = e.code;
+    m_errm = e.message;
+    while (!m_rs.empty()) {
+        Frame &f = m_rs.back();
+        switch (f.kind) {
+        case FrameKind::Trap: {
+            const uint32_t handler = f.pc;
+            const uint32_t base = f.localBase;
+            m_rs.pop_back();
+            unbindLocals(base);
+            if (!m_rs.empty() && m_rs.back().kind == FrameKind::Seq) {
+                m_rs.back().pc = handler;
+                return true;
+            }
+            break;
+        }
+        case FrameKind::Locals:
+            unbindLocals(f.localBase);
+            m_rs.pop_back();
+            break;
+        case FrameKind::Loop:
+            if (f.isFor)
+                unbindLocals(f.localBase);
+            m_rs.pop_back();
+            break;
+        case FrameKind::Native: {
+            Value hold = f.hold;
+            m_rs.pop_back();
+            static_cast<Continuation *>(const_cast<Object *>(hold.object()))->unwind(*this);
+            break;
+        }
+        case FrameKind::Seq:
+            m_rs.pop_back();
+            break;
+        }
+    }
+    return false;
+}
+
+void Engine::abortAll()
+{
+    while (!m_rs.empty()) {
+        Frame &f = m_rs.back();
+        if (f.kind == FrameKind::Native) {
+            Value hold = f.hold;
+            m_rs.pop_back();
+            static_cast<Continuation *>(const_cast<Object *>(hold.object()))->unwind(*this);
+        } else {
+            m_rs.pop_back();
+        }
+    }
+    m_locals.clear();
+    m_numeric = 0;
+}
+
+void Engine::suspend()
+{
+    Halted h;
+    h.frames = std::move(m_rs);
+    h.locals = std::move(m_locals);
+    m_rs.clear();
+    m_locals.clear();
+    m_halted.push_back(std::move(h));
+}
+
+void Engine::resumeSuspended()
+{
+    Halted h = std::move(m_halted.back());
+    m_halted.pop_back();
+    const uint32_t offset = static_cast<uint32_t>(m_locals.size());
+    for (auto &l : h.locals)
+        m_locals.push_back(std::move(l));
+    for (auto &f : h.frames) {
+        f.localBase += offset;
+        m_rs.push_back(std::move(f));
+    }
+}
+
+void Engine::killHalted()
+{
+    for (auto &h : m_halted) {
+        for (auto it = h.frames.rbegin(); it != h.frames.rend(); ++it)
+            if (it->kind == FrameKind::Native)
+                static_cast<Continuation *>(const_cast<Object *>(it->hold.object()))->unwind(*this);
+    }
+    m_halted.clear();
+}
+
+Engine::Status Engine::run(size_t base, bool step)
+{
+    const size_t stepDepth = m_rs.size();
+    bool stepped = false;
+    for (;;) {
+        try {
+            while (m_rs.size() > base) {
+                if (m_interrupt.load(std::memory_order_relaxed)) {
+                    m_interrupt.store(false, std::memory_order_relaxed);
+                    abortAll();
+                    m_lastError = CalcError(Err::Interrupted);
+                    return Status::Interrupted;
+                }
+                if (step && stepped && m_rs.size() <= stepDepth) {
+                    suspend();
+                    return Status::Halted;
+                }
+                const size_t fi = m_rs.size() - 1;
+                Frame &f = m_rs[fi];
+                switch (f.kind) {
+                case FrameKind::Seq: {
+                    if (f.pc >= f.end) {
+                        m_rs.pop_back();
+                        break;
+                    }
+                    const Value &item = f.seq->items[f.pc++];
+                    if (f.pc == f.end && item.type() != Type::Command && f.hold.object()) {
+                        // tail position: drop the frame first, so that
+                        // recursion in tail position does not grow the stack
+                        const Value keep = std::move(f.hold);
+                        const Value it = item;
+                        m_rs.pop_back();
+                        execSeqItem(SIZE_MAX, it);
+                    } else {
+                        execSeqItem(fi, item);
+                    }
+                    stepped = true;
+                    break;
+                }
+                case FrameKind::Locals:
+                    unbindLocals(f.localBase);
+                    m_rs.pop_back();
+                    break;
+                case FrameKind::Trap:
+                    m_rs.pop_back();
+                    break;
+                case FrameKind::Loop:
+                    loopFinished();
+                    break;
+                case FrameKind::Native: {
+                    Value hold = f.hold;
+                    static_cast<Continuation *>(const_cast<Object *>(hold.object()))->resume(*this);
+                    break;
+                }
+                }
+                if (m_haltRequested | m_killRequested | m_contRequested) {
+                    if (m_killRequested) {
+                        m_killRequested = false;
+                        m_haltRequested = false;
+                        m_contRequested = false;
+                        abortAll();
+                        killHalted();
+                        return Status::Done;
+                    }
+                    if (m_haltRequested) {
+                        m_haltRequested = false;
+                        suspend();
+                        return Status::Halted;
+                    }
+                    if (m_contRequested) {
+                        m_contRequested = false;
+                        if (!m_halted.empty())
+                            resumeSuspended();
+                    }
+                }
+            }
+            return Status::Done;
+        } catch (const CalcError &e) {
+            if (!unwindToTrap(e)) {
+                abortAll();
+                m_lastError = e;
+                return Status::Error;
+            }
+        } catch (const std::bad_alloc &) {
+            if (!unwindToTrap(CalcError(Err::InsufficientMemory))) {
+                abortAll();
+                m_lastError = CalcError(Err::InsufficientMemory);
+                return Status::Error;
+            }
+        }
+    }
+}
+
+Engine::Status Engine::enter(std::string_view commandLine)
+{
+    Value prog;
+    try {
+        prog = compile(commandLine);
+    } catch (const CalcError &e) {
+        m_lastError = e;
+        m_errn = e.code;
+        m_errm = e.message;
+        return Status::Error;
+    }
+    return evaluate(prog);
+}
+
+Engine::Status Engine::evaluate(const Value &v)
+{
+    m_interrupt.store(false, std::memory_order_relaxed);
+    m_lastError = CalcError(Err::None, std::string());
+    const size_t base = m_rs.size();
+    try {
+        evalNow(v);
+    } catch (const CalcError &e) {
+        m_errn = e.code;
+        m_errm = e.message;
+        m_lastError = e;
+        return Status::Error;
+    }
+    return run(base);
+}
+
+Engine::Status Engine::resumeHalted()
+{
+    if (m_halted.empty())
+        return Status::Done;
+    m_lastError = CalcError(Err::None, std::string());
+    const size_t base = m_rs.size();
+    resumeSuspended();
+    return run(base);
+}
+
+Engine::Status Engine::stepHalted()
+{
+    if (m_halted.empty())
+        return Status::Done;
+    m_lastError = CalcError(Err::None, std::string());
+    const size_t base = m_rs.size();
+    resumeSuspended();
+    return run(base, true);
+}
+
+} // namespace Calc

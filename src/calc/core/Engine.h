@@ -1,0 +1,264 @@
+#pragma once
+
+#include "core/Errors.h"
+#include "core/Object.h"
+
+#include <atomic>
+#include <iosfwd>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace Calc {
+
+enum class Model : uint8_t { HP48GX, HP49G, HP50G };
+
+class Engine;
+
+// Code that a command leaves on the return stack to be called back when the
+// evaluation it asked for has finished (DOLIST, SEQ, ->NUM ...). Commands
+// never call the evaluator recursively, so user code they run can be halted,
+// single-stepped and interrupted like any other, and deep programs never grow
+// the C++ stack.
+class Continuation : public Object
+{
+public:
+    // The evaluation asked for is done. Either schedule the next one or
+    // finish (popFrame() the own frame and push the results).
+    virtual void resume(Engine &e) = 0;
+    // The frame is dropped by an error, KILL or an interrupt.
+    virtual void unwind(Engine &) {}
+};
+
+enum class FrameKind : uint8_t {
+    Seq,    // running the items [pc, end) of a program, list or algebraic
+    Locals, // local variables bound from localBase up; dropped on return
+    Trap,   // IFERR: on an error, continue the Seq below at pc
+    Loop,   // START or FOR: its body runs as a Seq above it
+    Native, // a Continuation
+};
+
+struct Frame
+{
+    FrameKind kind = FrameKind::Seq;
+    bool isFor = false;
+    uint32_t pc = 0;
+    uint32_t end = 0;
+    const SeqObj *seq = nullptr;
+    Value hold; // keeps seq (or the continuation) alive where needed
+    uint32_t localBase = 0;
+    Real counter; // START's counter (FOR counts in its local variable)
+    Real limit;
+};
+
+struct LocalVar
+{
+    const NameObj *name;
+    Value value;
+};
+
+class Engine
+{
+public:
+    explicit Engine(Model model = Model::HP50G);
+    ~Engine();
+    Engine(const Engine &) = delete;
+    Engine &operator=(const Engine &) = delete;
+
+    Model model() const { return m_model; }
+    bool is49() const { return m_model != Model::HP48GX; }
+    // Memory reset: empty stack, empty HOME, default flags.
+    void reset();
+
+    // ---- running --------------------------------------------------------
+    enum class Status { Done, Halted, Error, Interrupted };
+
+    // Compiles a command line and runs it, as ENTER does. A syntax error
+    // leaves the stack untouched and returns Error with "Invalid Syntax".
+    Status enter(std::string_view commandLine);
+    // Evaluates one object as EVAL does.
+    Status evaluate(const Value &v);
+    // Continues the most recently halted program (CONT).
+    Status resumeHalted();
+    // Runs the halted program until it has executed one more object of its
+    // own program (single step); Done when nothing is halted.
+    Status stepHalted();
+    // Stops the running program soon; safe from any thread (the ON key).
+    void requestInterrupt() { m_interrupt.store(true, std::memory_order_relaxed); }
+    bool hasHalted() const { return !m_halted.empty(); }
+    int haltedCount() const { return static_cast<int>(m_halted.size()); }
+    void killHalted();
+    const CalcError &lastError() const { return m_lastError; }
+
+    // Compiles text (calculator bytes) into the objects of a command line,
+    // as a program without delimiters. Throws CalcError on a syntax error.
+    Value compile(std::string_view text) const;
+
+    // ---- the stack ------------------------------------------------------
+    std::vector<Value> &stack() { return m_stack; }
+    const std::vector<Value> &stack() const { return m_stack; }
+    size_t depth() const { return m_stack.size(); }
+    // level 1 is the top
+    const Value &level(size_t n) const { return m_stack[m_stack.size() - n]; }
+    Value &levelRef(size_t n) { return m_stack[m_stack.size() - n]; }
+    void push(Value v)
+    {
+        if (m_stack.size() >= MaxStack)
+            throw CalcError(Err::InsufficientMemory);
+        m_stack.push_back(std::move(v));
+    }
+    Value pop();
+    void drop(size_t n);
+    // drops n levels and pushes v
+    void replace(size_t n, Value v);
+    void need(size_t n) const
+    {
+        if (m_stack.size() < n)
+            throw CalcError(Err::TooFewArguments);
+    }
+
+    // ---- text -----------------------------------------------------------
+    // The ->STR form in the current display modes.
+    std::string toText(const Value &v) const;
+    // The display form of a real in the current modes.
+    std::string realText(const Real &r) const;
+    NumberFormat numberFormat() const;
+
+    // ---- flags and modes ------------------------------------------------
+    // n > 0 user flags, n < 0 system flags; 1..64 (48) or 1..128 (49)
+    bool flag(int n) const;
+    void setFlag(int n, bool on);
+    int maxFlag() const { return is49() ? 128 : 64; }
+    AngleMode angleMode() const;
+    int wordSize() const;
+    int binaryBase() const; // 2, 8, 10, 16
+    bool numericResults() const { return flag(-3) || m_numeric > 0; }
+    void enterNumeric() { ++m_numeric; }
+    void leaveNumeric()
+    {
+        if (m_numeric > 0)
+            --m_numeric;
+    }
+    uint64_t flagWord(bool system, int part) const;
+    void setFlagWord(bool system, int part, uint64_t v);
+
+    // A real result after the calculators' exception rules (flags -20 to
+    // -26): substitutes a value and sets an indicator flag, or throws.
+    Real checked(const Real &r, RealCondition c);
+
+    // ---- variables ------------------------------------------------------
+    DirObj *home() const { return m_home.asDir(); }
+    DirObj *currentDir() const { return m_path.back(); }
+    const std::vector<DirObj *> &path() const { return m_path; }
+    std::vector<const NameObj *> pathNames() const { return m_pathNames; }
+    // Finds a global variable in the current directory or up the path.
+    Value *findGlobal(const NameObj *n);
+    // Finds a local variable (innermost first).
+    Value *findLocal(const NameObj *n);
+    // STO: into a local when one is bound, else the current directory.
+    void store(const Value &name, const Value &v);
+    Value recall(const Value &name);
+    void purge(const Value &name);
+    void createDir(const NameObj *n);
+    void enterDir(DirObj *d, const NameObj *n);
+    void upDir();
+    void homeDir();
+    void setPath(const std::vector<const NameObj *> &names); // from HOME; false names skipped
+
+    // ---- evaluation services for commands -------------------------------
+    // Schedules the evaluation of v (EVAL semantics). The evaluation runs
+    // after the current command returns.
+    void scheduleEval(const Value &v);
+    // Schedules a continuation; it is resumed once everything scheduled
+    // after it has finished.
+    void pushContinuation(Continuation *c);
+    // Removes the top frame (a continuation finishing).
+    void popFrame();
+    // The innermost continuation of the given kind, for NSUB and ENDSUB.
+    template <typename T> T *innermost()
+    {
+        for (auto it = m_rs.rbegin(); it != m_rs.rend(); ++it)
+            if (it->kind == FrameKind::Native)
+                if (auto *t = dynamic_cast<T *>(const_cast<Object *>(it->hold.object())))
+                    return t;
+        return nullptr;
+    }
+    // Local variables for SEQ and friends: bind, then unbind.
+    uint32_t bindLocal(const NameObj *n, Value v);
+    void unbindLocals(uint32_t base);
+    // Replaces the top argc levels by the algebraic that applies command id
+    // to them ('X' 1 + gives 'X+1').
+    void applySymbolic(int id, int argc);
+    void requestHalt() { m_haltRequested = true; }
+    void requestKill() { m_killRequested = true; }
+    void requestCont() { m_contRequested = true; }
+
+    // ---- error state and LASTARG --------------------------------------------
+    uint32_t errorNumber() const { return m_errn; }
+    const std::string &errorMessage() const { return m_errm; }
+    void setError(uint32_t n, std::string m)
+    {
+        m_errn = n;
+        m_errm = std::move(m);
+    }
+    const std::vector<Value> &lastArgs() const { return m_lastArgs; }
+    void saveLastArgs(int n);
+
+    // ---- random numbers (RAND, RDZ) ----------------------------------------
+    Real nextRandom();
+    void seedRandom(const Real &seed);
+
+    // ---- state ------------------------------------------------------------
+    // The whole machine (stack, HOME, path, flags, modes, LASTARG) as bytes,
+    // and back. load() returns false and changes nothing on damaged data.
+    std::string saveState() const;
+    bool loadState(const std::string &bytes);
+
+    // Bounds that end in "Insufficient Memory" instead of exhausting the
+    // process.
+    static constexpr size_t MaxStack = 1u << 20;
+    static constexpr size_t MaxReturnDepth = 1u << 18;
+    static constexpr size_t MaxLocals = 1u << 20;
+
+private:
+    friend class EngineAccess;
+    Status run(size_t baseDepth, bool step = false);
+    void execSeqItem(size_t frameIndex, const Value &v);
+    void execCommand(size_t frameIndex, const Value &v);
+    void evalName(const Value &v);
+    void evalNow(const Value &v);
+    void pushSeq(const Value &holder, uint32_t begin, uint32_t end);
+    void loopFinished();
+    bool unwindToTrap(const CalcError &e);
+    void abortAll();
+    void suspend();
+    void resumeSuspended();
+
+    Model m_model;
+    std::vector<Value> m_stack;
+    std::vector<Frame> m_rs;
+    std::vector<LocalVar> m_locals;
+    Value m_home;
+    std::vector<DirObj *> m_path;
+    std::vector<const NameObj *> m_pathNames;
+    uint64_t m_sysFlags[2] = {0, 0};
+    uint64_t m_userFlags[2] = {0, 0};
+    std::vector<Value> m_lastArgs;
+    uint32_t m_errn = 0;
+    std::string m_errm;
+    CalcError m_lastError{Err::None, std::string()};
+    struct Halted
+    {
+        std::vector<Frame> frames;
+        std::vector<LocalVar> locals;
+    };
+    std::vector<Halted> m_halted;
+    std::atomic<bool> m_interrupt{false};
+    bool m_haltRequested = false;
+    bool m_killRequested = false;
+    bool m_contRequested = false;
+    int m_numeric = 0;
+    uint64_t m_seed = 0;
+};
+
+} // namespace Calc

@@ -1,0 +1,244 @@
+#include "core/Object.h"
+
+#include "core/Commands.h"
+#include "core/Errors.h"
+
+#include <mutex>
+#include <unordered_map>
+
+namespace Calc {
+
+Value makeHeap(Object *o, Type t)
+{
+    Value v;
+    o->ref();
+    v.m_obj = o;
+    v.m_type = t;
+    return v;
+}
+
+namespace {
+
+uint32_t seqDepth(const std::vector<Value> &items)
+{
+    uint32_t d = 0;
+    for (const Value &v : items) {
+        const uint32_t c = v.depth();
+        if (c > d)
+            d = c;
+    }
+    if (d + 1 > MaxNesting)
+        throw CalcError(Err::InsufficientMemory);
+    return d + 1;
+}
+
+// Depth of the expression tree of an algebraic in postfix order: bounds the
+// recursion of the infix printer.
+uint32_t treeDepth(const std::vector<Value> &items);
+
+} // namespace
+
+Value Value::complex(const Real &re, const Real &im)
+{
+    return makeHeap(new ComplexObj(re, im), Type::Complex);
+}
+
+Value Value::string(std::string bytes)
+{
+    if (bytes.size() > (64u << 20))
+        throw CalcError(Err::InsufficientMemory);
+    return makeHeap(new StringObj(std::move(bytes)), Type::String);
+}
+
+Value Value::list(std::vector<Value> items)
+{
+    const uint32_t d = seqDepth(items);
+    return makeHeap(new SeqObj(std::move(items), d), Type::List);
+}
+
+Value Value::program(std::vector<Value> items)
+{
+    const uint32_t d = seqDepth(items);
+    return makeHeap(new SeqObj(std::move(items), d), Type::Program);
+}
+
+Value Value::algebraic(std::vector<Value> items)
+{
+    uint32_t d = seqDepth(items);
+    const uint32_t t = treeDepth(items);
+    if (t > d)
+        d = t;
+    if (d > MaxNesting)
+        throw CalcError(Err::InsufficientMemory);
+    return makeHeap(new SeqObj(std::move(items), d), Type::Algebraic);
+}
+
+Value Value::name(const NameObj *n, Type t, bool quoted)
+{
+    Value v = makeHeap(const_cast<NameObj *>(n), t);
+    if (quoted)
+        v.m_flags |= Quoted;
+    return v;
+}
+
+Value Value::global(std::string_view text, bool quoted)
+{
+    return name(internName(text), Type::GlobalName, quoted);
+}
+
+Value Value::local(std::string_view text, bool quoted)
+{
+    return name(internName(text), Type::LocalName, quoted);
+}
+
+Value Value::tagged(std::string tag, Value v)
+{
+    if (v.depth() + 1 > MaxNesting)
+        throw CalcError(Err::InsufficientMemory);
+    return makeHeap(new TaggedObj(std::move(tag), std::move(v)), Type::Tagged);
+}
+
+Value Value::directory(DirObj *d)
+{
+    return makeHeap(d, Type::Directory);
+}
+
+const std::string &Value::str() const
+{
+    return asString()->bytes;
+}
+
+const std::vector<Value> &Value::items() const
+{
+    return asSeq()->items;
+}
+
+const std::string &Value::nameText() const
+{
+    return asName()->text;
+}
+
+uint32_t Value::depth() const
+{
+    switch (m_type) {
+    case Type::List:
+    case Type::Program:
+    case Type::Algebraic:
+        return asSeq()->depth;
+    case Type::Tagged:
+        return asTagged()->value.depth() + 1;
+    case Type::Directory: {
+        uint32_t d = 0;
+        for (const auto &v : asDir()->vars)
+            d = std::max(d, v.value.depth());
+        return d + 1;
+    }
+    default:
+        return 1;
+    }
+}
+
+namespace {
+
+uint32_t treeDepth(const std::vector<Value> &items)
+{
+    // Simulate the evaluation stack with depths instead of values.
+    std::vector<uint32_t> st;
+    uint32_t deepest = 0;
+    for (const Value &v : items) {
+        int args = 0;
+        if (v.type() == Type::Command)
+            args = commandArity(v.commandId());
+        else if (v.isName() && !v.quoted() && v.callArgs() > 0)
+            args = v.callArgs();
+        uint32_t d = 0;
+        for (int i = 0; i < args && !st.empty(); ++i) {
+            d = std::max(d, st.back());
+            st.pop_back();
+        }
+        st.push_back(d + 1);
+        deepest = std::max(deepest, d + 1);
+    }
+    return deepest;
+}
+
+} // namespace
+
+const NameObj *internName(std::string_view text)
+{
+    static std::mutex mutex;
+    static std::unordered_map<std::string_view, NameObj *> table;
+    std::lock_guard<std::mutex> lock(mutex);
+    auto it = table.find(text);
+    if (it != table.end())
+        return it->second;
+    auto *n = new NameObj(std::string(text));
+    n->ref(); // interned names live as long as the process
+    table.emplace(std::string_view(n->text), n);
+    return n;
+}
+
+DirObj *DirObj::clone() const
+{
+    auto *d = new DirObj;
+    d->vars.reserve(vars.size());
+    for (const auto &v : vars) {
+        if (v.value.type() == Type::Directory)
+            d->vars.push_back({v.name, Value::directory(v.value.asDir()->clone())});
+        else
+            d->vars.push_back(v);
+    }
+    return d;
+}
+
+bool same(const Value &a, const Value &b)
+{
+    if (a.type() != b.type())
+        return false;
+    switch (a.type()) {
+    case Type::Null:
+        return true;
+    case Type::Real:
+        return a.asReal() == b.asReal();
+    case Type::Binary:
+        return a.asBinary() == b.asBinary();
+    case Type::Command:
+        return a.commandId() == b.commandId();
+    case Type::Complex:
+        return a.asComplex()->re == b.asComplex()->re && a.asComplex()->im == b.asComplex()->im;
+    case Type::String:
+        return a.str() == b.str();
+    case Type::List:
+    case Type::Program:
+    case Type::Algebraic: {
+        if (a.object() == b.object())
+            return true;
+        const auto &x = a.items();
+        const auto &y = b.items();
+        if (x.size() != y.size())
+            return false;
+        for (size_t i = 0; i < x.size(); ++i)
+            if (!same(x[i], y[i]))
+                return false;
+        return true;
+    }
+    case Type::GlobalName:
+    case Type::LocalName:
+        return a.asName() == b.asName() && a.callArgs() == b.callArgs();
+    case Type::Tagged:
+        return a.asTagged()->tag == b.asTagged()->tag && same(a.asTagged()->value, b.asTagged()->value);
+    case Type::Directory: {
+        const auto &x = a.asDir()->vars;
+        const auto &y = b.asDir()->vars;
+        if (x.size() != y.size())
+            return false;
+        for (size_t i = 0; i < x.size(); ++i)
+            if (x[i].name != y[i].name || !same(x[i].value, y[i].value))
+                return false;
+        return true;
+    }
+    }
+    return false;
+}
+
+} // namespace Calc
