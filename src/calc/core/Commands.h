@@ -102,8 +102,9 @@ enum Role : int {
 
 const CommandInfo &commandInfo(int id);
 int commandCount();
-// The id of the command spelled so (calculator bytes), or -1.
-int findCommand(std::string_view name);
+// The id of the command spelled so (calculator bytes) on the 49 family or
+// the 48 series, or -1 (then the word is an ordinary name on that model).
+int findCommand(std::string_view name, bool is49 = true);
 // Arguments an algebraic function takes (for the expression tree).
 int commandArity(int id);
 // Ids of a few commands that the evaluator builds algebraics with.
@@ -118,8 +119,10 @@ struct Coverage
 {
     int known = 0;
     int implemented = 0;
-    std::vector<std::string> missing; // calculator bytes
+    std::vector<std::string> missing; // UTF-8
 };
-Coverage coverage();
+Coverage coverage(bool is49);
+// Every command name of the model, in calculator bytes.
+std::vector<std::string> knownCommandNames(bool is49);
 
 } // namespace Calc

@@ -1,7 +1,7 @@
-#include "core/Compiler.h"
+#include "calc/core/Compiler.h"
 
-#include "core/Commands.h"
-#include "core/Errors.h"
+#include "calc/core/Commands.h"
+#include "calc/core/Errors.h"
 
 #include <cstring>
 
@@ -33,6 +33,12 @@ bool isDelimiter(unsigned char c)
 }
 
 // Characters that cannot appear in a name: operators and delimiters.
+bool isStructureWord(std::string_view w)
+{
+    const int id = findCommand(w);
+    return id >= 0 && id < OpFirstOrdinary;
+}
+
 bool isNameForbidden(unsigned char c)
 {
     static const char bad[] = "+-*/^=<>()[]{}\"',;:#@!&";
@@ -238,14 +244,22 @@ private:
             parseLocalBlock(start, out);
             return;
         }
-        const int id = findCommand(word);
+        if (isValidName(word) && !isStructureWord(word)) {
+            // a local variable hides a command of the same name (FOR i ... i)
+            const NameObj *n = internName(word);
+            if (isLocal(n)) {
+                out.push_back(Value::name(n, Type::LocalName, false));
+                return;
+            }
+        }
+        const int id = findCommand(word, m_opt.is49);
         if (id >= 0) {
             out.push_back(Value::command(id));
             if (id == OpFOR) {
                 skipSpace();
                 const size_t at = m_pos;
                 const std::string_view n = peekWord();
-                if (!isValidName(n) || findCommand(n) >= 0)
+                if (!isValidName(n) || isStructureWord(n))
                     throw syntaxError(at);
                 m_pos += n.size();
                 const NameObj *name = internName(n);
@@ -304,7 +318,7 @@ private:
             if (c == ProgOpen || c == '\'' || peekWord() == "<<")
                 break;
             const std::string_view n = peekWord();
-            if (!isValidName(n) || findCommand(n) >= 0)
+            if (!isValidName(n) || isStructureWord(n))
                 throw syntaxError(m_pos);
             m_pos += n.size();
             names.push_back(internName(n));
@@ -339,7 +353,7 @@ private:
                 m_pos += 3;
                 break;
             }
-            if (!isValidName(n) || findCommand(n) >= 0)
+            if (!isValidName(n) || findCommand(n, m_opt.is49) >= 0)
                 throw syntaxError(m_pos);
             m_pos += n.size();
             DepthGuard guard(*this);
@@ -509,7 +523,7 @@ private:
         }
         if (sym.empty())
             return op;
-        const int id = findCommand(sym);
+        const int id = findCommand(sym, m_opt.is49);
         if (id < 0)
             return op;
         const CommandInfo &ci = commandInfo(id);
@@ -632,8 +646,9 @@ private:
             ++e;
         const std::string_view word = lx.s.substr(lx.pos, e - lx.pos);
         lx.pos = e;
-        const int id = findCommand(word);
         const bool call = lx.peek() == '(';
+        const bool local = isValidName(word) && isLocal(internName(word));
+        const int id = local ? -1 : findCommand(word, m_opt.is49);
         if (id >= 0) {
             const CommandInfo &ci = commandInfo(id);
             if (ci.def.flags & Constant) {
@@ -750,15 +765,15 @@ std::vector<Value> linkStructures(std::vector<Value> items)
         case OpIFERR:
         case OpDO:
         case OpWHILE:
-            open.push_back({id, i});
+            open.push_back(Open{id, i, SIZE_MAX, SIZE_MAX, SIZE_MAX, false, {}});
             break;
         case OpSTART:
-            open.push_back({id, i});
+            open.push_back(Open{id, i, SIZE_MAX, SIZE_MAX, SIZE_MAX, false, {}});
             break;
         case OpFOR:
             if (i + 1 >= items.size() || items[i + 1].type() != Type::LocalName)
                 fail();
-            open.push_back({id, i});
+            open.push_back(Open{id, i, SIZE_MAX, SIZE_MAX, SIZE_MAX, false, {}});
             ++i;
             break;
         case OpTHEN: {

@@ -1,6 +1,6 @@
-#include "core/Decompiler.h"
+#include "calc/core/Decompiler.h"
 
-#include "core/Commands.h"
+#include "calc/core/Commands.h"
 
 namespace Calc {
 
@@ -169,6 +169,7 @@ std::string decompile(const Value &v, const TextStyle &st, bool topLevel)
 {
     switch (v.type()) {
     case Type::Null:
+    case Type::Native:
         return std::string();
     case Type::Real:
         return formatReal(v.asReal(), st.number);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/Object.h"
+#include "calc/core/Object.h"
 
 #include <string>
 

@@ -1,8 +1,8 @@
-#include "core/Engine.h"
+#include "calc/core/Engine.h"
 
-#include "core/Commands.h"
-#include "core/Compiler.h"
-#include "core/Decompiler.h"
+#include "calc/core/Commands.h"
+#include "calc/core/Compiler.h"
+#include "calc/core/Decompiler.h"
 
 #include <chrono>
 
@@ -149,7 +149,7 @@ NumberFormat Engine::numberFormat() const
     return f;
 }
 
-Real Engine::checked(const Real &r, RealCondition c)
+Real Engine::checked(const Real &r, const RealCondition &c)
 {
     switch (c) {
     case RealCondition::Ok:
@@ -547,6 +547,30 @@ void Engine::execCommand(size_t fi, const Value &v)
     const int id = v.commandId();
     if (id < OpFirstOrdinary && fi != SIZE_MAX) {
         Frame &f = m_rs[fi];
+        if (id == OpLocals) {
+            const uint32_t n = static_cast<uint32_t>(v.role());
+            need(n);
+            const SeqObj *seq = f.seq;
+            const uint32_t namesAt = f.pc;
+            const Value body = seq->items[namesAt + n];
+            const Value holder = f.hold;
+            m_rs[fi].pc = namesAt + n + 1;
+            Frame scope;
+            scope.kind = FrameKind::Locals;
+            scope.localBase = static_cast<uint32_t>(m_locals.size());
+            // level n goes to the first name
+            for (uint32_t k = 0; k < n; ++k)
+                bindLocal(seq->items[namesAt + k].asName(), level(n - k));
+            drop(n);
+            m_rs.push_back(std::move(scope));
+            if (body.type() == Type::Program || body.type() == Type::Algebraic)
+                evalNow(body);
+            else if (body.isName())
+                evalName(body.withQuoted(false));
+            else
+                push(body);
+            return;
+        }
         switch (v.role()) {
         case RoleJump:
             f.pc = v.target();
@@ -618,30 +642,6 @@ void Engine::execCommand(size_t fi, const Value &v)
             m_rs.push_back(std::move(body));
             return;
         }
-        if (id == OpLocals) {
-            const uint32_t n = static_cast<uint32_t>(v.role());
-            need(n);
-            const SeqObj *seq = f.seq;
-            const uint32_t namesAt = f.pc;
-            const Value body = seq->items[namesAt + n];
-            const Value holder = f.hold;
-            m_rs[fi].pc = namesAt + n + 1;
-            Frame scope;
-            scope.kind = FrameKind::Locals;
-            scope.localBase = static_cast<uint32_t>(m_locals.size());
-            // level n goes to the first name
-            for (uint32_t k = 0; k < n; ++k)
-                bindLocal(seq->items[namesAt + k].asName(), level(n - k));
-            drop(n);
-            m_rs.push_back(std::move(scope));
-            if (body.type() == Type::Program || body.type() == Type::Algebraic)
-                evalNow(body);
-            else if (body.isName())
-                evalName(body.withQuoted(false));
-            else
-                push(body);
-            return;
-        }
         // IF, CASE, DO, WHILE, UNTIL, END without a jump: nothing to do
         return;
     }
@@ -691,9 +691,16 @@ void Engine::execCommand(size_t fi, const Value &v)
 
 void Engine::applySymbolic(int id, int argc)
 {
+    need(static_cast<size_t>(argc));
+    Value r = makeSymbolic(id, &m_stack[m_stack.size() - static_cast<size_t>(argc)], argc);
+    replace(static_cast<size_t>(argc), std::move(r));
+}
+
+Value makeSymbolic(int id, const Value *args, int argc)
+{
     std::vector<Value> items;
-    for (int i = argc; i >= 1; --i) {
-        const Value &a = level(static_cast<size_t>(i));
+    for (int i = 0; i < argc; ++i) {
+        const Value &a = args[i];
         if (a.type() == Type::Algebraic)
             items.insert(items.end(), a.items().begin(), a.items().end());
         else if (a.isName())
@@ -704,7 +711,7 @@ void Engine::applySymbolic(int id, int argc)
             throw CalcError(Err::BadArgumentType);
     }
     items.push_back(Value::command(id));
-    replace(static_cast<size_t>(argc), Value::algebraic(std::move(items)));
+    return Value::algebraic(std::move(items));
 }
 
 void Engine::loopFinished()

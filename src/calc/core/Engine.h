@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/Errors.h"
-#include "core/Object.h"
+#include "calc/core/Errors.h"
+#include "calc/core/Object.h"
 
 #include <atomic>
 #include <iosfwd>
@@ -14,6 +14,10 @@ namespace Calc {
 enum class Model : uint8_t { HP48GX, HP49G, HP50G };
 
 class Engine;
+
+// The algebraic that applies command id to argc arguments (in stack order,
+// deepest first): names, algebraics, reals and complex numbers.
+Value makeSymbolic(int id, const Value *args, int argc);
 
 // Code that a command leaves on the return stack to be called back when the
 // evaluation it asked for has finished (DOLIST, SEQ, ->NUM ...). Commands
@@ -144,7 +148,7 @@ public:
 
     // A real result after the calculators' exception rules (flags -20 to
     // -26): substitutes a value and sets an indicator flag, or throws.
-    Real checked(const Real &r, RealCondition c);
+    Real checked(const Real &r, const RealCondition &c);
 
     // ---- variables ------------------------------------------------------
     DirObj *home() const { return m_home.asDir(); }

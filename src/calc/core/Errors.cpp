@@ -1,4 +1,4 @@
-#include "core/Errors.h"
+#include "calc/core/Errors.h"
 
 namespace Calc {
 

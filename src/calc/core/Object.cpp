@@ -1,7 +1,7 @@
-#include "core/Object.h"
+#include "calc/core/Object.h"
 
-#include "core/Commands.h"
-#include "core/Errors.h"
+#include "calc/core/Commands.h"
+#include "calc/core/Errors.h"
 
 #include <mutex>
 #include <unordered_map>
@@ -198,6 +198,8 @@ bool same(const Value &a, const Value &b)
     switch (a.type()) {
     case Type::Null:
         return true;
+    case Type::Native:
+        return a.object() == b.object();
     case Type::Real:
         return a.asReal() == b.asReal();
     case Type::Binary:

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/Real.h"
+#include "calc/core/Real.h"
 
 #include <atomic>
 #include <cstdint>

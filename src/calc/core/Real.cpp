@@ -1,4 +1,4 @@
-#include "core/Real.h"
+#include "calc/core/Real.h"
 
 extern "C" {
 #include <bid_conf.h>
@@ -123,7 +123,7 @@ Real fromBid(BID_UINT128 x, _IDEC_flags flags, RealCondition &c)
     return fromParts(coeff, q, neg, c);
 }
 
-Real finish(BID_UINT128 r, _IDEC_flags f, RealCondition &c)
+Real finish(BID_UINT128 r, const _IDEC_flags &f, RealCondition &c)
 {
     if ((f & BID_INVALID_EXCEPTION) && c == RealCondition::Ok) {
         c = RealCondition::Undefined;
@@ -382,7 +382,7 @@ Real mod(const Real &x, const Real &y, RealCondition &c)
         return x;
     _IDEC_flags f = 0;
     const BID_UINT128 by = toBid(y);
-    BID_UINT128 r = bid128_fmod(toBid(x), by, Rounding, &f);
+    BID_UINT128 r = bid128_fmod(toBid(x), by, &f);
     // fmod keeps the sign of x; MOD takes the sign of y.
     if (!isBidZero(r) && (bid128_isSigned(r) != (y.mant < 0)))
         r = bid128_add(r, by, Rounding, &f);
@@ -401,11 +401,11 @@ BID_UINT128 reduceTurn(const Real &x, AngleMode m, int &quarter)
         return toBid(x);
     const int turn = m == AngleMode::Degrees ? 360 : 400;
     const BID_UINT128 t = makeBid(turn, 0, false);
-    BID_UINT128 r = bid128_fmod(toBid(x), t, Rounding, &f);
+    BID_UINT128 r = bid128_fmod(toBid(x), t, &f);
     if (bid128_isSigned(r) && !isBidZero(r))
         r = bid128_add(r, t, Rounding, &f);
     const BID_UINT128 qt = makeBid(turn / 4, 0, false);
-    const BID_UINT128 rem = bid128_fmod(r, qt, Rounding, &f);
+    const BID_UINT128 rem = bid128_fmod(r, qt, &f);
     if (isBidZero(rem)) {
         const BID_UINT128 n = bid128_div(r, qt, Rounding, &f);
         quarter = static_cast<int>(bid128_to_int32_int(n, &f)) & 3;

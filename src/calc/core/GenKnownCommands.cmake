@@ -1,0 +1,32 @@
+# Turns the reference command list (scripts/refdata/commands.txt: a name at the
+# left margin followed by the models that have it, "48" and/or "49") into the
+# table of names the calculator knows. Run at build time so that the list has
+# one source: the reference data.
+#   cmake -DIN=commands.txt -DOUT=KnownCommands.inc -P GenKnownCommands.cmake
+file(STRINGS "${IN}" lines ENCODING UTF-8)
+set(out "// Generated from scripts/refdata/commands.txt; do not edit.\n")
+foreach(line IN LISTS lines)
+  if(line MATCHES "^[ \t]" OR line MATCHES "^#" OR line STREQUAL "")
+    continue()
+  endif()
+  if(NOT line MATCHES "^([^ \t]+)(.*)$")
+    continue()
+  endif()
+  set(name "${CMAKE_MATCH_1}")
+  set(rest "${CMAKE_MATCH_2}")
+  set(models 0)
+  if(rest MATCHES "(^|[ \t])48([ \t]|$)")
+    math(EXPR models "${models} | 1")
+  endif()
+  if(rest MATCHES "(^|[ \t])49([ \t]|$)")
+    math(EXPR models "${models} | 2")
+  endif()
+  if(models EQUAL 0)
+    continue()
+  endif()
+  string(REPLACE "\\" "\\\\" name "${name}")
+  string(REPLACE "\"" "\\\"" name "${name}")
+  string(APPEND out "{\"${name}\", ${models}},\n")
+endforeach()
+file(WRITE "${OUT}.tmp" "${out}")
+file(COPY_FILE "${OUT}.tmp" "${OUT}" ONLY_IF_DIFFERENT)

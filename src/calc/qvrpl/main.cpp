@@ -1,0 +1,314 @@
+// qvrpl: runs UserRPL in the calculator without any window.
+//
+//   qvrpl [--model 48gx|49g|50g] [--state FILE] [-e TEXT]... [FILE]...
+//
+// Each text and file runs in order as a command line, as ENTER does; then the
+// stack is printed, highest level first. Without texts or files it is an
+// interactive read-eval-print loop.
+#include "calc/core/Commands.h"
+#include "calc/core/Engine.h"
+#include "formats/CalcCharset.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QString>
+
+#include <csignal>
+#include <cstdio>
+#include <iostream>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+using namespace Calc;
+
+namespace {
+
+Engine *g_running = nullptr;
+
+extern "C" void onInterrupt(int)
+{
+    if (g_running)
+        g_running->requestInterrupt();
+}
+
+std::string toUtf8(const std::string &calcBytes)
+{
+    return CalcCharset::decode(QByteArray(calcBytes.data(), static_cast<qsizetype>(calcBytes.size())))
+        .toStdString();
+}
+
+// Text typed or given with -e (UTF-8) as calculator bytes; false names the
+// first character the calculator has no byte for.
+bool toCalc(const std::string &utf8, std::string &out, std::string &bad)
+{
+    const QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+    bool ok = true;
+    int badIndex = -1;
+    const QByteArray b = CalcCharset::encode(text, &ok, &badIndex);
+    if (!ok) {
+        bad = text.mid(badIndex, 1).toStdString();
+        return false;
+    }
+    out.assign(b.constData(), static_cast<size_t>(b.size()));
+    return true;
+}
+
+// A file's command line: the %%HP: transfer header and the @ comment lines
+// in front of the object are skipped.
+std::string fileCommandLine(const QByteArray &bytes)
+{
+    std::string s(bytes.constData(), static_cast<size_t>(bytes.size()));
+    size_t pos = 0;
+    auto lineEnd = [&](size_t p) {
+        const size_t e = s.find_first_of("\r\n", p);
+        return e == std::string::npos ? s.size() : e;
+    };
+    auto skipBreak = [&](size_t p) {
+        if (p < s.size() && s[p] == '\r')
+            ++p;
+        if (p < s.size() && s[p] == '\n')
+            ++p;
+        return p;
+    };
+    for (;;) {
+        size_t p = pos;
+        while (p < s.size() && (s[p] == ' ' || s[p] == '\t'))
+            ++p;
+        if (p < s.size() && (s[p] == '\r' || s[p] == '\n')) {
+            pos = skipBreak(p);
+            continue;
+        }
+        if (s.compare(p, 4, "%%HP") == 0) {
+            // the header ends at its ';' or at the end of its line
+            const size_t e = lineEnd(p);
+            const size_t semi = s.find(';', p);
+            pos = (semi != std::string::npos && semi < e) ? semi + 1 : skipBreak(e);
+            continue;
+        }
+        if (p < s.size() && s[p] == '@') {
+            pos = skipBreak(lineEnd(p));
+            continue;
+        }
+        break;
+    }
+    return s.substr(pos);
+}
+
+void printStack(const Engine &e, bool numbered)
+{
+    const auto &st = e.stack();
+    for (size_t i = 0; i < st.size(); ++i) {
+        const size_t level = st.size() - i;
+        const std::string text = toUtf8(e.toText(st[i]));
+        if (numbered)
+            std::cout << level << ": ";
+        std::cout << text << '\n';
+    }
+    std::cout.flush();
+}
+
+void usage(std::ostream &out)
+{
+    out << "Usage: qvrpl [--model 48gx|49g|50g] [--state FILE] [-e TEXT]... [FILE]...\n"
+           "       qvrpl --coverage [--missing] [--model ...]\n"
+           "Runs each TEXT and FILE as a command line of the calculator, in order, and\n"
+           "prints the stack (highest level first). Without TEXT or FILE: interactive.\n"
+           "  --model M      48gx, 49g or 50g (default 50g)\n"
+           "  --state FILE   load the calculator's memory from FILE and save it back\n"
+           "  --coverage     how many of the model's commands are implemented\n"
+           "  --missing      with --coverage: list the commands not implemented yet\n";
+}
+
+Engine::Status runLine(Engine &e, const std::string &calcText)
+{
+    g_running = &e;
+    std::signal(SIGINT, onInterrupt);
+    const Engine::Status s = e.enter(calcText);
+    std::signal(SIGINT, SIG_DFL);
+    g_running = nullptr;
+    return s;
+}
+
+std::string statusMessage(const Engine &e, Engine::Status s)
+{
+    if (s == Engine::Status::Interrupted)
+        return "Interrupted";
+    const std::string &m = e.lastError().message;
+    return m.empty() ? std::string("Error") : toUtf8(m);
+}
+
+bool saveState(const Engine &e, const std::string &path)
+{
+    QFile f(QString::fromStdString(path));
+    const std::string bytes = e.saveState();
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)
+        || f.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size())) {
+        std::cerr << "qvrpl: cannot write the state file " << path << ": "
+                  << f.errorString().toStdString() << '\n';
+        return false;
+    }
+    return true;
+}
+
+int repl(Engine &e, const std::string &statePath)
+{
+    const bool tty = isatty(0);
+    std::string line;
+    if (tty)
+        std::cout << "qvrpl: UserRPL on the calculator. Ctrl-C stops a program, Ctrl-D quits.\n";
+    for (;;) {
+        if (tty) {
+            std::cout << "> " << std::flush;
+        }
+        if (!std::getline(std::cin, line))
+            break;
+        std::string calc;
+        std::string bad;
+        if (!toCalc(line, calc, bad)) {
+            std::cerr << "Error: the calculator has no character " << bad << '\n';
+            continue;
+        }
+        const Engine::Status s = runLine(e, calc);
+        if (s == Engine::Status::Error || s == Engine::Status::Interrupted)
+            std::cerr << "Error: " << statusMessage(e, s) << '\n';
+        else if (s == Engine::Status::Halted)
+            std::cerr << "Halted: CONT continues, KILL ends the program\n";
+        printStack(e, tty);
+    }
+    if (!statePath.empty() && !saveState(e, statePath))
+        return 2;
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    Model model = Model::HP50G;
+    bool modelGiven = false;
+    std::string statePath;
+    bool showCoverage = false;
+    bool listMissing = false;
+    struct Input
+    {
+        bool isFile;
+        std::string text;
+    };
+    std::vector<Input> inputs;
+
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        auto value = [&](const char *what) -> std::string {
+            if (i + 1 >= argc) {
+                std::cerr << "qvrpl: " << a << " needs " << what << '\n';
+                usage(std::cerr);
+                std::exit(2);
+            }
+            return argv[++i];
+        };
+        if (a == "--model") {
+            const std::string m = value("a model");
+            if (m == "48gx" || m == "48GX")
+                model = Model::HP48GX;
+            else if (m == "49g" || m == "49G")
+                model = Model::HP49G;
+            else if (m == "50g" || m == "50G")
+                model = Model::HP50G;
+            else {
+                std::cerr << "qvrpl: unknown model '" << m << "' (use 48gx, 49g or 50g)\n";
+                return 2;
+            }
+            modelGiven = true;
+        } else if (a == "--state") {
+            statePath = value("a file name");
+        } else if (a == "-e") {
+            inputs.push_back({false, value("a text")});
+        } else if (a == "--coverage") {
+            showCoverage = true;
+        } else if (a == "--missing") {
+            listMissing = true;
+        } else if (a == "-h" || a == "--help") {
+            usage(std::cout);
+            return 0;
+        } else if (a.size() > 1 && a[0] == '-') {
+            std::cerr << "qvrpl: unknown option " << a << '\n';
+            usage(std::cerr);
+            return 2;
+        } else {
+            inputs.push_back({true, a});
+        }
+    }
+
+    if (showCoverage) {
+        const bool is49 = model != Model::HP48GX;
+        const Coverage c = coverage(is49);
+        std::cout << (is49 ? "HP 49G/49g+/50g" : "HP 48GX") << ": " << c.implemented << " of "
+                  << c.known << " known commands implemented\n";
+        if (listMissing)
+            for (const std::string &n : c.missing)
+                std::cout << n << '\n';
+        return 0;
+    }
+
+    Engine engine(model);
+    if (!statePath.empty() && QFile::exists(QString::fromStdString(statePath))) {
+        QFile f(QString::fromStdString(statePath));
+        if (!f.open(QIODevice::ReadOnly)) {
+            std::cerr << "qvrpl: cannot read the state file " << statePath << ": "
+                      << f.errorString().toStdString() << '\n';
+            return 2;
+        }
+        const QByteArray b = f.readAll();
+        if (!engine.loadState(std::string(b.constData(), static_cast<size_t>(b.size())))) {
+            std::cerr << "qvrpl: " << statePath
+                      << " is not a calculator state file (or it is damaged); nothing was run\n";
+            return 2;
+        }
+        if (modelGiven && engine.model() != model) {
+            std::cerr << "qvrpl: " << statePath << " holds the memory of another model; run it "
+                      << "without --model or with the model it was made with\n";
+            return 2;
+        }
+    }
+
+    if (inputs.empty())
+        return repl(engine, statePath);
+
+    int code = 0;
+    for (const Input &in : inputs) {
+        std::string calc;
+        if (in.isFile) {
+            QFile f(QString::fromStdString(in.text));
+            if (!f.open(QIODevice::ReadOnly)) {
+                std::cerr << "qvrpl: cannot read " << in.text << ": " << f.errorString().toStdString()
+                          << '\n';
+                code = 2;
+                break;
+            }
+            calc = fileCommandLine(f.readAll());
+        } else {
+            std::string bad;
+            if (!toCalc(in.text, calc, bad)) {
+                std::cerr << "qvrpl: the calculator has no character " << bad << " (in -e "
+                          << in.text << ")\n";
+                code = 2;
+                break;
+            }
+        }
+        const Engine::Status s = runLine(engine, calc);
+        if (s == Engine::Status::Error || s == Engine::Status::Interrupted) {
+            printStack(engine, false);
+            std::cerr << "Error: " << statusMessage(engine, s) << '\n';
+            code = 1;
+            break;
+        }
+        if (s == Engine::Status::Halted)
+            std::cerr << "qvrpl: a program is halted (HALT); CONT continues it\n";
+    }
+    if (code == 0)
+        printStack(engine, false);
+    if (!statePath.empty() && !saveState(engine, statePath) && code == 0)
+        code = 2;
+    return code;
+}
