@@ -300,9 +300,7 @@ void arcTrig(Engine &e, RealFn f)
     if (f != RealFn::Atan && compare(v.absolute(), Real::fromInt(1)) > 0)
         throw CalcError(Err::BadArgumentValue);
     RealCondition c = RealCondition::Ok;
-    Real r = apply(f, v, c);
-    r = e.checked(r, c);
-    r = toAngle(r, e.angleMode(), c);
+    const Real r = arcIn(f, v, e.angleMode(), c);
     e.replace(1, Value::real(e.checked(r, c)));
 }
 

@@ -126,26 +126,26 @@ void displayMode(Engine &e, bool f49, bool f50, bool digits)
 
 // ---- list procedures ----------------------------------------------------------
 
-// Collects what each evaluation left on the stack above a base depth.
+// List procedures leave each evaluation's results on the stack, as the
+// calculators do, and gather everything above where they started at the end.
 class Collector : public Continuation
 {
 protected:
     size_t m_base = 0;
-    std::vector<Value> m_results;
 
-    void collect(Engine &e)
+    void noteDepth(Engine &e)
     {
-        auto &s = e.stack();
-        if (s.size() < m_base)
-            m_base = s.size();
-        for (size_t i = m_base; i < s.size(); ++i)
-            m_results.push_back(s[i]);
-        s.resize(m_base);
+        if (e.depth() < m_base)
+            m_base = e.depth();
     }
     void finish(Engine &e)
     {
+        noteDepth(e);
+        auto &s = e.stack();
+        std::vector<Value> results(s.begin() + static_cast<long>(m_base), s.end());
+        s.resize(m_base);
         e.popFrame();
-        e.push(Value::list(std::move(m_results)));
+        e.push(Value::list(std::move(results)));
     }
 };
 
@@ -166,7 +166,7 @@ public:
     }
     void resume(Engine &e) override
     {
-        collect(e);
+        noteDepth(e);
         ++m_index;
         next(e);
     }
@@ -203,7 +203,7 @@ public:
     }
     void resume(Engine &e) override
     {
-        collect(e);
+        noteDepth(e);
         ++m_index;
         next(e);
     }
@@ -273,7 +273,7 @@ public:
     }
     void resume(Engine &e) override
     {
-        collect(e);
+        noteDepth(e);
         RealCondition c = RealCondition::Ok;
         m_value = e.checked(add(m_value, m_step, c), c);
         next(e);

@@ -94,7 +94,8 @@ private:
         if (v.type() == Type::Command) {
             const CommandInfo &ci = commandInfo(v.commandId());
             const int p = ci.def.precedence;
-            const bool word = !ci.name.empty() && isalpha(static_cast<unsigned char>(ci.name[0]));
+            const std::string shown = v.commandId() == ops().neg ? std::string("-") : ci.name;
+            const bool word = isalpha(static_cast<unsigned char>(shown[0]));
             if ((ci.def.flags & Infix) && n.kids.size() == 2) {
                 std::string l = wrap(n.kids[0], precOf(n.kids[0]) < p);
                 std::string r = wrap(n.kids[1], precOf(n.kids[1]) <= p);
@@ -104,8 +105,7 @@ private:
                 const bool paren = ci.name.size() == 1 && static_cast<unsigned char>(ci.name[0]) == 0x83
                                        ? precOf(n.kids[0]) < AtomPrec
                                        : precOf(n.kids[0]) < p;
-                std::string name = v.commandId() == ops().neg ? std::string("-") : ci.name;
-                return word ? name + " " + wrap(n.kids[0], paren) : name + wrap(n.kids[0], paren);
+                return word ? shown + " " + wrap(n.kids[0], paren) : shown + wrap(n.kids[0], paren);
             }
             if ((ci.def.flags & Postfix) && n.kids.size() == 1)
                 return wrap(n.kids[0], precOf(n.kids[0]) < AtomPrec) + ci.name;

@@ -590,12 +590,12 @@ void Engine::execCommand(size_t fi, const Value &v)
             trap.kind = FrameKind::Trap;
             trap.pc = handler;
             trap.localBase = static_cast<uint32_t>(m_locals.size());
-            trap.seq = f.seq;
-            const Value holder = f.hold;
+            const SeqObj *seq = f.seq;
+            trap.seq = seq;
             m_rs.push_back(std::move(trap));
             Frame inner;
             inner.kind = FrameKind::Seq;
-            inner.seq = holder.asSeq();
+            inner.seq = seq;
             inner.pc = body;
             inner.end = thenAt;
             m_rs.push_back(std::move(inner));

@@ -467,6 +467,20 @@ Real toAngle(const Real &radians, AngleMode m, RealCondition &c)
                   c);
 }
 
+Real arcIn(RealFn fn, const Real &x, AngleMode m, RealCondition &c)
+{
+    _IDEC_flags f = 0;
+    const BID_UINT128 b = toBid(x);
+    BID_UINT128 r = fn == RealFn::Asin   ? bid128_asin(b, Rounding, &f)
+                    : fn == RealFn::Acos ? bid128_acos(b, Rounding, &f)
+                                         : bid128_atan(b, Rounding, &f);
+    if (m != AngleMode::Radians) {
+        const BID_UINT128 half = makeBid(m == AngleMode::Degrees ? 180 : 200, 0, false);
+        r = bid128_div(bid128_mul(r, half, Rounding, &f), bidPi(), Rounding, &f);
+    }
+    return finish(r, f, c);
+}
+
 Real fromAngle(const Real &x, AngleMode m, RealCondition &c)
 {
     if (m == AngleMode::Radians)

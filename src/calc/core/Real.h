@@ -76,6 +76,8 @@ Real sinIn(const Real &x, AngleMode m, RealCondition &c);
 Real cosIn(const Real &x, AngleMode m, RealCondition &c);
 Real tanIn(const Real &x, AngleMode m, RealCondition &c);
 Real toAngle(const Real &radians, AngleMode m, RealCondition &c); // radians -> mode
+// ASIN, ACOS, ATAN answering in the angle mode, converted at full precision
+Real arcIn(RealFn fn, const Real &x, AngleMode m, RealCondition &c);
 Real fromAngle(const Real &x, AngleMode m, RealCondition &c);     // mode -> radians
 
 Real floorReal(const Real &x);

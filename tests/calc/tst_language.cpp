@@ -1,0 +1,141 @@
+// Runs the language test files of data/language: UserRPL command lines with
+// the stack they must leave or the error they must raise.
+//
+// File format (UTF-8):
+//   # comment
+//   @model 48gx|49g|50g     model for the cases that follow (default 50g)
+//   = what the case shows, as a sentence
+//   < a command line, entered as ENTER does (several run in order)
+//   > the expected stack, one object per line in ->STR form, highest first
+//   ! the expected error message (the stack lines show the stack after it)
+//   ~ TEXT                  shorthand: TEXT entered reads back as TEXT
+#include "calc/core/Engine.h"
+#include "formats/CalcCharset.h"
+
+#include <QDir>
+#include <QFile>
+#include <QtTest>
+
+using namespace Calc;
+
+namespace {
+
+struct Case
+{
+    QString name;
+    Model model = Model::HP50G;
+    QStringList inputs;
+    QStringList expected;
+    QString error;
+};
+
+Model modelNamed(const QString &m)
+{
+    if (m == "48gx")
+        return Model::HP48GX;
+    if (m == "49g")
+        return Model::HP49G;
+    return Model::HP50G;
+}
+
+QList<Case> readCases(const QString &path)
+{
+    QList<Case> cases;
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return cases;
+    const QString file = QFileInfo(path).completeBaseName();
+    Model model = Model::HP50G;
+    Case *cur = nullptr;
+    int lineNo = 0;
+    for (const QByteArray &raw : f.readAll().split('\n')) {
+        ++lineNo;
+        QString line = QString::fromUtf8(raw);
+        if (line.endsWith('\r'))
+            line.chop(1);
+        if (line.isEmpty() || line.startsWith('#'))
+            continue;
+        const QChar tag = line.at(0);
+        const QString rest = line.mid(1).startsWith(' ') ? line.mid(2) : line.mid(1);
+        if (line.startsWith("@model ")) {
+            model = modelNamed(line.mid(7).trimmed());
+        } else if (tag == '=') {
+            cases.append(Case{file + ": " + rest, model, {}, {}, {}});
+            cur = &cases.last();
+        } else if (tag == '~') {
+            cases.append(Case{file + ": " + rest + " reads back as itself", model, {rest}, {rest}, {}});
+            cur = nullptr;
+        } else if (cur && tag == '<') {
+            cur->inputs << rest;
+        } else if (cur && tag == '>') {
+            cur->expected << rest;
+        } else if (cur && tag == '!') {
+            cur->error = rest;
+        } else {
+            qWarning("%s:%d: line not understood", qPrintable(path), lineNo);
+            cases.append(Case{file + QString(": line %1 is malformed").arg(lineNo), model, {}, {"?"}, {}});
+        }
+    }
+    return cases;
+}
+
+QString utf8Of(const std::string &calc)
+{
+    return CalcCharset::decode(QByteArray(calc.data(), static_cast<qsizetype>(calc.size())));
+}
+
+} // namespace
+
+class TestLanguage : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void programs_data()
+    {
+        QTest::addColumn<int>("model");
+        QTest::addColumn<QStringList>("inputs");
+        QTest::addColumn<QStringList>("expected");
+        QTest::addColumn<QString>("error");
+        QDir dir(QStringLiteral(QV_TEST_DATA_DIR "/language"));
+        const QStringList files = dir.entryList({"*.rpltest"}, QDir::Files, QDir::Name);
+        QVERIFY2(!files.isEmpty(), "no language test files found");
+        int count = 0;
+        for (const QString &name : files) {
+            for (const Case &c : readCases(dir.filePath(name))) {
+                QTest::newRow(qPrintable(c.name))
+                    << static_cast<int>(c.model) << c.inputs << c.expected << c.error;
+                ++count;
+            }
+        }
+        QVERIFY(count > 0);
+    }
+
+    void programs()
+    {
+        QFETCH(int, model);
+        QFETCH(QStringList, inputs);
+        QFETCH(QStringList, expected);
+        QFETCH(QString, error);
+        Engine e(static_cast<Model>(model));
+        QString raised;
+        for (const QString &in : inputs) {
+            bool ok = false;
+            const QByteArray bytes = CalcCharset::encode(in, &ok);
+            QVERIFY2(ok, "the input has a character the calculator lacks");
+            const Engine::Status s = e.enter(std::string(bytes.constData(), static_cast<size_t>(bytes.size())));
+            if (s == Engine::Status::Error || s == Engine::Status::Interrupted) {
+                raised = utf8Of(e.lastError().message);
+                break;
+            }
+        }
+        QStringList stack;
+        for (const Value &v : e.stack())
+            stack << utf8Of(e.toText(v));
+        QCOMPARE(raised, error);
+        QCOMPARE(stack, expected);
+    }
+};
+
+QTEST_APPLESS_MAIN(TestLanguage)
+#include "tst_language.moc"
