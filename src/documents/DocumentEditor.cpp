@@ -374,30 +374,30 @@ QStringList DocumentEditor::localFiles(const QMimeData *mime)
     return files;
 }
 
-void DocumentEditor::dragEnterEvent(QDragEnterEvent *event)
+bool DocumentEditor::takeDrag(QDragMoveEvent *event)
 {
+    // Files are always welcome; moving the editor's own text only when allowed.
     if (!localFiles(event->mimeData()).isEmpty()) {
         event->acceptProposedAction();
-        return;
+        return true;
     }
     if (!m_dragDrop && event->source()) {
         event->ignore();
-        return;
+        return true;
     }
-    QsciScintilla::dragEnterEvent(event);
+    return false;
+}
+
+void DocumentEditor::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (!takeDrag(event))
+        QsciScintilla::dragEnterEvent(event);
 }
 
 void DocumentEditor::dragMoveEvent(QDragMoveEvent *event)
 {
-    if (!localFiles(event->mimeData()).isEmpty()) {
-        event->acceptProposedAction();
-        return;
-    }
-    if (!m_dragDrop && event->source()) {
-        event->ignore();
-        return;
-    }
-    QsciScintilla::dragMoveEvent(event);
+    if (!takeDrag(event))
+        QsciScintilla::dragMoveEvent(event);
 }
 
 void DocumentEditor::dropEvent(QDropEvent *event)

@@ -97,6 +97,8 @@ private:
     void trimTrailingBlanks(int line);
     void updateGutter();
     static QStringList localFiles(const QMimeData *mime);
+    // True when the drag was answered here (files, or refused text moves).
+    bool takeDrag(QDragMoveEvent *event);
 
     QPointer<QMenu> m_contextMenu;
     DocumentText::LineEnd m_lineEnd = DocumentText::LineEnd::CrLf;

@@ -615,7 +615,11 @@ void TMainProgram::connectCommands()
     connect(Action("HelpIndex"), &QAction::triggered, this, &TMainProgram::HelpIndexExecute);
     connect(Action("HelpFaq"), &QAction::triggered, this, [this] { OpenHelp(QStringLiteral("FAQ")); });
     connect(Action("HelpWeb"), &QAction::triggered, this, [] { QDesktopServices::openUrl(QUrl(WebAddress)); });
-    connect(Action("HelpWhatThisIs"), &QAction::triggered, this, [] { QWhatsThis::enterWhatsThisMode(); });
+    connect(Action("HelpWhatThisIs"), &QAction::triggered, this, [this] {
+        // The next click opens the help topic of the control clicked.
+        QWhatsThis::enterWhatsThisMode();
+        qApp->installEventFilter(this);
+    });
 
     connect(m_documents, &DocumentPanel::titleAndStatusChanged, this, &TMainProgram::UpdateTitleAndStatus);
     connect(m_documents, &DocumentPanel::documentsChanged, this, &TMainProgram::ScheduleActionUpdate);
@@ -941,6 +945,29 @@ bool TMainProgram::event(QEvent *event)
         return true;
     }
     return QMainWindow::event(event);
+}
+
+bool TMainProgram::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::WhatsThis || event->type() == QEvent::QueryWhatsThis) {
+        auto *widget = qobject_cast<QWidget *>(watched);
+        for (QWidget *w = widget; w && event->type() == QEvent::WhatsThis; w = w->parentWidget()) {
+            const QVariant context = w->property("helpContext");
+            if (context.isValid()) {
+                qApp->removeEventFilter(this);
+                QWhatsThis::leaveWhatsThisMode();
+                OpenHelp(context.toString());
+                return true;
+            }
+        }
+        if (event->type() == QEvent::QueryWhatsThis) {
+            event->accept(); // every control answers with its topic
+            return true;
+        }
+    }
+    if (event->type() == QEvent::LeaveWhatsThisMode)
+        qApp->removeEventFilter(this);
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void TMainProgram::ShowHint(const QString &hint)
