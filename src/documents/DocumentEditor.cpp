@@ -3,6 +3,8 @@
 #include "formats/CalcCharset.h"
 #include "shell/Settings.h"
 
+#include <Qsci/qscilexer.h>
+
 #include <QContextMenuEvent>
 #include <QCursor>
 #include <QFileInfo>
@@ -87,6 +89,12 @@ void DocumentEditor::applySettings(const EditorSettings &s)
     QFont font(s.FontEditor, s.FontSize > 0 ? s.FontSize : 12);
     font.setStyleHint(QFont::TypeWriter);
     setFont(font);
+    // With a highlighter attached the widget ignores setFont(): the lexer
+    // carries the font, and font() must still tell what the editor shows.
+    if (QsciLexer *highlighter = lexer()) {
+        QWidget::setFont(font);
+        highlighter->setFont(font);
+    }
     setMarginsFont(font);
     setTabWidth(qMax(1, s.TabSize));
     setTabIndents(false);

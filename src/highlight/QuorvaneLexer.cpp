@@ -249,3 +249,28 @@ void QuorvaneLexer::styleText(int start, int end)
         m_dirtyStart = pos;
     }
 }
+
+void SetEditorHighlighter(QsciScintilla *editor, TSynQuorvaneSyn *highlighter)
+{
+    QsciLexer *current = editor->lexer();
+    auto *ours = qobject_cast<QuorvaneLexer *>(current);
+    if (highlighter && ours && ours->highlighter() == highlighter) {
+        ours->setBaseFont(editor->font());
+        return;
+    }
+    if (highlighter) {
+        auto *lexer = new QuorvaneLexer(highlighter, editor);
+        lexer->setBaseFont(editor->font());
+        editor->setLexer(lexer);
+    } else if (current) {
+        // Plain text is all style 0 in the editor's own font; without this
+        // the old styles would stay in the text, drawn in the widget's
+        // fallback font.
+        const QFont font = editor->font();
+        editor->setLexer(nullptr);
+        editor->SendScintilla(QsciScintillaBase::SCI_CLEARDOCUMENTSTYLE);
+        editor->setFont(font);
+    }
+    if (ours && ours->parent() == editor)
+        delete ours;
+}

@@ -84,3 +84,8 @@ private:
     bool m_dirtyLines = false;
     qint64 m_linesScanned = 0;
 };
+
+// Gives editor its own lexer over the shared highlighter, or takes it away
+// when highlighter is nullptr (the editor then shows plain text). The lexer
+// takes the editor's current font, so call this after setting the font.
+void SetEditorHighlighter(QsciScintilla *editor, TSynQuorvaneSyn *highlighter);

@@ -1,6 +1,6 @@
 #include "highlight/SynHighlighterQuorvane.h"
 
-#include <QSettings>
+#include "shell/SettingsStore.h"
 
 namespace {
 
@@ -370,46 +370,47 @@ void TSynQuorvaneSyn::assign(const TSynQuorvaneSyn &other)
         return;
     for (int kind = 0; kind < AttributeCount; ++kind)
         m_attributes[kind]->assign(*other.m_attributes[kind]);
-    setKeyWords(other.m_keyWords.lines());
-    setBranchWords(other.m_branchWords.lines());
-    setSpecialSymbols(other.m_specialSymbols.lines());
-    setVariableWords(other.m_variableWords.lines());
+    // A list that is the same already is left alone, so that copying colours
+    // back and forth does not make every editor scan its text again.
+    if (m_keyWords.lines() != other.m_keyWords.lines())
+        setKeyWords(other.m_keyWords.lines());
+    if (m_branchWords.lines() != other.m_branchWords.lines())
+        setBranchWords(other.m_branchWords.lines());
+    if (m_specialSymbols.lines() != other.m_specialSymbols.lines())
+        setSpecialSymbols(other.m_specialSymbols.lines());
+    if (m_variableWords.lines() != other.m_variableWords.lines())
+        setVariableWords(other.m_variableWords.lines());
 }
 
-void TSynQuorvaneSyn::loadFromSettings(QSettings &store)
+void TSynQuorvaneSyn::loadFromStore(const SettingsStore &store)
 {
-    if (!store.childGroups().contains(settingsGroup()))
+    if (!store.subKeys(QString()).contains(settingsGroup()))
         return;
-    store.beginGroup(settingsGroup());
-    const QStringList stored = store.childGroups();
+    const QStringList stored = store.subKeys(settingsGroup());
     for (HighlighterAttribute *attr : m_attributes) {
         if (!stored.contains(attr->name()))
             continue;
-        store.beginGroup(attr->name());
-        bool ok = false;
-        const uint background = store.value(QStringLiteral("Background")).toUInt(&ok);
-        if (ok)
-            attr->setBackground(background);
-        const uint foreground = store.value(QStringLiteral("Foreground")).toUInt(&ok);
-        if (ok)
-            attr->setForeground(foreground);
-        const int style = store.value(QStringLiteral("Style")).toInt(&ok);
-        if (ok)
+        const QString key = settingsGroup() + QLatin1Char('/') + attr->name();
+        // A value that is missing or not a number reads as this default.
+        constexpr int absent = -1;
+        const int background = store.readInt(key, QStringLiteral("Background"), absent);
+        if (background >= 0)
+            attr->setBackground(ColorValue(background));
+        const int foreground = store.readInt(key, QStringLiteral("Foreground"), absent);
+        if (foreground >= 0)
+            attr->setForeground(ColorValue(foreground));
+        const int style = store.readInt(key, QStringLiteral("Style"), absent);
+        if (style >= 0)
             attr->setStyle(style);
-        store.endGroup();
     }
-    store.endGroup();
 }
 
-void TSynQuorvaneSyn::saveToSettings(QSettings &store) const
+void TSynQuorvaneSyn::saveToStore(SettingsStore &store) const
 {
-    store.beginGroup(settingsGroup());
     for (const HighlighterAttribute *attr : m_attributes) {
-        store.beginGroup(attr->name());
-        store.setValue(QStringLiteral("Background"), attr->background());
-        store.setValue(QStringLiteral("Foreground"), attr->foreground());
-        store.setValue(QStringLiteral("Style"), attr->style());
-        store.endGroup();
+        const QString key = settingsGroup() + QLatin1Char('/') + attr->name();
+        store.writeInt(key, QStringLiteral("Background"), int(attr->background()));
+        store.writeInt(key, QStringLiteral("Foreground"), int(attr->foreground()));
+        store.writeInt(key, QStringLiteral("Style"), attr->style());
     }
-    store.endGroup();
 }

@@ -8,7 +8,7 @@
 #include <QObject>
 #include <array>
 
-class QSettings;
+class SettingsStore;
 
 // The UserRPL scanner: splits one line of calculator bytes at a time into
 // tokens of eleven kinds. It knows nothing of widgets; an editor adapter feeds
@@ -128,12 +128,13 @@ public:
     // four lists, list by list.
     void assign(const TSynQuorvaneSyn &other);
 
-    // The attributes live in the group "Highlighter" of store, one subgroup per
-    // attribute name with "Background", "Foreground" and "Style". Loading
-    // changes nothing when the group is missing and applies only the values
-    // that are present and numeric.
-    void loadFromSettings(QSettings &store);
-    void saveToSettings(QSettings &store) const;
+    // The attributes live under the key "Highlighter" of the settings store,
+    // one subkey per attribute name with "Background", "Foreground" and
+    // "Style". Loading changes nothing when the key is missing and applies
+    // only the values that are present and numeric; saving writes all three
+    // values of all eleven attributes.
+    void loadFromStore(const SettingsStore &store);
+    void saveToStore(SettingsStore &store) const;
     static QString settingsGroup() { return QStringLiteral("Highlighter"); }
 
 signals:

@@ -1,3 +1,4 @@
+#include "highlight/DlgEditor.h"
 #include "shell/Globals.h"
 #include "shell/Settings.h"
 #include "shell/SettingsStore.h"
@@ -24,6 +25,9 @@ int main(int argc, char *argv[])
 
     QApplication::setApplicationDisplayName(QString::fromLatin1(AppTitle));
     TMainProgram window;
+    // The long-lived dialogs live from here to the end of the run.
+    TEditorDialog editorDialog(window.Highlighter(), &window);
+    window.SetEditorDialog(&editorDialog);
     window.show();
     window.OpenStartupDocument(argument);
     return QApplication::exec();

@@ -1,4 +1,5 @@
 #include "highlight/SynHighlighterQuorvane.h"
+#include "shell/SettingsStore.h"
 
 #include <QSettings>
 #include <QSignalSpy>
@@ -208,8 +209,9 @@ private slots:
         saved.stringAttri()->setBackground(ColorNone);
         saved.stringAttri()->setStyle(StyleBold | StyleItalic | StyleUnderline | StyleStrikeOut);
         {
-            QSettings store(path, QSettings::IniFormat);
-            saved.saveToSettings(store);
+            SettingsStore store(path);
+            saved.saveToStore(store);
+            QVERIFY(store.sync());
         }
         QSettings store(path, QSettings::IniFormat);
         // All eleven attributes are written, kind 0 included.
@@ -221,7 +223,7 @@ private slots:
         store.endGroup();
 
         TSynQuorvaneSyn loaded;
-        loaded.loadFromSettings(store);
+        loaded.loadFromStore(SettingsStore(path));
         for (int kind = 0; kind < 11; ++kind) {
             QCOMPARE(loaded.attribute(kind)->foreground(), saved.attribute(kind)->foreground());
             QCOMPARE(loaded.attribute(kind)->background(), saved.attribute(kind)->background());
@@ -266,10 +268,9 @@ private slots:
             QVERIFY(file.open(QIODevice::WriteOnly));
             file.write(ini.toUtf8());
         }
-        QSettings store(path, QSettings::IniFormat);
         TSynQuorvaneSyn syn;
         syn.setStartupColors();
-        syn.loadFromSettings(store);
+        syn.loadFromStore(SettingsStore(path));
         QCOMPARE(syn.keyAttri()->foreground(), foreground);
         QCOMPARE(syn.keyAttri()->background(), background);
         QCOMPARE(syn.keyAttri()->style(), style);

@@ -265,6 +265,43 @@ private slots:
         QCOMPARE(styles(ed), QByteArray("44452225444"));
     }
 
+    void highlightingTurnsOffAndOnInAnEditor()
+    {
+        TSynQuorvaneSyn syn;
+        syn.setStartupColors();
+        syn.setKeyWords({"DUP"});
+        QsciScintilla ed;
+        ed.setUtf8(true);
+        ed.setFont(QFont(QStringLiteral("DejaVu Sans Mono"), 15));
+        ed.setText(QStringLiteral("DUP \"s\" 1"));
+
+        SetEditorHighlighter(&ed, &syn);
+        auto *lexer = qobject_cast<QuorvaneLexer *>(ed.lexer());
+        QVERIFY(lexer);
+        QCOMPARE(lexer->highlighter(), &syn);
+        styleToEnd(ed);
+        QCOMPARE(styles(ed), QByteArray("444566653"));
+        QCOMPARE(ed.SendScintilla(Sci::SCI_STYLEGETSIZE, TSynQuorvaneSyn::Key), 15l);
+        // Asking again keeps the lexer and its styles.
+        SetEditorHighlighter(&ed, &syn);
+        QCOMPARE(ed.lexer(), lexer);
+
+        // Off: plain text in the editor's font, no style left behind.
+        SetEditorHighlighter(&ed, nullptr);
+        QVERIFY(ed.lexer() == nullptr);
+        QCOMPARE(styles(ed), QByteArray("000000000"));
+        QCOMPARE(ed.SendScintilla(Sci::SCI_STYLEGETSIZE, 0), 15l);
+        QCOMPARE(ed.SendScintilla(Sci::SCI_STYLEGETFORE, 0), 0l);
+
+        // On again: coloured with the colours of now.
+        syn.keyAttri()->setForeground(rgbColor(0, 160, 0));
+        SetEditorHighlighter(&ed, &syn);
+        styleToEnd(ed);
+        QCOMPARE(styles(ed), QByteArray("444566653"));
+        QCOMPARE(ed.SendScintilla(Sci::SCI_STYLEGETFORE, TSynQuorvaneSyn::Key),
+                 long(rgbColor(0, 160, 0)));
+    }
+
     void aLexerOutlivesItsHighlighterSafely()
     {
         auto *syn = new TSynQuorvaneSyn;

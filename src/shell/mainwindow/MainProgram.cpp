@@ -2,7 +2,11 @@
 
 #include "documents/DocumentEditor.h"
 #include "documents/DocumentPanel.h"
+#include "documents/KeywordLists.h"
 #include "formats/HPUtils.h"
+#include "highlight/DlgEditor.h"
+#include "highlight/QuorvaneLexer.h"
+#include "highlight/SynHighlighterQuorvane.h"
 #include "shell/AppDialogs.h"
 #include "shell/Globals.h"
 #include "shell/Settings.h"
@@ -96,8 +100,10 @@ TMainProgram::TMainProgram(QWidget *parent)
     setPalette(pal);
     setDockOptions(QMainWindow::AnimatedDocks);
 
-    // Creation order: the highlighter comes first once it exists, then the
-    // program folder, the settings and everything that depends on them.
+    // Creation order: the highlighter comes first, then the program folder,
+    // the settings and everything that depends on them.
+    m_highlighter = new TSynQuorvaneSyn(this);
+    m_highlighter->setStartupColors();
     LoadSettings();
 
     createActions();
@@ -108,6 +114,10 @@ TMainProgram::TMainProgram(QWidget *parent)
 
     m_documents = new DocumentPanel(m_mru, this);
     m_documents->setPopupMenu(m_popupMenu);
+    // Every editor colours its text with the shared highlighter, or not at all.
+    m_documents->setEditorSetup([this](DocumentEditor *editor) {
+        SetEditorHighlighter(editor, Settings().editor.UseHighlight ? m_highlighter : nullptr);
+    });
     auto *client = new QWidget(this);
     client->setObjectName("ClientArea");
     client->setAutoFillBackground(true);
@@ -579,6 +589,7 @@ void TMainProgram::connectCommands()
     connect(Action("FileCloseAll"), &QAction::triggered, this, &TMainProgram::FileCloseAllExecute);
     connect(Action("FileExit"), &QAction::triggered, this, &QWidget::close);
     connect(Action("ViewLineNumbers"), &QAction::triggered, this, &TMainProgram::ViewLineNumbersExecute);
+    connect(Action("OptionsEditor"), &QAction::triggered, this, &TMainProgram::OptionsEditorExecute);
     for (const char *name : {"ViewToolBar", "ViewInsertBar", "ViewCommandsBar", "ViewSymbolsBar", "ViewStatusBar"}) {
         QAction *toggle = Action(name);
         connect(toggle, &QAction::triggered, this, [this, toggle] { ViewBarExecute(toggle); });
@@ -640,6 +651,8 @@ void TMainProgram::LoadSettings()
 {
     SettingsStore store;
     ReadSettings(store, Settings());
+    m_highlighter->loadFromStore(store);
+    LoadKeywordLists(*m_highlighter, Settings().environment.CommandsFilename, AppFolder());
     const EnvironmentSettings &env = Settings().environment;
     resize(env.WindowWidth, env.WindowHeight);
     move(env.WindowLeft, env.WindowTop);
@@ -671,6 +684,7 @@ void TMainProgram::SaveSettings()
 
     SettingsStore store;
     WriteSettings(store, Settings());
+    m_highlighter->saveToStore(store);
     store.sync();
 }
 
@@ -725,6 +739,32 @@ void TMainProgram::ViewBarExecute(QAction *)
 {
     // QAction has already toggled its check mark; every bar follows the marks.
     ApplyViewBars();
+}
+
+void TMainProgram::SetEditorDialog(TEditorDialog *dialog)
+{
+    m_editorDialog = dialog;
+}
+
+void TMainProgram::OptionsEditorExecute()
+{
+    if (!m_editorDialog || !m_editorDialog->Execute(Settings().editor))
+        return;
+    ApplyEditorOptions();
+}
+
+void TMainProgram::ApplyEditorOptions()
+{
+    m_documents->ApplyEditorSettings();
+    TSynQuorvaneSyn *highlighter = Settings().editor.UseHighlight ? m_highlighter : nullptr;
+    for (int i = 0; i < m_documents->count(); ++i)
+        SetEditorHighlighter(m_documents->editor(i), highlighter);
+    // The command tree and the symbols draw in the editor's face.
+    for (QWidget *panel : {static_cast<QWidget *>(m_treeCommands), static_cast<QWidget *>(m_symbolGrid)}) {
+        QFont font = panel->font();
+        font.setFamily(Settings().editor.FontEditor);
+        panel->setFont(font);
+    }
 }
 
 void TMainProgram::ViewLineNumbersExecute()

@@ -16,6 +16,8 @@ class QLabel;
 class QMenu;
 class QTableWidget;
 class QToolBar;
+class TEditorDialog;
+class TSynQuorvaneSyn;
 class QTreeWidget;
 
 // The editor's main window: menus, the two tool bars, the left dock with the
@@ -74,6 +76,13 @@ public:
     void LoadSettings();
     void SaveSettings();
 
+    // The one highlighter that every editor, the printing and the editor
+    // options share.
+    TSynQuorvaneSyn *Highlighter() const { return m_highlighter; }
+    // The long-lived editor options window, made by the program entry.
+    void SetEditorDialog(TEditorDialog *dialog);
+    // The editor options as the settings hold them, to every open editor.
+    void ApplyEditorOptions();
     // Window title and status panels 0 to 2 from the active document.
     void UpdateTitleAndStatus();
 
@@ -111,12 +120,15 @@ private:
     void FileCloseExecute();
     void FileCloseAllExecute();
     void ViewLineNumbersExecute();
+    void OptionsEditorExecute();
     void HelpIndexExecute();
 
     QHash<QString, QAction *> m_actions;
     QHash<QAction *, Rule> m_rules;
     MruList m_mru;
     DocumentPanel *m_documents = nullptr;
+    TSynQuorvaneSyn *m_highlighter = nullptr;
+    QPointer<TEditorDialog> m_editorDialog;
     InstanceServer *m_instanceServer = nullptr;
 
     QMenu *m_fileMenu = nullptr;
