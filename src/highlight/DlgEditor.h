@@ -45,10 +45,6 @@ public:
     // Every control into settings, as the OK button does.
     void storeTo(EditorSettings &settings) const;
 
-    // Reads the window's texts from the language file; run at creation and
-    // on every change of language.
-    void loadTexts();
-
     TSynQuorvaneSyn *sampleHighlighter() const { return m_sample; }
     QsciScintilla *sampleEditor() const { return m_editSample; }
     QLabel *samplePanel() const { return m_samplePanel; }
