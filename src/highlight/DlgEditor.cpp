@@ -474,5 +474,3 @@ void TEditorDialog::setSelectedStyle()
         ->setStyle(styleFromMarks(
             m_boldText->isChecked(), m_italicText->isChecked(), m_underlineText->isChecked()));
 }
-
-void TEditorDialog::loadTexts() {}
