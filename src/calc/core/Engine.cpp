@@ -311,7 +311,8 @@ void Engine::homeDir()
 
 void Engine::setPath(const std::vector<const NameObj *> &names)
 {
-    homeDir();
+    m_path = {home()};
+    m_pathNames.clear();
     for (const NameObj *n : names) {
         auto *var = currentDir()->find(n);
         if (!var || var->value.type() != Type::Directory)

@@ -1,0 +1,292 @@
+// The evaluator as a machine: interrupting, halting and stepping, saving and
+// loading its state, real-number display, and robustness against any input.
+#include "calc/core/Commands.h"
+#include "calc/core/Engine.h"
+#include "formats/CalcCharset.h"
+
+#include <QtTest>
+
+#include <random>
+#include <thread>
+
+using namespace Calc;
+
+namespace {
+
+QStringList stackTexts(const Engine &e)
+{
+    QStringList out;
+    for (const Value &v : e.stack())
+        out << QString::fromLatin1(e.toText(v).c_str());
+    return out;
+}
+
+// Source text here is UTF-8; the calculator reads its own bytes.
+std::string calc(const char *utf8)
+{
+    const QByteArray b = CalcCharset::encode(QString::fromUtf8(utf8));
+    return std::string(b.constData(), static_cast<size_t>(b.size()));
+}
+
+Real realOf(const char *text)
+{
+    Real r;
+    parseReal(text, r);
+    return r;
+}
+
+} // namespace
+
+class TestEngine : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void aRunningProgramStopsWhenInterruptedFromAnotherThread()
+    {
+        Engine e;
+        Engine::Status status = Engine::Status::Done;
+        std::thread runner([&] { status = e.enter(calc("0 DO 1 + UNTIL 0 END")); });
+        QThread::msleep(50);
+        e.requestInterrupt();
+        runner.join();
+        QCOMPARE(status, Engine::Status::Interrupted);
+        QCOMPARE(QString::fromStdString(e.lastError().message), QString("Interrupted"));
+        // the machine is usable afterwards
+        QCOMPARE(e.enter(calc("1 1 +")), Engine::Status::Done);
+    }
+
+    void anInterruptedProgramLeavesNoLocalVariablesBehind()
+    {
+        Engine e;
+        std::thread runner([&] { e.enter(calc("1 → x « DO UNTIL 0 END »")); });
+        QThread::msleep(20);
+        e.requestInterrupt();
+        runner.join();
+        e.stack().clear();
+        QCOMPARE(e.enter(calc("'x' VTYPE")), Engine::Status::Done);
+        QCOMPARE(stackTexts(e), QStringList{"-1."});
+    }
+
+    void singleSteppingRunsOneObjectAtATime()
+    {
+        Engine e;
+        QCOMPARE(e.enter(calc("« HALT 1 2 + 10 * »")), Engine::Status::Done);
+        QCOMPARE(e.enter(calc("EVAL")), Engine::Status::Halted);
+        QVERIFY(e.hasHalted());
+        QCOMPARE(e.stepHalted(), Engine::Status::Halted);
+        QCOMPARE(stackTexts(e), QStringList{"1."});
+        QCOMPARE(e.stepHalted(), Engine::Status::Halted);
+        QCOMPARE(e.stepHalted(), Engine::Status::Halted);
+        QCOMPARE(stackTexts(e), QStringList{"3."});
+        QCOMPARE(e.resumeHalted(), Engine::Status::Done);
+        QCOMPARE(stackTexts(e), QStringList{"30."});
+        QVERIFY(!e.hasHalted());
+    }
+
+    void steppingOverACallRunsTheWholeCall()
+    {
+        Engine e;
+        e.enter(calc("« 5 * » 'F' STO « HALT 2 F 1 + » EVAL"));
+        QCOMPARE(e.stepHalted(), Engine::Status::Halted);
+        QCOMPARE(e.stepHalted(), Engine::Status::Halted);
+        QCOMPARE(stackTexts(e), QStringList{"10."});
+    }
+
+    void killDropsEveryHaltedProgram()
+    {
+        Engine e;
+        e.enter(calc("« HALT 1 » EVAL"));
+        e.enter(calc("« HALT 2 » EVAL"));
+        QCOMPARE(e.haltedCount(), 2);
+        QCOMPARE(e.enter(calc("KILL")), Engine::Status::Done);
+        QCOMPARE(e.haltedCount(), 0);
+    }
+
+    void stateSurvivesASaveAndALoad()
+    {
+        Engine a(Model::HP48GX);
+        a.enter(calc("42 'X' STO 'D' CRDIR D \"inner\" 'Y' STO « 1 + » 'P' STO 3 FIX 7 SF (1,2) { 1 'Z' }"));
+        const std::string saved = a.saveState();
+        Engine b; // a 50g: the state brings its own model
+        QVERIFY(b.loadState(saved));
+        QCOMPARE(b.model(), Model::HP48GX);
+        QCOMPARE(stackTexts(b), stackTexts(a));
+        QCOMPARE(b.enter(calc("PATH Y 5 P X 7 FS?")), Engine::Status::Done);
+        QCOMPARE(stackTexts(b).mid(2),
+                 (QStringList{"{ HOME D }", "\"inner\"", "6.000", "42.000", "1.000"}));
+        QCOMPARE(b.saveState(), b.saveState());
+    }
+
+    void damagedStateIsRefusedAndChangesNothing_data()
+    {
+        QTest::addColumn<int>("cut");
+        QTest::newRow("a state cut after its header is refused") << 14;
+        QTest::newRow("a state cut in the middle is refused") << -20;
+        QTest::newRow("a state missing its last byte is refused") << -1;
+    }
+    void damagedStateIsRefusedAndChangesNothing()
+    {
+        QFETCH(int, cut);
+        Engine a;
+        a.enter(calc("1 'A' STO { 1 2 3 } \"text\""));
+        std::string saved = a.saveState();
+        saved.resize(cut > 0 ? static_cast<size_t>(cut) : saved.size() + static_cast<size_t>(cut));
+        Engine b;
+        b.enter(calc("99"));
+        QVERIFY(!b.loadState(saved));
+        QCOMPARE(stackTexts(b), QStringList{"99."});
+    }
+
+    void randomStateBytesNeverCrashTheLoader()
+    {
+        Engine a;
+        a.enter(calc("1 'A' STO 'D' CRDIR { 1 « 2 » 'X+1' }"));
+        const std::string saved = a.saveState();
+        std::mt19937 rng(7);
+        for (int i = 0; i < 2000; ++i) {
+            std::string s = saved;
+            for (int k = 0; k < 3; ++k)
+                s[rng() % s.size()] = static_cast<char>(rng());
+            Engine b;
+            b.loadState(s); // may succeed or not; must not crash
+        }
+    }
+
+    void realsAreShownAsTheCalculatorShowsThem_data()
+    {
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<int>("digits");
+        QTest::addColumn<bool>("dot");
+        QTest::addColumn<QString>("shown");
+        const int std = int(DisplayMode::Std), fix = int(DisplayMode::Fix), sci = int(DisplayMode::Sci),
+                  eng = int(DisplayMode::Eng);
+        QTest::newRow("an integer shows bare on the 48") << "3" << std << 0 << false << "3";
+        QTest::newRow("an integer shows a point on the 49") << "3" << std << 0 << true << "3.";
+        QTest::newRow("zero on the 49") << "0" << std << 0 << true << "0.";
+        QTest::newRow("a half without its leading zero") << ".5" << std << 0 << false << ".5";
+        QTest::newRow("a tiny negative in scientific notation") << "-2.5E-12" << std << 0 << false << "-2.5E-12";
+        QTest::newRow("ten to the twelfth in scientific notation") << "1E12" << std << 0 << false << "1.E12";
+        QTest::newRow("twelve places after the point still fit") << ".000000000001" << std << 0 << false
+                                                               << ".000000000001";
+        QTest::newRow("thirteen places do not") << ".0000000000001" << std << 0 << false << "1.E-13";
+        QTest::newRow("FIX pads with zeros") << "1.5" << fix << 3 << false << "1.500";
+        QTest::newRow("FIX 0 keeps the point") << "2.5" << fix << 0 << false << "3.";
+        QTest::newRow("FIX of zero") << "0" << fix << 2 << false << "0.00";
+        QTest::newRow("FIX of a number too large is scientific") << "1E15" << fix << 2 << false << "1.00E15";
+        QTest::newRow("SCI rounds the mantissa") << "9.9996" << sci << 3 << false << "1.000E1";
+        QTest::newRow("SCI 0") << "1234" << sci << 0 << false << "1.E3";
+        QTest::newRow("ENG keeps exponents in threes") << "0.0123" << eng << 2 << false << "12.3E-3";
+        QTest::newRow("ENG pads a short mantissa") << "100000" << eng << 0 << false << "100.E3";
+        QTest::newRow("the largest real") << "9.99999999999E499" << std << 0 << false << "9.99999999999E499";
+    }
+    void realsAreShownAsTheCalculatorShowsThem()
+    {
+        QFETCH(QString, value);
+        QFETCH(int, mode);
+        QFETCH(int, digits);
+        QFETCH(bool, dot);
+        QFETCH(QString, shown);
+        NumberFormat f;
+        f.mode = static_cast<DisplayMode>(mode);
+        f.digits = digits;
+        f.trailingDot = dot;
+        QCOMPARE(QString::fromStdString(formatReal(realOf(value.toLatin1().constData()), f)), shown);
+    }
+
+    void arithmeticRoundsHalfAwayFromZero()
+    {
+        RealCondition c = RealCondition::Ok;
+        // 1.000000000005 is a tie at twelve digits
+        QCOMPARE(add(realOf("1"), realOf(".000000000005"), c), realOf("1.00000000001"));
+        QCOMPARE(sub(realOf("-1"), realOf(".000000000005"), c), realOf("-1.00000000001"));
+        QCOMPARE(c, RealCondition::Ok);
+        QCOMPARE(mul(realOf("1E300"), realOf("1E300"), c), Real::maxReal());
+        QCOMPARE(c, RealCondition::Overflow);
+    }
+
+    void garbageNeverCrashesTheCompilerOrTheEvaluator()
+    {
+        // random bytes and random soups of real words
+        std::mt19937 rng(12345);
+        const std::vector<std::string> words = {
+            "\xAB", "\xBB", "{", "}", "'", "\"", "(", ")", "#", ":", "IF", "THEN", "ELSE", "END",
+            "FOR", "i", "NEXT", "STEP", "START", "DO", "UNTIL", "WHILE", "REPEAT", "CASE", "IFERR",
+            "\x8D", "a", "b", "1", "-2.5", "+", "*", "/", "DUP", "DROP", "SWAP", "EVAL", "STO", "RCL",
+            "'A'", "A", "HALT", "KILL", "CONT", "DOLIST", "SEQ", "STREAM", "\x8DLIST", "LIST\x8D",
+            "GET", "PUT", "PURGE", "CRDIR", "UPDIR", "HOME", "STR\x8D", "\x8DSTR", "DOERR", "X+Y",
+            "'X^2'", "\x8DNUM", "IFT", "IFTE", "DEPTH", "CLEAR", "ROLL", "PICK", "SIZE", "SUB"};
+        for (int round = 0; round < 3000; ++round) {
+            Engine e(round % 2 ? Model::HP48GX : Model::HP50G);
+            std::string text;
+            const int n = 1 + static_cast<int>(rng() % 25);
+            for (int k = 0; k < n; ++k) {
+                if (rng() % 5 == 0) {
+                    text += static_cast<char>(rng() % 256);
+                } else {
+                    text += words[rng() % words.size()];
+                    text += ' ';
+                }
+            }
+            std::thread stopper;
+            std::atomic<bool> done{false};
+            stopper = std::thread([&] {
+                for (int t = 0; t < 200 && !done; ++t)
+                    QThread::usleep(500);
+                e.requestInterrupt();
+            });
+            e.enter(text);
+            e.enter(text);
+            done = true;
+            stopper.join();
+            for (const Value &v : e.stack())
+                e.toText(v);
+        }
+    }
+
+    void deepNestingInTextIsASyntaxErrorNotACrash()
+    {
+        Engine e;
+        QCOMPARE(e.enter(std::string(100000, '{')), Engine::Status::Error);
+        QCOMPARE(e.enter(std::string(5000, '{') + std::string(5000, '}')), Engine::Status::Error);
+        QCOMPARE(e.enter("'" + std::string(50000, '(') + "X" + std::string(50000, ')') + "'"),
+                 Engine::Status::Error);
+        QCOMPARE(QString::fromStdString(e.lastError().message), QString("Invalid Syntax"));
+    }
+
+    void aLongAlgebraicBuiltAtRunTimeEndsInAMemoryError()
+    {
+        Engine e;
+        QCOMPARE(e.enter(calc("'X' 1 100000 START 1 + NEXT")), Engine::Status::Error);
+        QCOMPARE(QString::fromStdString(e.lastError().message), QString("Insufficient Memory"));
+        for (const Value &v : e.stack())
+            e.toText(v);
+    }
+
+    void everyKnownCommandCompiles()
+    {
+        // each name of the reference list is a command, never a variable
+        for (bool is49 : {false, true}) {
+            Engine e(is49 ? Model::HP50G : Model::HP48GX);
+            for (const std::string &name : knownCommandNames(is49)) {
+                const int id = findCommand(name, is49);
+                QVERIFY2(id >= 0, name.c_str());
+            }
+        }
+    }
+
+    void unimplementedCommandsNameThemselves()
+    {
+        const Coverage c = coverage(true);
+        QVERIFY(c.implemented > 150);
+        QVERIFY(!c.missing.empty());
+        Engine e;
+        const QByteArray name = CalcCharset::encode(QString::fromStdString(c.missing.front()));
+        QCOMPARE(e.enter(name.toStdString()), Engine::Status::Error);
+        QVERIFY(e.lastError().message.find("Not implemented yet") == 0);
+    }
+};
+
+QTEST_APPLESS_MAIN(TestEngine)
+#include "tst_engine.moc"

@@ -1,0 +1,164 @@
+// The console runner as a user calls it.
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+struct Run
+{
+    int code = -1;
+    QString out;
+    QString err;
+};
+
+Run qvrpl(const QStringList &args, const QByteArray &input = QByteArray())
+{
+    QProcess p;
+    p.start(QStringLiteral(QV_BIN_DIR "/qvrpl"), args);
+    p.write(input);
+    p.closeWriteChannel();
+    Run r;
+    if (!p.waitForFinished(20000)) {
+        p.kill();
+        p.waitForFinished();
+        return r;
+    }
+    r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2;
+    r.out = QString::fromUtf8(p.readAllStandardOutput());
+    r.err = QString::fromUtf8(p.readAllStandardError());
+    return r;
+}
+
+} // namespace
+
+class TestQvrpl : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void aProgramStoredInOneTextRunsInTheNext()
+    {
+        const Run r = qvrpl({"--model", "48gx", "-e", "« → a b « a b * » » 'MUL' STO", "-e", "6 7 MUL"});
+        QCOMPARE(r.code, 0);
+        QCOMPARE(r.out, QString("42\n"));
+        QCOMPARE(r.err, QString());
+    }
+
+    void theDefaultModelIsThe50g()
+    {
+        const Run r = qvrpl({"-e", "« → a b « a b * » » 'MUL' STO", "-e", "6 7 MUL"});
+        QCOMPARE(r.code, 0);
+        QCOMPARE(r.out, QString("42.\n"));
+    }
+
+    void theStackIsPrintedHighestLevelFirst()
+    {
+        const Run r = qvrpl({"-e", "1 \"two\" { 3 } « 4 »"});
+        QCOMPARE(r.out, QString("1.\n\"two\"\n{ 3. }\n« 4. »\n"));
+    }
+
+    void anErrorStopsTheRunPrintsTheStackAndFails()
+    {
+        const Run r = qvrpl({"-e", "1 0 /", "-e", "99"});
+        QCOMPARE(r.code, 1);
+        QCOMPARE(r.out, QString("1.\n0.\n"));
+        QCOMPARE(r.err, QString("Error: Infinite Result\n"));
+    }
+
+    void aSyntaxErrorLeavesTheStackUntouched()
+    {
+        const Run r = qvrpl({"-e", "5", "-e", "« 1"});
+        QCOMPARE(r.code, 1);
+        QCOMPARE(r.out, QString("5.\n"));
+        QCOMPARE(r.err, QString("Error: Invalid Syntax\n"));
+    }
+
+    void filesSkipTheTransferHeaderAndLeadingComments()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("prog.hpprg");
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        // calculator bytes: « is 0xAB, » is 0xBB
+        f.write("%%HP: T(3)A(D)F(.);\r\n@ A test program\r\n@ %NAME%=SQ3\r\n\xAB 3 SQ \xBB\r\nEVAL\r\n");
+        f.close();
+        const Run r = qvrpl({path});
+        QCOMPARE(r.code, 0);
+        QCOMPARE(r.out, QString("9.\n"));
+    }
+
+    void textsAndFilesRunInTheirOrder()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("add.txt");
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("+");
+        f.close();
+        const Run r = qvrpl({"-e", "2", "-e", "3", path, "-e", "10 *"});
+        QCOMPARE(r.out, QString("50.\n"));
+    }
+
+    void theStateFileCarriesVariablesFromOneRunToTheNext()
+    {
+        QTemporaryDir dir;
+        const QString state = dir.filePath("calc.state");
+        Run r = qvrpl({"--state", state, "-e", "41 'ANSWER' STO 'D' CRDIR D 7 FIX 1"});
+        QCOMPARE(r.code, 0);
+        QVERIFY(QFile::exists(state));
+        r = qvrpl({"--state", state, "-e", "PATH ANSWER 1 +"});
+        QCOMPARE(r.code, 0);
+        QCOMPARE(r.out, QString("1.0000000\n{ HOME D }\n42.0000000\n"));
+    }
+
+    void aDamagedStateFileIsReportedAndNotOverwritten()
+    {
+        QTemporaryDir dir;
+        const QString state = dir.filePath("bad.state");
+        QFile f(state);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("not a state");
+        f.close();
+        const Run r = qvrpl({"--state", state, "-e", "1"});
+        QCOMPARE(r.code, 2);
+        QVERIFY(r.err.contains("not a calculator state file"));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), QByteArray("not a state"));
+    }
+
+    void coverageCountsTheKnownCommands()
+    {
+        const Run r = qvrpl({"--coverage"});
+        QCOMPARE(r.code, 0);
+        QVERIFY2(QRegularExpression("^HP 49G/49g\\+/50g: \\d+ of \\d+ known commands implemented\n$")
+                     .match(r.out)
+                     .hasMatch(),
+                 qPrintable(r.out));
+    }
+
+    void withoutArgumentsItReadsCommandLinesFromTheTerminal()
+    {
+        const Run r = qvrpl({}, "1 2\n+\n1 0 /\n");
+        QCOMPARE(r.code, 0);
+        QCOMPARE(r.out, QString("1.\n2.\n3.\n3.\n1.\n0.\n"));
+        QCOMPARE(r.err, QString("Error: Infinite Result\n"));
+    }
+
+    void aCharacterTheCalculatorLacksIsRefused()
+    {
+        const Run r = qvrpl({"-e", "\"€\""});
+        QCOMPARE(r.code, 2);
+        QVERIFY(r.err.contains("no character"));
+    }
+
+    void anUnknownModelIsRefused()
+    {
+        const Run r = qvrpl({"--model", "42s", "-e", "1"});
+        QCOMPARE(r.code, 2);
+        QVERIFY(r.err.contains("unknown model"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestQvrpl)
+#include "tst_qvrpl.moc"
