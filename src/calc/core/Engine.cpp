@@ -238,6 +238,8 @@ void Engine::store(const Value &name, const Value &v)
         for (DirObj *d : m_path)
             if (d == v.asDir())
                 throw CalcError(Err::DirectoryRecursion);
+        if (m_path.size() + v.depth() > MaxDirDepth)
+            throw CalcError(Err::InsufficientMemory);
         stored = Value::directory(v.asDir()->clone());
     }
     if (auto *var = dir->find(n)) {
@@ -283,6 +285,8 @@ void Engine::purge(const Value &name)
 
 void Engine::createDir(const NameObj *n)
 {
+    if (m_path.size() >= MaxDirDepth)
+        throw CalcError(Err::InsufficientMemory);
     DirObj *dir = currentDir();
     if (dir->find(n))
         throw CalcError(Err::NameConflict);
@@ -478,13 +482,42 @@ void Engine::evalName(const Value &v)
     case Type::Directory:
         enterDir(g->asDir(), n);
         return;
-    case Type::Program:
-    case Type::Algebraic:
     case Type::GlobalName:
     case Type::LocalName: {
+        // a variable holding a name: follow the chain without recursing, and
+        // stop a chain that comes back on itself
+        Value content = *g;
+        for (int hops = 0; content.isName(); ++hops) {
+            if (hops > 64)
+                throw CalcError(Err::CircularReference);
+            if (content.type() == Type::LocalName) {
+                evalName(content);
+                return;
+            }
+            if (Value *l = findLocal(content.asName())) {
+                push(*l);
+                return;
+            }
+            Value *next = findGlobal(content.asName());
+            if (!next) {
+                push(content.withQuoted(true));
+                return;
+            }
+            if (next->type() == Type::Directory) {
+                enterDir(next->asDir(), content.asName());
+                return;
+            }
+            content = *next;
+        }
+        if (content.type() == Type::Program || content.type() == Type::Algebraic)
+            evalNow(content);
+        else
+            push(content);
+        return;
+    }
+    case Type::Program:
+    case Type::Algebraic: {
         const Value content = *g; // the variable may be changed while it runs
-        if (content.isName() && content.asName() == n)
-            throw CalcError(Err::CircularReference);
         evalNow(content);
         return;
     }

@@ -223,6 +223,7 @@ public:
     static constexpr size_t MaxStack = 1u << 20;
     static constexpr size_t MaxReturnDepth = 1u << 18;
     static constexpr size_t MaxLocals = 1u << 20;
+    static constexpr size_t MaxDirDepth = 500;
 
 private:
     friend class EngineAccess;

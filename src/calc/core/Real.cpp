@@ -15,21 +15,52 @@ using u128 = unsigned __int128;
 
 constexpr _IDEC_round Rounding = BID_ROUNDING_TIES_AWAY;
 
+constexpr uint64_t Pow10[20] = {1ULL,
+                                 10ULL,
+                                 100ULL,
+                                 1000ULL,
+                                 10000ULL,
+                                 100000ULL,
+                                 1000000ULL,
+                                 10000000ULL,
+                                 100000000ULL,
+                                 1000000000ULL,
+                                 10000000000ULL,
+                                 100000000000ULL,
+                                 1000000000000ULL,
+                                 10000000000000ULL,
+                                 100000000000000ULL,
+                                 1000000000000000ULL,
+                                 10000000000000000ULL,
+                                 100000000000000000ULL,
+                                 1000000000000000000ULL,
+                                 10000000000000000000ULL};
+
 u128 pow10u(int n)
 {
-    static const u128 *table = [] {
-        static u128 t[39];
-        t[0] = 1;
-        for (int i = 1; i < 39; ++i)
-            t[i] = t[i - 1] * 10;
-        return t;
-    }();
-    return table[n];
+    if (n < 20)
+        return Pow10[n];
+    u128 v = Pow10[19];
+    for (int i = 19; i < n; ++i)
+        v *= 10;
+    return v;
+}
+
+int digitCount64(uint64_t v)
+{
+    // log10 from the bit length, then one correction
+    const int bits = 64 - __builtin_clzll(v | 1);
+    int d = (bits * 1233) >> 12;
+    if (d <= 19 && v >= Pow10[d])
+        ++d;
+    return d == 0 ? 1 : d;
 }
 
 int digitCount(u128 v)
 {
-    int d = 1;
+    if (v >> 64 == 0)
+        return digitCount64(static_cast<uint64_t>(v));
+    int d = 20;
     while (d < 39 && v >= pow10u(d))
         ++d;
     return d;
@@ -238,6 +269,18 @@ Real add(const Real &a, const Real &b, RealCondition &c)
         return b;
     if (b.mant == 0)
         return a;
+    const int diff = a.exp - b.exp;
+    if (diff >= -6 && diff <= 6) {
+        // Close magnitudes: the exact sum fits in 64 bits, and rounding it
+        // once gives what BID128 would (loops that count spend their time here).
+        const int64_t x = diff >= 0 ? a.mant * static_cast<int64_t>(Pow10[diff]) : a.mant;
+        const int64_t y = diff < 0 ? b.mant * static_cast<int64_t>(Pow10[-diff]) : b.mant;
+        const int64_t sum = x + y;
+        if (sum == 0)
+            return Real{};
+        const int low = (diff >= 0 ? b.exp : a.exp) - 11;
+        return fromParts(static_cast<u128>(sum < 0 ? -sum : sum), low, sum < 0, c);
+    }
     _IDEC_flags f = 0;
     return finish(bid128_add(toBid(a), toBid(b), Rounding, &f), f, c);
 }
