@@ -5,10 +5,10 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <ctime>
-#include <new>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -46,29 +46,28 @@ double cpuMs()
 
 // The classic N-Queens benchmark: backtracking over an 8-element list, with
 // the step count S; leaves the solution and S.
-const char *const NQueens =
-    "\xAB 8 0 0 0 { } \x8D R S X Y A\n"
-    "  \xAB 1 R START 0 NEXT R \x8DLIST 'A' STO\n"
-    "    DO\n"
-    "      'A' 'X' INCR R PUT\n"
-    "      DO\n"
-    "        'S' INCR DROP\n"
-    "        X 'Y' STO\n"
-    "        WHILE Y 1 > REPEAT\n"
-    "          A X GET A 'Y' DECR GET - \n"
-    "          IF DUP 0 == SWAP ABS X Y - == OR THEN\n"
-    "            0 'Y' STO\n"
-    "            'A' X A X GET 1 - PUT\n"
-    "            WHILE A X GET 0 == REPEAT\n"
-    "              'A' 'X' DECR A X GET 1 - PUT\n"
-    "            END\n"
-    "          END\n"
-    "        END\n"
-    "      UNTIL Y 1 == END\n"
-    "    UNTIL X R == END\n"
-    "    A S\n"
-    "  \xBB\n"
-    "\xBB";
+const char *const NQueens = "\xAB 8 0 0 0 { } \x8D R S X Y A\n"
+                            "  \xAB 1 R START 0 NEXT R \x8DLIST 'A' STO\n"
+                            "    DO\n"
+                            "      'A' 'X' INCR R PUT\n"
+                            "      DO\n"
+                            "        'S' INCR DROP\n"
+                            "        X 'Y' STO\n"
+                            "        WHILE Y 1 > REPEAT\n"
+                            "          A X GET A 'Y' DECR GET - \n"
+                            "          IF DUP 0 == SWAP ABS X Y - == OR THEN\n"
+                            "            0 'Y' STO\n"
+                            "            'A' X A X GET 1 - PUT\n"
+                            "            WHILE A X GET 0 == REPEAT\n"
+                            "              'A' 'X' DECR A X GET 1 - PUT\n"
+                            "            END\n"
+                            "          END\n"
+                            "        END\n"
+                            "      UNTIL Y 1 == END\n"
+                            "    UNTIL X R == END\n"
+                            "    A S\n"
+                            "  \xBB\n"
+                            "\xBB";
 
 const char *const SumLoop = "\xAB 0 1 100000 FOR i i + NEXT \xBB";
 

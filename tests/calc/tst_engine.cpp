@@ -106,7 +106,8 @@ private slots:
     void stateSurvivesASaveAndALoad()
     {
         Engine a(Model::HP48GX);
-        a.enter(calc("42 'X' STO 'D' CRDIR D \"inner\" 'Y' STO « 1 + » 'P' STO 3 FIX 7 SF (1,2) { 1 'Z' }"));
+        a.enter(calc(
+            "42 'X' STO 'D' CRDIR D \"inner\" 'Y' STO « 1 + » 'P' STO 3 FIX 7 SF (1,2) { 1 'Z' }"));
         const std::string saved = a.saveState();
         Engine b; // a 50g: the state brings its own model
         QVERIFY(b.loadState(saved));
@@ -160,26 +161,32 @@ private slots:
         QTest::addColumn<int>("digits");
         QTest::addColumn<bool>("dot");
         QTest::addColumn<QString>("shown");
-        const int std = int(DisplayMode::Std), fix = int(DisplayMode::Fix), sci = int(DisplayMode::Sci),
-                  eng = int(DisplayMode::Eng);
+        const int std = int(DisplayMode::Std), fix = int(DisplayMode::Fix),
+                  sci = int(DisplayMode::Sci), eng = int(DisplayMode::Eng);
         QTest::newRow("an integer shows bare on the 48") << "3" << std << 0 << false << "3";
         QTest::newRow("an integer shows a point on the 49") << "3" << std << 0 << true << "3.";
         QTest::newRow("zero on the 49") << "0" << std << 0 << true << "0.";
         QTest::newRow("a half without its leading zero") << ".5" << std << 0 << false << ".5";
-        QTest::newRow("a tiny negative in scientific notation") << "-2.5E-12" << std << 0 << false << "-2.5E-12";
-        QTest::newRow("ten to the twelfth in scientific notation") << "1E12" << std << 0 << false << "1.E12";
-        QTest::newRow("twelve places after the point still fit") << ".000000000001" << std << 0 << false
-                                                               << ".000000000001";
-        QTest::newRow("thirteen places do not") << ".0000000000001" << std << 0 << false << "1.E-13";
+        QTest::newRow("a tiny negative in scientific notation")
+            << "-2.5E-12" << std << 0 << false << "-2.5E-12";
+        QTest::newRow("ten to the twelfth in scientific notation")
+            << "1E12" << std << 0 << false << "1.E12";
+        QTest::newRow("twelve places after the point still fit")
+            << ".000000000001" << std << 0 << false << ".000000000001";
+        QTest::newRow("thirteen places do not")
+            << ".0000000000001" << std << 0 << false << "1.E-13";
         QTest::newRow("FIX pads with zeros") << "1.5" << fix << 3 << false << "1.500";
         QTest::newRow("FIX 0 keeps the point") << "2.5" << fix << 0 << false << "3.";
         QTest::newRow("FIX of zero") << "0" << fix << 2 << false << "0.00";
-        QTest::newRow("FIX of a number too large is scientific") << "1E15" << fix << 2 << false << "1.00E15";
+        QTest::newRow("FIX of a number too large is scientific")
+            << "1E15" << fix << 2 << false << "1.00E15";
         QTest::newRow("SCI rounds the mantissa") << "9.9996" << sci << 3 << false << "1.000E1";
         QTest::newRow("SCI 0") << "1234" << sci << 0 << false << "1.E3";
-        QTest::newRow("ENG keeps exponents in threes") << "0.0123" << eng << 2 << false << "12.3E-3";
+        QTest::newRow("ENG keeps exponents in threes")
+            << "0.0123" << eng << 2 << false << "12.3E-3";
         QTest::newRow("ENG pads a short mantissa") << "100000" << eng << 0 << false << "100.E3";
-        QTest::newRow("the largest real") << "9.99999999999E499" << std << 0 << false << "9.99999999999E499";
+        QTest::newRow("the largest real")
+            << "9.99999999999E499" << std << 0 << false << "9.99999999999E499";
     }
     void realsAreShownAsTheCalculatorShowsThem()
     {
@@ -192,7 +199,8 @@ private slots:
         f.mode = static_cast<DisplayMode>(mode);
         f.digits = digits;
         f.trailingDot = dot;
-        QCOMPARE(QString::fromStdString(formatReal(realOf(value.toLatin1().constData()), f)), shown);
+        QCOMPARE(QString::fromStdString(formatReal(realOf(value.toLatin1().constData()), f)),
+                 shown);
     }
 
     void arithmeticRoundsHalfAwayFromZero()
@@ -211,12 +219,15 @@ private slots:
         // random bytes and random soups of real words
         std::mt19937 rng(12345);
         const std::vector<std::string> words = {
-            "\xAB", "\xBB", "{", "}", "'", "\"", "(", ")", "#", ":", "IF", "THEN", "ELSE", "END",
-            "FOR", "i", "NEXT", "STEP", "START", "DO", "UNTIL", "WHILE", "REPEAT", "CASE", "IFERR",
-            "\x8D", "a", "b", "1", "-2.5", "+", "*", "/", "DUP", "DROP", "SWAP", "EVAL", "STO", "RCL",
-            "'A'", "A", "HALT", "KILL", "CONT", "DOLIST", "SEQ", "STREAM", "\x8DLIST", "LIST\x8D",
-            "GET", "PUT", "PURGE", "CRDIR", "UPDIR", "HOME", "STR\x8D", "\x8DSTR", "DOERR", "X+Y",
-            "'X^2'", "\x8DNUM", "IFT", "IFTE", "DEPTH", "CLEAR", "ROLL", "PICK", "SIZE", "SUB"};
+            "\xAB",     "\xBB",  "{",     "}",     "'",       "\"",    "(",      ")",
+            "#",        ":",     "IF",    "THEN",  "ELSE",    "END",   "FOR",    "i",
+            "NEXT",     "STEP",  "START", "DO",    "UNTIL",   "WHILE", "REPEAT", "CASE",
+            "IFERR",    "\x8D",  "a",     "b",     "1",       "-2.5",  "+",      "*",
+            "/",        "DUP",   "DROP",  "SWAP",  "EVAL",    "STO",   "RCL",    "'A'",
+            "A",        "HALT",  "KILL",  "CONT",  "DOLIST",  "SEQ",   "STREAM", "\x8DLIST",
+            "LIST\x8D", "GET",   "PUT",   "PURGE", "CRDIR",   "UPDIR", "HOME",   "STR\x8D",
+            "\x8DSTR",  "DOERR", "X+Y",   "'X^2'", "\x8DNUM", "IFT",   "IFTE",   "DEPTH",
+            "CLEAR",    "ROLL",  "PICK",  "SIZE",  "SUB"};
         for (int round = 0; round < 3000; ++round) {
             Engine e(round % 2 ? Model::HP48GX : Model::HP50G);
             std::string text;

@@ -63,7 +63,8 @@ QList<Case> readCases(const QString &path)
             cases.append(Case{file + ": " + rest, model, {}, {}, {}});
             cur = &cases.last();
         } else if (tag == '~') {
-            cases.append(Case{file + ": " + rest + " reads back as itself", model, {rest}, {rest}, {}});
+            cases.append(
+                Case{file + ": " + rest + " reads back as itself", model, {rest}, {rest}, {}});
             cur = nullptr;
         } else if (cur && tag == '<') {
             cur->inputs << rest;
@@ -73,7 +74,8 @@ QList<Case> readCases(const QString &path)
             cur->error = rest;
         } else {
             qWarning("%s:%d: line not understood", qPrintable(path), lineNo);
-            cases.append(Case{file + QString(": line %1 is malformed").arg(lineNo), model, {}, {"?"}, {}});
+            cases.append(
+                Case{file + QString(": line %1 is malformed").arg(lineNo), model, {}, {"?"}, {}});
         }
     }
     return cases;
@@ -123,7 +125,8 @@ private slots:
             bool ok = false;
             const QByteArray bytes = CalcCharset::encode(in, &ok);
             QVERIFY2(ok, "the input has a character the calculator lacks");
-            const Engine::Status s = e.enter(std::string(bytes.constData(), static_cast<size_t>(bytes.size())));
+            const Engine::Status s =
+                e.enter(std::string(bytes.constData(), static_cast<size_t>(bytes.size())));
             if (s == Engine::Status::Error || s == Engine::Status::Interrupted) {
                 raised = utf8Of(e.lastError().message);
                 break;

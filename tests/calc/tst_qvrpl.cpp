@@ -39,7 +39,8 @@ class TestQvrpl : public QObject
 private slots:
     void aProgramStoredInOneTextRunsInTheNext()
     {
-        const Run r = qvrpl({"--model", "48gx", "-e", "« → a b « a b * » » 'MUL' STO", "-e", "6 7 MUL"});
+        const Run r =
+            qvrpl({"--model", "48gx", "-e", "« → a b « a b * » » 'MUL' STO", "-e", "6 7 MUL"});
         QCOMPARE(r.code, 0);
         QCOMPARE(r.out, QString("42\n"));
         QCOMPARE(r.err, QString());
@@ -81,7 +82,8 @@ private slots:
         QFile f(path);
         QVERIFY(f.open(QIODevice::WriteOnly));
         // calculator bytes: « is 0xAB, » is 0xBB
-        f.write("%%HP: T(3)A(D)F(.);\r\n@ A test program\r\n@ %NAME%=SQ3\r\n\xAB 3 SQ \xBB\r\nEVAL\r\n");
+        f.write("%%HP: T(3)A(D)F(.);\r\n@ A test program\r\n@ %NAME%=SQ3\r\n\xAB 3 SQ "
+                "\xBB\r\nEVAL\r\n");
         f.close();
         const Run r = qvrpl({path});
         QCOMPARE(r.code, 0);
@@ -131,10 +133,11 @@ private slots:
     {
         const Run r = qvrpl({"--coverage"});
         QCOMPARE(r.code, 0);
-        QVERIFY2(QRegularExpression("^HP 49G/49g\\+/50g: \\d+ of \\d+ known commands implemented\n$")
-                     .match(r.out)
-                     .hasMatch(),
-                 qPrintable(r.out));
+        QVERIFY2(
+            QRegularExpression("^HP 49G/49g\\+/50g: \\d+ of \\d+ known commands implemented\n$")
+                .match(r.out)
+                .hasMatch(),
+            qPrintable(r.out));
     }
 
     void withoutArgumentsItReadsCommandLinesFromTheTerminal()

@@ -21,7 +21,8 @@ Cx cxOf(const Value &v)
     return {v.asReal(), Real{}};
 }
 
-Value cxValue(Engine &e, const Real &re, const RealCondition &c1, const Real &im, const RealCondition &c2)
+Value cxValue(
+    Engine &e, const Real &re, const RealCondition &c1, const Real &im, const RealCondition &c2)
 {
     return Value::complex(e.checked(re, c1), e.checked(im, c2));
 }
@@ -169,8 +170,8 @@ Value arith(Engine &e, int op, const Value &a, const Value &b)
             return fromCx(cxExp(e, cxMul(e, cxLn(e, x), y)));
         }
     }
-    if ((ta == Type::Binary && (tb == Type::Binary || tb == Type::Real))
-        || (tb == Type::Binary && ta == Type::Real)) {
+    if ((ta == Type::Binary && (tb == Type::Binary || tb == Type::Real)) ||
+        (tb == Type::Binary && ta == Type::Real)) {
         const uint64_t x = binOf(a);
         const uint64_t y = binOf(b);
         if (op == o.add)
@@ -247,7 +248,8 @@ Real fnReal(Engine &e, RealFn f, const Real &x)
 
 template <RealFn Fn> void simpleFn(Engine &e)
 {
-    unary(e, [](Engine &en, const Real &x) { return fnReal(en, Fn, x); }, nullptr);
+    unary(
+        e, [](Engine &en, const Real &x) { return fnReal(en, Fn, x); }, nullptr);
 }
 
 // Real functions whose argument may leave the real domain: a complex result,
@@ -375,8 +377,8 @@ int compareValues(Engine &e, const Value &a, const Value &b)
         const int c = a.str().compare(b.str());
         return c < 0 ? -1 : (c > 0 ? 1 : 0);
     }
-    if ((a.type() == Type::Binary || a.type() == Type::Real)
-        && (b.type() == Type::Binary || b.type() == Type::Real)) {
+    if ((a.type() == Type::Binary || a.type() == Type::Real) &&
+        (b.type() == Type::Binary || b.type() == Type::Real)) {
         const uint64_t x = mask(e, binOf(a));
         const uint64_t y = mask(e, binOf(b));
         return x < y ? -1 : (x > y ? 1 : 0);
@@ -391,8 +393,8 @@ bool equalValues(const Value &a, const Value &b)
         const Cx y = cxOf(b);
         return x.re == y.re && x.im == y.im;
     }
-    if ((a.type() == Type::Binary && b.type() == Type::Real)
-        || (a.type() == Type::Real && b.type() == Type::Binary))
+    if ((a.type() == Type::Binary && b.type() == Type::Real) ||
+        (a.type() == Type::Real && b.type() == Type::Binary))
         return binOf(a) == binOf(b);
     return same(a, b);
 }
@@ -434,12 +436,14 @@ void logic(Engine &e, int kind)
             throw CalcError(Err::InvalidDimension);
         std::string r(x.size(), '\0');
         for (size_t i = 0; i < x.size(); ++i)
-            r[i] = static_cast<char>(kind == 0 ? (x[i] & y[i]) : kind == 1 ? (x[i] | y[i]) : (x[i] ^ y[i]));
+            r[i] = static_cast<char>(kind == 0   ? (x[i] & y[i])
+                                     : kind == 1 ? (x[i] | y[i])
+                                                 : (x[i] ^ y[i]));
         e.replace(2, Value::string(std::move(r)));
         return;
     }
-    if ((a.type() == Type::Real || a.type() == Type::Binary)
-        && (b.type() == Type::Real || b.type() == Type::Binary)) {
+    if ((a.type() == Type::Real || a.type() == Type::Binary) &&
+        (b.type() == Type::Real || b.type() == Type::Binary)) {
         const bool x = truthOf(a);
         const bool y = truthOf(b);
         e.replace(2, truth(kind == 0 ? (x && y) : kind == 1 ? (x || y) : (x != y)));
@@ -462,11 +466,30 @@ constexpr uint16_t ACR = AReal | AComplex;
 
 const CommandDef defs[] = {
     {"+", 2, {AAny, AAny}, F | Infix, [](Engine &e) { binaryOp(e, ops().add); }, 6},
-    {"-", 2, {ACR | ABin | ASym, ACR | ABin | ASym}, F | Infix, [](Engine &e) { binaryOp(e, ops().sub); }, 6},
-    {"*", 2, {ACR | ABin | ASym, ACR | ABin | ASym}, F | Infix, [](Engine &e) { binaryOp(e, ops().mul); }, 7},
-    {"/", 2, {ACR | ABin | ASym, ACR | ABin | ASym}, F | Infix, [](Engine &e) { binaryOp(e, ops().div); }, 7},
+    {"-",
+     2,
+     {ACR | ABin | ASym, ACR | ABin | ASym},
+     F | Infix,
+     [](Engine &e) { binaryOp(e, ops().sub); },
+     6},
+    {"*",
+     2,
+     {ACR | ABin | ASym, ACR | ABin | ASym},
+     F | Infix,
+     [](Engine &e) { binaryOp(e, ops().mul); },
+     7},
+    {"/",
+     2,
+     {ACR | ABin | ASym, ACR | ABin | ASym},
+     F | Infix,
+     [](Engine &e) { binaryOp(e, ops().div); },
+     7},
     {"^", 2, {ACR | ASym, ACR | ASym}, F | Infix, [](Engine &e) { binaryOp(e, ops().pow); }, 9},
-    {"NEG", 1, {ACR | ABin}, F | Prefix, [](Engine &e) {
+    {"NEG",
+     1,
+     {ACR | ABin},
+     F | Prefix,
+     [](Engine &e) {
          const Value &x = e.level(1);
          if (x.type() == Type::Real)
              e.replace(1, Value::real(x.asReal().negated()));
@@ -474,31 +497,53 @@ const CommandDef defs[] = {
              e.replace(1, Value::binary(mask(e, ~x.asBinary() + 1)));
          else
              e.replace(1, Value::complex(x.asComplex()->re.negated(), x.asComplex()->im.negated()));
-     }, 8},
-    {"ABS", 1, {ACR}, F, [](Engine &e) {
+     },
+     8},
+    {"ABS",
+     1,
+     {ACR},
+     F,
+     [](Engine &e) {
          const Value &x = e.level(1);
          if (x.type() == Type::Real)
              e.replace(1, Value::real(x.asReal().absolute()));
          else
              e.replace(1, Value::real(cxAbs(e, cxOf(x))));
      }},
-    {"INV", 1, {ACR}, F, [](Engine &e) {
+    {"INV",
+     1,
+     {ACR},
+     F,
+     [](Engine &e) {
          const Value one = Value::real(1);
          Value r = arith(e, ops().div, one, e.level(1));
          e.replace(1, std::move(r));
      }},
-    {"SQ", 1, {ACR}, F, [](Engine &e) {
+    {"SQ",
+     1,
+     {ACR},
+     F,
+     [](Engine &e) {
          Value r = arith(e, ops().mul, e.level(1), e.level(1));
          e.replace(1, std::move(r));
      }},
-    {"√", 1, {ACR}, F | Prefix, [](Engine &e) {
+    {"√",
+     1,
+     {ACR},
+     F | Prefix,
+     [](Engine &e) {
          const Value &x = e.level(1);
          if (x.type() == Type::Real && !x.asReal().isNegative())
              e.replace(1, Value::real(fnReal(e, RealFn::Sqrt, x.asReal())));
          else
              e.replace(1, fromCx(cxSqrt(e, cxOf(x))));
-     }, 11},
-    {"XROOT", 2, {AReal, AReal}, F, [](Engine &e) {
+     },
+     11},
+    {"XROOT",
+     2,
+     {AReal, AReal},
+     F,
+     [](Engine &e) {
          // y x XROOT: the x-th root of y
          const Real y = realAt(e, 2);
          const Real x = realAt(e, 1);
@@ -518,35 +563,60 @@ const CommandDef defs[] = {
          }
          e.replace(2, Value::real(e.checked(r, c)));
      }},
-    {"MOD", 2, {AReal, AReal}, F | Infix, [](Engine &e) {
+    {"MOD",
+     2,
+     {AReal, AReal},
+     F | Infix,
+     [](Engine &e) {
          twoReals(e, [](Engine &en, const Real &x, const Real &y) {
              RealCondition c = RealCondition::Ok;
              return en.checked(mod(x, y, c), c);
          });
-     }, 7},
+     },
+     7},
     {"IP", 1, {AReal}, F, [](Engine &e) { e.replace(1, Value::real(intPart(realAt(e, 1)))); }},
     {"FP", 1, {AReal}, F, [](Engine &e) { e.replace(1, Value::real(fracPart(realAt(e, 1)))); }},
     {"FLOOR", 1, {AReal}, F, [](Engine &e) { e.replace(1, Value::real(floorReal(realAt(e, 1)))); }},
     {"CEIL", 1, {AReal}, F, [](Engine &e) { e.replace(1, Value::real(ceilReal(realAt(e, 1)))); }},
-    {"RND", 2, {AReal, AReal}, F, [](Engine &e) {
+    {"RND",
+     2,
+     {AReal, AReal},
+     F,
+     [](Engine &e) {
          const int64_t n = intAt(e, 1, -12, 12);
          e.replace(2, Value::real(roundReal(realAt(e, 2), static_cast<int>(n), false)));
      }},
-    {"TRNC", 2, {AReal, AReal}, F, [](Engine &e) {
+    {"TRNC",
+     2,
+     {AReal, AReal},
+     F,
+     [](Engine &e) {
          const int64_t n = intAt(e, 1, -12, 12);
          e.replace(2, Value::real(roundReal(realAt(e, 2), static_cast<int>(n), true)));
      }},
-    {"MIN", 2, {AReal, AReal}, F, [](Engine &e) {
+    {"MIN",
+     2,
+     {AReal, AReal},
+     F,
+     [](Engine &e) {
          const Real x = realAt(e, 2);
          const Real y = realAt(e, 1);
          e.replace(2, Value::real(compare(x, y) <= 0 ? x : y));
      }},
-    {"MAX", 2, {AReal, AReal}, F, [](Engine &e) {
+    {"MAX",
+     2,
+     {AReal, AReal},
+     F,
+     [](Engine &e) {
          const Real x = realAt(e, 2);
          const Real y = realAt(e, 1);
          e.replace(2, Value::real(compare(x, y) >= 0 ? x : y));
      }},
-    {"SIGN", 1, {ACR}, F, [](Engine &e) {
+    {"SIGN",
+     1,
+     {ACR},
+     F,
+     [](Engine &e) {
          const Value &x = e.level(1);
          if (x.type() == Type::Real) {
              e.replace(1, Value::real(x.asReal().sign()));
@@ -561,43 +631,76 @@ const CommandDef defs[] = {
          RealCondition c = RealCondition::Ok;
          e.replace(1, cxValue(e, div(z.re, a, c), c, div(z.im, a, c), c));
      }},
-    {"MANT", 1, {AReal}, F, [](Engine &e) {
+    {"MANT",
+     1,
+     {AReal},
+     F,
+     [](Engine &e) {
          const Real x = realAt(e, 1);
          e.replace(1, Value::real(Real{x.mant < 0 ? -x.mant : x.mant, 0}));
      }},
-    {"XPON", 1, {AReal}, F, [](Engine &e) {
+    {"XPON",
+     1,
+     {AReal},
+     F,
+     [](Engine &e) {
          const Real x = realAt(e, 1);
          e.replace(1, Value::real(x.isZero() ? 0 : x.exp));
      }},
-    {"%", 2, {AReal, AReal}, F, [](Engine &e) {
+    {"%",
+     2,
+     {AReal, AReal},
+     F,
+     [](Engine &e) {
          twoReals(e, [](Engine &en, const Real &x, const Real &y) {
              RealCondition c = RealCondition::Ok;
              return en.checked(div(mul(x, y, c), Real::fromInt(100), c), c);
          });
      }},
-    {"%T", 2, {AReal, AReal}, F, [](Engine &e) {
+    {"%T",
+     2,
+     {AReal, AReal},
+     F,
+     [](Engine &e) {
          twoReals(e, [](Engine &en, const Real &x, const Real &y) {
              RealCondition c = RealCondition::Ok;
              return en.checked(div(mul(y, Real::fromInt(100), c), x, c), c);
          });
      }},
-    {"%CH", 2, {AReal, AReal}, F, [](Engine &e) {
+    {"%CH",
+     2,
+     {AReal, AReal},
+     F,
+     [](Engine &e) {
          twoReals(e, [](Engine &en, const Real &x, const Real &y) {
              RealCondition c = RealCondition::Ok;
              return en.checked(div(mul(sub(y, x, c), Real::fromInt(100), c), x, c), c);
          });
      }},
-    {"EXP", 1, {ACR}, F, [](Engine &e) {
-         unary(e, [](Engine &en, const Real &x) { return fnReal(en, RealFn::Exp, x); }, cxExp);
+    {"EXP",
+     1,
+     {ACR},
+     F,
+     [](Engine &e) {
+         unary(
+             e, [](Engine &en, const Real &x) { return fnReal(en, RealFn::Exp, x); }, cxExp);
      }},
     {"LN", 1, {ACR}, F, [](Engine &e) { lnLike(e, RealFn::Ln, Real{}); }},
-    {"LOG", 1, {ACR}, F, [](Engine &e) {
+    {"LOG",
+     1,
+     {ACR},
+     F,
+     [](Engine &e) {
          RealCondition c = RealCondition::Ok;
          lnLike(e, RealFn::Log, apply(RealFn::Ln, Real::fromInt(10), c));
      }},
     {"ALOG", 1, {AReal}, F, simpleFn<RealFn::Alog>},
     {"EXPM", 1, {AReal}, F, simpleFn<RealFn::Expm1>},
-    {"LNP1", 1, {AReal}, F, [](Engine &e) {
+    {"LNP1",
+     1,
+     {AReal},
+     F,
+     [](Engine &e) {
          if (compare(realAt(e, 1), Real::fromInt(-1)) < 0)
              throw CalcError(Err::UndefinedResult);
          simpleFn<RealFn::Lnp1>(e);
@@ -612,109 +715,221 @@ const CommandDef defs[] = {
     {"COSH", 1, {AReal}, F, simpleFn<RealFn::Cosh>},
     {"TANH", 1, {AReal}, F, simpleFn<RealFn::Tanh>},
     {"ASINH", 1, {AReal}, F, simpleFn<RealFn::Asinh>},
-    {"ACOSH", 1, {AReal}, F, [](Engine &e) {
+    {"ACOSH",
+     1,
+     {AReal},
+     F,
+     [](Engine &e) {
          if (compare(realAt(e, 1), Real::fromInt(1)) < 0)
              throw CalcError(Err::BadArgumentValue);
          simpleFn<RealFn::Acosh>(e);
      }},
-    {"ATANH", 1, {AReal}, F, [](Engine &e) {
+    {"ATANH",
+     1,
+     {AReal},
+     F,
+     [](Engine &e) {
          const int c = compare(realAt(e, 1).absolute(), Real::fromInt(1));
          if (c > 0)
              throw CalcError(Err::BadArgumentValue);
          if (c == 0) {
-             e.replace(1, Value::real(e.checked(Real::maxReal(realAt(e, 1).isNegative()), RealCondition::Infinite)));
+             e.replace(1,
+                       Value::real(e.checked(Real::maxReal(realAt(e, 1).isNegative()),
+                                             RealCondition::Infinite)));
              return;
          }
          simpleFn<RealFn::Atanh>(e);
      }},
-    {"!", 1, {AReal}, F | Postfix, [](Engine &e) { e.replace(1, Value::real(factorial(e, realAt(e, 1)))); }, 10},
-    {"COMB", 2, {AReal, AReal}, F, [](Engine &e) {
-         twoReals(e, [](Engine &en, const Real &n, const Real &k) { return combPerm(en, n, k, true); });
+    {"!",
+     1,
+     {AReal},
+     F | Postfix,
+     [](Engine &e) { e.replace(1, Value::real(factorial(e, realAt(e, 1)))); },
+     10},
+    {"COMB",
+     2,
+     {AReal, AReal},
+     F,
+     [](Engine &e) {
+         twoReals(
+             e, [](Engine &en, const Real &n, const Real &k) { return combPerm(en, n, k, true); });
      }},
-    {"PERM", 2, {AReal, AReal}, F, [](Engine &e) {
-         twoReals(e, [](Engine &en, const Real &n, const Real &k) { return combPerm(en, n, k, false); });
+    {"PERM",
+     2,
+     {AReal, AReal},
+     F,
+     [](Engine &e) {
+         twoReals(
+             e, [](Engine &en, const Real &n, const Real &k) { return combPerm(en, n, k, false); });
      }},
     {"RAND", 0, {}, 0, [](Engine &e) { e.push(Value::real(e.nextRandom())); }},
-    {"RDZ", 1, {AReal}, 0, [](Engine &e) {
+    {"RDZ",
+     1,
+     {AReal},
+     0,
+     [](Engine &e) {
          e.seedRandom(realAt(e, 1));
          e.drop(1);
      }},
-    {"D→R", 1, {AReal}, F, [](Engine &e) {
+    {"D→R",
+     1,
+     {AReal},
+     F,
+     [](Engine &e) {
          RealCondition c = RealCondition::Ok;
          const Real r = fromAngle(realAt(e, 1), AngleMode::Degrees, c);
          e.replace(1, Value::real(e.checked(r, c)));
      }},
-    {"R→D", 1, {AReal}, F, [](Engine &e) {
+    {"R→D",
+     1,
+     {AReal},
+     F,
+     [](Engine &e) {
          RealCondition c = RealCondition::Ok;
          const Real r = toAngle(realAt(e, 1), AngleMode::Degrees, c);
          e.replace(1, Value::real(e.checked(r, c)));
      }},
-    {"→HMS", 1, {AReal}, 0, [](Engine &e) { e.replace(1, Value::real(hoursToHms(e, realAt(e, 1)))); }},
-    {"HMS→", 1, {AReal}, 0, [](Engine &e) { e.replace(1, Value::real(hmsToHours(e, realAt(e, 1)))); }},
-    {"HMS+", 2, {AReal, AReal}, 0, [](Engine &e) {
+    {"→HMS",
+     1,
+     {AReal},
+     0,
+     [](Engine &e) { e.replace(1, Value::real(hoursToHms(e, realAt(e, 1)))); }},
+    {"HMS→",
+     1,
+     {AReal},
+     0,
+     [](Engine &e) { e.replace(1, Value::real(hmsToHours(e, realAt(e, 1)))); }},
+    {"HMS+",
+     2,
+     {AReal, AReal},
+     0,
+     [](Engine &e) {
          twoReals(e, [](Engine &en, const Real &x, const Real &y) {
              RealCondition c = RealCondition::Ok;
              return hoursToHms(en, en.checked(add(hmsToHours(en, x), hmsToHours(en, y), c), c));
          });
      }},
-    {"HMS-", 2, {AReal, AReal}, 0, [](Engine &e) {
+    {"HMS-",
+     2,
+     {AReal, AReal},
+     0,
+     [](Engine &e) {
          twoReals(e, [](Engine &en, const Real &x, const Real &y) {
              RealCondition c = RealCondition::Ok;
              return hoursToHms(en, en.checked(sub(hmsToHours(en, x), hmsToHours(en, y), c), c));
          });
      }},
-    {"DEG", 0, {}, 0, [](Engine &e) {
+    {"DEG",
+     0,
+     {},
+     0,
+     [](Engine &e) {
          e.setFlag(-17, false);
          e.setFlag(-18, false);
      }},
-    {"RAD", 0, {}, 0, [](Engine &e) {
+    {"RAD",
+     0,
+     {},
+     0,
+     [](Engine &e) {
          e.setFlag(-17, true);
          e.setFlag(-18, false);
      }},
-    {"GRAD", 0, {}, 0, [](Engine &e) {
+    {"GRAD",
+     0,
+     {},
+     0,
+     [](Engine &e) {
          e.setFlag(-17, false);
          e.setFlag(-18, true);
      }},
     // comparisons and logic
-    {"==", 2, {AAny, AAny}, F | Infix, [](Engine &e) {
+    {"==",
+     2,
+     {AAny, AAny},
+     F | Infix,
+     [](Engine &e) {
          if (e.level(1).isSymbolic() || e.level(2).isSymbolic()) {
              e.applySymbolic(ops().eq, 2);
              return;
          }
          e.replace(2, truth(equalValues(e.level(2), e.level(1))));
-     }, 5},
-    {"≠", 2, {AAny, AAny}, F | Infix, [](Engine &e) {
+     },
+     5},
+    {"≠",
+     2,
+     {AAny, AAny},
+     F | Infix,
+     [](Engine &e) {
          if (e.level(1).isSymbolic() || e.level(2).isSymbolic()) {
              static const int ne = findCommand("\x8B");
              e.applySymbolic(ne, 2);
              return;
          }
          e.replace(2, truth(!equalValues(e.level(2), e.level(1))));
-     }, 5},
-    {"<", 2, {AAny, AAny}, F | Infix, [](Engine &e) {
+     },
+     5},
+    {"<",
+     2,
+     {AAny, AAny},
+     F | Infix,
+     [](Engine &e) {
          static const int id = findCommand("<");
-         comparison(e, id, [](int c) { return c < 0; }); }, 5},
-    {">", 2, {AAny, AAny}, F | Infix, [](Engine &e) {
+         comparison(e, id, [](int c) { return c < 0; });
+     },
+     5},
+    {">",
+     2,
+     {AAny, AAny},
+     F | Infix,
+     [](Engine &e) {
          static const int id = findCommand(">");
-         comparison(e, id, [](int c) { return c > 0; }); }, 5},
-    {"≤", 2, {AAny, AAny}, F | Infix, [](Engine &e) {
+         comparison(e, id, [](int c) { return c > 0; });
+     },
+     5},
+    {"≤",
+     2,
+     {AAny, AAny},
+     F | Infix,
+     [](Engine &e) {
          static const int id = findCommand("\x89");
-         comparison(e, id, [](int c) { return c <= 0; }); }, 5},
-    {"≥", 2, {AAny, AAny}, F | Infix, [](Engine &e) {
+         comparison(e, id, [](int c) { return c <= 0; });
+     },
+     5},
+    {"≥",
+     2,
+     {AAny, AAny},
+     F | Infix,
+     [](Engine &e) {
          static const int id = findCommand("\x8A");
-         comparison(e, id, [](int c) { return c >= 0; }); }, 5},
-    {"=", 2, {AAny, AAny}, F | Infix, [](Engine &e) {
+         comparison(e, id, [](int c) { return c >= 0; });
+     },
+     5},
+    {"=",
+     2,
+     {AAny, AAny},
+     F | Infix,
+     [](Engine &e) {
          const Value &a = e.level(2);
          const Value &b = e.level(1);
          if (!(a.isSymbolic() || isNum(a)) || !(b.isSymbolic() || isNum(b)))
              throw CalcError(Err::BadArgumentType);
          e.applySymbolic(ops().equation, 2);
-     }, 1},
-    {"SAME", 2, {AAny, AAny}, KeepTags, [](Engine &e) { e.replace(2, truth(same(e.level(2), e.level(1)))); }},
+     },
+     1},
+    {"SAME",
+     2,
+     {AAny, AAny},
+     KeepTags,
+     [](Engine &e) { e.replace(2, truth(same(e.level(2), e.level(1)))); }},
     {"AND", 2, {ARB | AString, ARB | AString}, F | Infix, [](Engine &e) { logic(e, 0); }, 3},
     {"OR", 2, {ARB | AString, ARB | AString}, F | Infix, [](Engine &e) { logic(e, 1); }, 2},
     {"XOR", 2, {ARB | AString, ARB | AString}, F | Infix, [](Engine &e) { logic(e, 2); }, 2},
-    {"NOT", 1, {ARB | AString}, F | Prefix, [](Engine &e) {
+    {"NOT",
+     1,
+     {ARB | AString},
+     F | Prefix,
+     [](Engine &e) {
          const Value &x = e.level(1);
          if (x.type() == Type::Binary)
              e.replace(1, Value::binary(mask(e, ~x.asBinary())));
@@ -725,11 +940,16 @@ const CommandDef defs[] = {
              e.replace(1, Value::string(std::move(s)));
          } else
              e.replace(1, truth(x.asReal().isZero()));
-     }, 4},
+     },
+     4},
     // constants
     {"π", 0, {}, Constant, [](Engine &e) { constant(e, "\x87", Value::real(Real::pi())); }},
     {"e", 0, {}, Constant, [](Engine &e) { constant(e, "e", Value::real(Real::e())); }},
-    {"i", 0, {}, Constant, [](Engine &e) { constant(e, "i", Value::complex(Real{}, Real::fromInt(1))); }},
+    {"i",
+     0,
+     {},
+     Constant,
+     [](Engine &e) { constant(e, "i", Value::complex(Real{}, Real::fromInt(1))); }},
     {"MAXR", 0, {}, Constant, [](Engine &e) { constant(e, "MAXR", Value::real(Real::maxReal())); }},
     {"MINR", 0, {}, Constant, [](Engine &e) { constant(e, "MINR", Value::real(Real::minReal())); }},
 };

@@ -192,7 +192,11 @@ void strToObjects(Engine &e)
 }
 
 const CommandDef defs[] = {
-    {"SIZE", 1, {AStrList | ASym}, 0, [](Engine &e) {
+    {"SIZE",
+     1,
+     {AStrList | ASym},
+     0,
+     [](Engine &e) {
          const Value &v = e.level(1);
          if (v.type() == Type::String || v.type() == Type::List)
              e.replace(1, Value::real(static_cast<int64_t>(sizeOf(v))));
@@ -201,7 +205,11 @@ const CommandDef defs[] = {
          else
              e.replace(1, Value::real(1));
      }},
-    {"HEAD", 1, {AStrList}, 0, [](Engine &e) {
+    {"HEAD",
+     1,
+     {AStrList},
+     0,
+     [](Engine &e) {
          const Value &v = e.level(1);
          if (sizeOf(v) == 0)
              throw CalcError(Err::BadArgumentValue);
@@ -210,7 +218,11 @@ const CommandDef defs[] = {
          else
              e.replace(1, v.items().front());
      }},
-    {"TAIL", 1, {AStrList}, 0, [](Engine &e) {
+    {"TAIL",
+     1,
+     {AStrList},
+     0,
+     [](Engine &e) {
          const Value &v = e.level(1);
          if (sizeOf(v) == 0)
              throw CalcError(Err::BadArgumentValue);
@@ -219,7 +231,11 @@ const CommandDef defs[] = {
          else
              e.replace(1, Value::list(std::vector<Value>(v.items().begin() + 1, v.items().end())));
      }},
-    {"SUB", 3, {AReal, AReal, AStrList}, 0, [](Engine &e) {
+    {"SUB",
+     3,
+     {AReal, AReal, AStrList},
+     0,
+     [](Engine &e) {
          const Value &v = e.level(3);
          const int64_t n = static_cast<int64_t>(sizeOf(v));
          int64_t a = std::max<int64_t>(intAt(e, 2, INT64_MIN / 2, INT64_MAX / 2), 1);
@@ -228,11 +244,16 @@ const CommandDef defs[] = {
          if (v.type() == Type::String)
              r = Value::string(a > b ? std::string() : v.str().substr(a - 1, b - a + 1));
          else
-             r = Value::list(a > b ? std::vector<Value>()
-                                   : std::vector<Value>(v.items().begin() + (a - 1), v.items().begin() + b));
+             r = Value::list(
+                 a > b ? std::vector<Value>()
+                       : std::vector<Value>(v.items().begin() + (a - 1), v.items().begin() + b));
          e.replace(3, std::move(r));
      }},
-    {"POS", 2, {AAny, AStrList}, 0, [](Engine &e) {
+    {"POS",
+     2,
+     {AAny, AStrList},
+     0,
+     [](Engine &e) {
          const Value &v = e.level(2);
          const Value &x = e.level(1);
          int64_t pos = 0;
@@ -251,7 +272,11 @@ const CommandDef defs[] = {
          }
          e.replace(2, Value::real(pos));
      }},
-    {"REPL", 3, {AAny, AReal, AStrList}, 0, [](Engine &e) {
+    {"REPL",
+     3,
+     {AAny, AReal, AStrList},
+     0,
+     [](Engine &e) {
          const Value &v = e.level(3);
          const Value &x = e.level(1);
          const int64_t n = static_cast<int64_t>(sizeOf(v));
@@ -280,29 +305,49 @@ const CommandDef defs[] = {
          }
          e.replace(3, std::move(r));
      }},
-    {"→STR", 1, {AAny}, KeepTags, [](Engine &e) {
+    {"→STR",
+     1,
+     {AAny},
+     KeepTags,
+     [](Engine &e) {
          const Value &v = e.level(1);
          if (v.type() == Type::String)
              return;
          e.replace(1, Value::string(e.toText(v)));
      }},
     {"STR→", 1, {AString}, 0, strToObjects},
-    {"NUM", 1, {AString}, 0, [](Engine &e) {
+    {"NUM",
+     1,
+     {AString},
+     0,
+     [](Engine &e) {
          const std::string &s = e.level(1).str();
          if (s.empty())
              throw CalcError(Err::BadArgumentValue);
          e.replace(1, Value::real(static_cast<unsigned char>(s[0])));
      }},
-    {"CHR", 1, {AReal}, 0, [](Engine &e) {
+    {"CHR",
+     1,
+     {AReal},
+     0,
+     [](Engine &e) {
          const int64_t c = intAt(e, 1, INT32_MIN, INT32_MAX);
          e.replace(1, Value::string(std::string(1, static_cast<char>(c & 0xFF))));
      }},
-    {"SREV", 1, {AString}, 0, [](Engine &e) {
+    {"SREV",
+     1,
+     {AString},
+     0,
+     [](Engine &e) {
          std::string s = e.level(1).str();
          std::reverse(s.begin(), s.end());
          e.replace(1, Value::string(std::move(s)));
      }},
-    {"→LIST", 1, {AReal}, 0, [](Engine &e) {
+    {"→LIST",
+     1,
+     {AReal},
+     0,
+     [](Engine &e) {
          const size_t n = static_cast<size_t>(intAt(e, 1, 0, Engine::MaxStack));
          e.need(n + 1);
          auto &s = e.stack();
@@ -310,7 +355,11 @@ const CommandDef defs[] = {
          e.replace(n + 1, Value::list(std::move(items)));
      }},
     {"LIST→", 1, {AList}, 0, [](Engine &e) { explode(e, e.level(1).items()); }},
-    {"OBJ→", 1, {AAny}, KeepTags, [](Engine &e) {
+    {"OBJ→",
+     1,
+     {AAny},
+     KeepTags,
+     [](Engine &e) {
          const Value v = e.level(1);
          switch (v.type()) {
          case Type::List:
@@ -365,7 +414,8 @@ const CommandDef defs[] = {
                          k = it.callArgs();
                      need += k - 1;
                  }
-                 parts[static_cast<size_t>(a)].assign(items.begin() + static_cast<long>(i), items.begin() + static_cast<long>(end));
+                 parts[static_cast<size_t>(a)].assign(items.begin() + static_cast<long>(i),
+                                                      items.begin() + static_cast<long>(end));
                  end = i;
              }
              e.drop(1);
@@ -389,23 +439,39 @@ const CommandDef defs[] = {
     {"GETI", 2, {AReal | AList, AList | AName}, 0, [](Engine &e) { get(e, true); }},
     {"PUT", 3, {AAny, AReal | AList, AList | AName}, 0, [](Engine &e) { put(e, false); }},
     {"PUTI", 3, {AAny, AReal | AList, AList | AName}, 0, [](Engine &e) { put(e, true); }},
-    {"REVLIST", 1, {AList}, 0, [](Engine &e) {
+    {"REVLIST",
+     1,
+     {AList},
+     0,
+     [](Engine &e) {
          std::vector<Value> items = e.level(1).items();
          std::reverse(items.begin(), items.end());
          e.replace(1, Value::list(std::move(items)));
      }},
-    {"SORT", 1, {AList}, 0, [](Engine &e) {
+    {"SORT",
+     1,
+     {AList},
+     0,
+     [](Engine &e) {
          std::vector<Value> items = e.level(1).items();
          std::stable_sort(items.begin(), items.end(), lessForSort);
          e.replace(1, Value::list(std::move(items)));
      }},
-    {"ADD", 2, {AAny, AAny}, 0, [](Engine &e) {
+    {"ADD",
+     2,
+     {AAny, AAny},
+     0,
+     [](Engine &e) {
          Value r = elementwise(e, e.level(2), e.level(1));
          e.replace(2, std::move(r));
      }},
     {"ΣLIST", 1, {AList}, 0, [](Engine &e) { reduceList(e, ops().add); }},
     {"ΠLIST", 1, {AList}, 0, [](Engine &e) { reduceList(e, ops().mul); }},
-    {"ΔLIST", 1, {AList}, 0, [](Engine &e) {
+    {"ΔLIST",
+     1,
+     {AList},
+     0,
+     [](Engine &e) {
          const auto &items = e.level(1).items();
          if (items.size() < 2)
              throw CalcError(Err::BadArgumentValue);
@@ -414,14 +480,28 @@ const CommandDef defs[] = {
              out.push_back(arith(e, ops().sub, items[i], items[i - 1]));
          e.replace(1, Value::list(std::move(out)));
      }},
-    {"TYPE", 1, {AAny}, KeepTags, [](Engine &e) { e.replace(1, Value::real(typeNumber(e.level(1)))); }},
-    {"→TAG", 2, {AString | AName | AReal, AAny}, KeepTags, [](Engine &e) {
+    {"TYPE",
+     1,
+     {AAny},
+     KeepTags,
+     [](Engine &e) { e.replace(1, Value::real(typeNumber(e.level(1)))); }},
+    {"→TAG",
+     2,
+     {AString | AName | AReal, AAny},
+     KeepTags,
+     [](Engine &e) {
          const Value &t = e.level(1);
-         std::string tag = t.type() == Type::String ? t.str() : t.isName() ? t.nameText() : e.toText(t);
+         std::string tag = t.type() == Type::String ? t.str()
+                           : t.isName()             ? t.nameText()
+                                                    : e.toText(t);
          Value obj = e.level(2);
          e.replace(2, Value::tagged(std::move(tag), std::move(obj)));
      }},
-    {"DTAG", 1, {AAny}, KeepTags, [](Engine &e) {
+    {"DTAG",
+     1,
+     {AAny},
+     KeepTags,
+     [](Engine &e) {
          Value v = e.level(1);
          while (v.type() == Type::Tagged) {
              Value inner = v.asTagged()->value;

@@ -152,7 +152,11 @@ protected:
 class DoList : public Collector
 {
 public:
-    DoList(std::vector<Value> lists, Value fn) : m_lists(std::move(lists)), m_fn(std::move(fn)) {}
+    DoList(std::vector<Value> lists, Value fn)
+        : m_lists(std::move(lists))
+        , m_fn(std::move(fn))
+    {
+    }
 
     void start(Engine &e)
     {
@@ -191,7 +195,12 @@ private:
 class DoSubs : public Collector
 {
 public:
-    DoSubs(Value list, size_t n, Value fn) : m_list(std::move(list)), m_n(n), m_fn(std::move(fn)) {}
+    DoSubs(Value list, size_t n, Value fn)
+        : m_list(std::move(list))
+        , m_n(n)
+        , m_fn(std::move(fn))
+    {
+    }
 
     void start(Engine &e)
     {
@@ -231,7 +240,11 @@ private:
 class Stream : public Continuation
 {
 public:
-    Stream(Value list, Value fn) : m_list(std::move(list)), m_fn(std::move(fn)) {}
+    Stream(Value list, Value fn)
+        : m_list(std::move(list))
+        , m_fn(std::move(fn))
+    {
+    }
     void start(Engine &e)
     {
         e.push(m_list.items()[0]);
@@ -259,8 +272,13 @@ class Seq : public Collector
 {
 public:
     Seq(Value expr, const NameObj *var, Real from, Real to, Real step)
-        : m_expr(std::move(expr)), m_var(var), m_value(from), m_to(to), m_step(step)
-    {}
+        : m_expr(std::move(expr))
+        , m_var(var)
+        , m_value(from)
+        , m_to(to)
+        , m_step(step)
+    {
+    }
     void start(Engine &e)
     {
         m_base = e.depth();
@@ -307,8 +325,8 @@ private:
 
 bool isCallable(const Value &v)
 {
-    return v.type() == Type::Program || v.type() == Type::Command || v.isName()
-           || v.type() == Type::Algebraic;
+    return v.type() == Type::Program || v.type() == Type::Command || v.isName() ||
+           v.type() == Type::Algebraic;
 }
 
 // ---- time ---------------------------------------------------------------------------
@@ -328,24 +346,40 @@ Real decimal(int64_t whole, int64_t frac, int64_t scale)
 }
 
 const CommandDef defs[] = {
-    {"EVAL", 1, {AAny}, K, [](Engine &e) {
+    {"EVAL",
+     1,
+     {AAny},
+     K,
+     [](Engine &e) {
          const Value v = e.pop();
          e.scheduleEval(v);
      }},
-    {"IFT", 2, {AAny, AReal | ABin}, NL, [](Engine &e) {
+    {"IFT",
+     2,
+     {AAny, AReal | ABin},
+     NL,
+     [](Engine &e) {
          const bool t = isTrue(e.level(2));
          const Value obj = e.level(1);
          e.drop(2);
          if (t)
              e.scheduleEval(obj);
      }},
-    {"IFTE", 3, {AAny, AAny, AReal | ABin}, NL, [](Engine &e) {
+    {"IFTE",
+     3,
+     {AAny, AAny, AReal | ABin},
+     NL,
+     [](Engine &e) {
          const bool t = isTrue(e.level(3));
          const Value obj = t ? e.level(2) : e.level(1);
          e.drop(3);
          e.scheduleEval(obj);
      }},
-    {"→NUM", 1, {AAny}, 0, [](Engine &e) {
+    {"→NUM",
+     1,
+     {AAny},
+     0,
+     [](Engine &e) {
          const Value v = e.pop();
          if (v.type() == Type::Real || v.type() == Type::Complex) {
              e.push(v);
@@ -356,12 +390,20 @@ const CommandDef defs[] = {
          e.scheduleEval(v);
      }},
     // variables and directories
-    {"STO", 2, {AName, AAny}, K, [](Engine &e) {
+    {"STO",
+     2,
+     {AName, AAny},
+     K,
+     [](Engine &e) {
          e.store(e.level(1), e.level(2));
          e.drop(2);
      }},
     {"RCL", 1, {AName}, 0, [](Engine &e) { e.replace(1, e.recall(e.level(1))); }},
-    {"PURGE", 1, {AName | AList}, 0, [](Engine &e) {
+    {"PURGE",
+     1,
+     {AName | AList},
+     0,
+     [](Engine &e) {
          for (const Value &n : namesOf(e, e.level(1)))
              e.purge(n);
          e.drop(1);
@@ -372,11 +414,19 @@ const CommandDef defs[] = {
     {"STO/", 2, {AAny, AAny}, 0, [](Engine &e) { storeArith(e, ops().div); }},
     {"INCR", 1, {AName}, 0, [](Engine &e) { incr(e, true); }},
     {"DECR", 1, {AName}, 0, [](Engine &e) { incr(e, false); }},
-    {"CRDIR", 1, {AGlobal}, 0, [](Engine &e) {
+    {"CRDIR",
+     1,
+     {AGlobal},
+     0,
+     [](Engine &e) {
          e.createDir(e.level(1).asName());
          e.drop(1);
      }},
-    {"PGDIR", 1, {AGlobal}, 0, [](Engine &e) {
+    {"PGDIR",
+     1,
+     {AGlobal},
+     0,
+     [](Engine &e) {
          const NameObj *n = e.level(1).asName();
          DirObj *dir = e.currentDir();
          auto *var = dir->find(n);
@@ -396,14 +446,22 @@ const CommandDef defs[] = {
      }},
     {"UPDIR", 0, {}, 0, [](Engine &e) { e.upDir(); }},
     {"HOME", 0, {}, 0, [](Engine &e) { e.homeDir(); }},
-    {"PATH", 0, {}, 0, [](Engine &e) {
+    {"PATH",
+     0,
+     {},
+     0,
+     [](Engine &e) {
          std::vector<Value> out{Value::global("HOME", false)};
          for (const NameObj *n : e.pathNames())
              out.push_back(Value::name(n, Type::GlobalName, false));
          e.push(Value::list(std::move(out)));
      }},
     {"VARS", 0, {}, 0, [](Engine &e) { e.push(varsList(e, -1, nullptr)); }},
-    {"TVARS", 1, {AReal | AList}, 0, [](Engine &e) {
+    {"TVARS",
+     1,
+     {AReal | AList},
+     0,
+     [](Engine &e) {
          const Value &t = e.level(1);
          Value r;
          if (t.type() == Type::Real) {
@@ -420,7 +478,11 @@ const CommandDef defs[] = {
          }
          e.replace(1, r);
      }},
-    {"ORDER", 1, {AList}, 0, [](Engine &e) {
+    {"ORDER",
+     1,
+     {AList},
+     0,
+     [](Engine &e) {
          DirObj *dir = e.currentDir();
          std::vector<DirObj::Var> front;
          for (const Value &n : namesOf(e, e.level(1))) {
@@ -434,7 +496,11 @@ const CommandDef defs[] = {
          dir->vars.insert(dir->vars.begin(), front.begin(), front.end());
          e.drop(1);
      }},
-    {"VTYPE", 1, {AName}, 0, [](Engine &e) {
+    {"VTYPE",
+     1,
+     {AName},
+     0,
+     [](Engine &e) {
          const NameObj *n = e.level(1).asName();
          Value *v = e.findLocal(n);
          if (!v && e.level(1).type() == Type::GlobalName)
@@ -442,37 +508,62 @@ const CommandDef defs[] = {
          e.replace(1, Value::real(v ? typeNumberOf(*v) : -1));
      }},
     // flags and modes
-    {"SF", 1, {AReal}, 0, [](Engine &e) {
+    {"SF",
+     1,
+     {AReal},
+     0,
+     [](Engine &e) {
          setFlagChecked(e, flagArg(e), true);
          e.drop(1);
      }},
-    {"CF", 1, {AReal}, 0, [](Engine &e) {
+    {"CF",
+     1,
+     {AReal},
+     0,
+     [](Engine &e) {
          setFlagChecked(e, flagArg(e), false);
          e.drop(1);
      }},
     {"FS?", 1, {AReal}, 0, [](Engine &e) { e.replace(1, truth(e.flag(flagArg(e)))); }},
     {"FC?", 1, {AReal}, 0, [](Engine &e) { e.replace(1, truth(!e.flag(flagArg(e)))); }},
-    {"FS?C", 1, {AReal}, 0, [](Engine &e) {
+    {"FS?C",
+     1,
+     {AReal},
+     0,
+     [](Engine &e) {
          const int n = flagArg(e);
          const bool was = e.flag(n);
          setFlagChecked(e, n, false);
          e.replace(1, truth(was));
      }},
-    {"FC?C", 1, {AReal}, 0, [](Engine &e) {
+    {"FC?C",
+     1,
+     {AReal},
+     0,
+     [](Engine &e) {
          const int n = flagArg(e);
          const bool was = e.flag(n);
          setFlagChecked(e, n, false);
          e.replace(1, truth(!was));
      }},
-    {"RCLF", 0, {}, 0, [](Engine &e) {
-         std::vector<Value> out{Value::binary(e.flagWord(true, 0)), Value::binary(e.flagWord(false, 0))};
+    {"RCLF",
+     0,
+     {},
+     0,
+     [](Engine &e) {
+         std::vector<Value> out{Value::binary(e.flagWord(true, 0)),
+                                Value::binary(e.flagWord(false, 0))};
          if (e.is49()) {
              out.push_back(Value::binary(e.flagWord(true, 1)));
              out.push_back(Value::binary(e.flagWord(false, 1)));
          }
          e.push(Value::list(std::move(out)));
      }},
-    {"STOF", 1, {ABin | AList}, 0, [](Engine &e) {
+    {"STOF",
+     1,
+     {ABin | AList},
+     0,
+     [](Engine &e) {
          const Value &v = e.level(1);
          if (v.type() == Type::Binary) {
              e.setFlagWord(true, 0, v.asBinary());
@@ -495,18 +586,27 @@ const CommandDef defs[] = {
     {"EXACT", 0, {}, 0, [](Engine &) { throw CalcError(Err::ExactModeUnavailable); }},
     {"APPROX", 0, {}, 0, [](Engine &e) { e.setFlag(-105, true); }},
     // errors
-    {"DOERR", 1, {AReal | ABin | AString}, NL, [](Engine &e) {
+    {"DOERR",
+     1,
+     {AReal | ABin | AString},
+     NL,
+     [](Engine &e) {
          const Value v = e.pop();
          if (v.type() == Type::String)
              throw CalcError(Err::UserError, v.str());
-         const uint32_t n = v.type() == Type::Binary ? static_cast<uint32_t>(v.asBinary())
-                                                     : static_cast<uint32_t>(intPart(v.asReal()).toInt());
+         const uint32_t n = v.type() == Type::Binary
+                                ? static_cast<uint32_t>(v.asBinary())
+                                : static_cast<uint32_t>(intPart(v.asReal()).toInt());
          throw CalcError(n, errorText(n));
      }},
     {"ERRN", 0, {}, 0, [](Engine &e) { e.push(Value::binary(e.errorNumber())); }},
     {"ERRM", 0, {}, 0, [](Engine &e) { e.push(Value::string(e.errorMessage())); }},
     {"ERR0", 0, {}, 0, [](Engine &e) { e.setError(0, std::string()); }},
-    {"LASTARG", 0, {}, 0, [](Engine &e) {
+    {"LASTARG",
+     0,
+     {},
+     0,
+     [](Engine &e) {
          if (e.flag(-55))
              throw CalcError(Err::LastArgDisabled);
          const std::vector<Value> args = e.lastArgs();
@@ -518,7 +618,11 @@ const CommandDef defs[] = {
     {"CONT", 0, {}, 0, [](Engine &e) { e.requestCont(); }},
     {"KILL", 0, {}, 0, [](Engine &e) { e.requestKill(); }},
     // list procedures
-    {"DOLIST", 2, {AProgram | ACmd | AName, AAny}, NL, [](Engine &e) {
+    {"DOLIST",
+     2,
+     {AProgram | ACmd | AName, AAny},
+     NL,
+     [](Engine &e) {
          const Value fn = e.level(1);
          size_t n = 1;
          size_t used = 1;
@@ -539,7 +643,11 @@ const CommandDef defs[] = {
          Value keep = makeHeap(d, Type::Native);
          d->start(e);
      }},
-    {"DOSUBS", 3, {AProgram | ACmd | AName, AReal, AList}, NL, [](Engine &e) {
+    {"DOSUBS",
+     3,
+     {AProgram | ACmd | AName, AReal, AList},
+     NL,
+     [](Engine &e) {
          const Value fn = e.level(1);
          const size_t n = static_cast<size_t>(intAt(e, 2, 1, 1 << 20));
          const Value list = e.level(3);
@@ -548,19 +656,31 @@ const CommandDef defs[] = {
          Value keep = makeHeap(d, Type::Native);
          d->start(e);
      }},
-    {"NSUB", 0, {}, 0, [](Engine &e) {
+    {"NSUB",
+     0,
+     {},
+     0,
+     [](Engine &e) {
          DoSubs *d = e.innermost<DoSubs>();
          if (!d)
              throw CalcError(Err::UndefinedLocalName);
          e.push(Value::real(static_cast<int64_t>(d->index())));
      }},
-    {"ENDSUB", 0, {}, 0, [](Engine &e) {
+    {"ENDSUB",
+     0,
+     {},
+     0,
+     [](Engine &e) {
          DoSubs *d = e.innermost<DoSubs>();
          if (!d)
              throw CalcError(Err::UndefinedLocalName);
          e.push(Value::real(static_cast<int64_t>(d->count())));
      }},
-    {"STREAM", 2, {AProgram | ACmd | AName, AList}, NL, [](Engine &e) {
+    {"STREAM",
+     2,
+     {AProgram | ACmd | AName, AList},
+     NL,
+     [](Engine &e) {
          const Value fn = e.level(1);
          const Value list = e.level(2);
          if (list.items().empty())
@@ -570,13 +690,17 @@ const CommandDef defs[] = {
          Value keep = makeHeap(s, Type::Native);
          s->start(e);
      }},
-    {"SEQ", -1, {}, NL, [](Engine &e) {
+    {"SEQ",
+     -1,
+     {},
+     NL,
+     [](Engine &e) {
          // expr var from to step SEQ
          e.need(5);
          const Value expr = e.level(5);
          const Value var = e.level(4);
-         if (!var.isName() || e.level(3).type() != Type::Real || e.level(2).type() != Type::Real
-             || e.level(1).type() != Type::Real || !isCallable(expr))
+         if (!var.isName() || e.level(3).type() != Type::Real || e.level(2).type() != Type::Real ||
+             e.level(1).type() != Type::Real || !isCallable(expr))
              throw CalcError(Err::BadArgumentType);
          const Real from = realAt(e, 3);
          const Real to = realAt(e, 2);
@@ -588,16 +712,28 @@ const CommandDef defs[] = {
          s->start(e);
      }},
     // time
-    {"TICKS", 0, {}, 0, [](Engine &e) {
+    {"TICKS",
+     0,
+     {},
+     0,
+     [](Engine &e) {
          const auto now = std::chrono::system_clock::now().time_since_epoch();
          const auto us = std::chrono::duration_cast<std::chrono::microseconds>(now).count();
          e.push(Value::binary(static_cast<uint64_t>(us) * 8192 / 1000000));
      }},
-    {"TIME", 0, {}, 0, [](Engine &e) {
+    {"TIME",
+     0,
+     {},
+     0,
+     [](Engine &e) {
          const std::tm t = localNow();
          e.push(Value::real(decimal(t.tm_hour, t.tm_min * 100 + t.tm_sec, 10000)));
      }},
-    {"DATE", 0, {}, 0, [](Engine &e) {
+    {"DATE",
+     0,
+     {},
+     0,
+     [](Engine &e) {
          const std::tm t = localNow();
          const int a = e.flag(-42) ? t.tm_mday : t.tm_mon + 1;
          const int b = e.flag(-42) ? t.tm_mon + 1 : t.tm_mday;

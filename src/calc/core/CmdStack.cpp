@@ -37,14 +37,29 @@ void rolld(Engine &e, size_t n)
 const CommandDef defs[] = {
     {"DUP", 1, {AAny}, K, [](Engine &e) { e.push(e.level(1)); }},
     {"DUP2", 2, {AAny, AAny}, K, [](Engine &e) { dupN(e, 2); }},
-    {"DUPDUP", 1, {AAny}, K, [](Engine &e) { dupN(e, 1); dupN(e, 1); }},
-    {"DUPN", 1, {AReal | ABin}, K, [](Engine &e) {
+    {"DUPDUP",
+     1,
+     {AAny},
+     K,
+     [](Engine &e) {
+         dupN(e, 1);
+         dupN(e, 1);
+     }},
+    {"DUPN",
+     1,
+     {AReal | ABin},
+     K,
+     [](Engine &e) {
          const size_t n = static_cast<size_t>(intAt(e, 1, 0, Engine::MaxStack));
          e.need(n + 1);
          e.drop(1);
          dupN(e, n);
      }},
-    {"NDUPN", 2, {AReal | ABin, AAny}, K, [](Engine &e) {
+    {"NDUPN",
+     2,
+     {AReal | ABin, AAny},
+     K,
+     [](Engine &e) {
          const int64_t n = intAt(e, 1, 0, Engine::MaxStack);
          const Value v = e.level(2);
          e.drop(2);
@@ -54,7 +69,11 @@ const CommandDef defs[] = {
      }},
     {"DROP", 1, {AAny}, K, [](Engine &e) { e.drop(1); }},
     {"DROP2", 2, {AAny, AAny}, K, [](Engine &e) { e.drop(2); }},
-    {"DROPN", 1, {AReal | ABin}, K, [](Engine &e) {
+    {"DROPN",
+     1,
+     {AReal | ABin},
+     K,
+     [](Engine &e) {
          const size_t n = static_cast<size_t>(intAt(e, 1, 0, Engine::MaxStack));
          e.need(n + 1);
          e.drop(n + 1);
@@ -63,7 +82,11 @@ const CommandDef defs[] = {
     {"OVER", 2, {AAny, AAny}, K, [](Engine &e) { e.push(e.level(2)); }},
     {"ROT", 3, {AAny, AAny, AAny}, K, [](Engine &e) { roll(e, 3); }},
     {"UNROT", 3, {AAny, AAny, AAny}, K, [](Engine &e) { rolld(e, 3); }},
-    {"PICK", 1, {AReal | ABin}, K, [](Engine &e) {
+    {"PICK",
+     1,
+     {AReal | ABin},
+     K,
+     [](Engine &e) {
          const size_t n = static_cast<size_t>(intAt(e, 1, 0, Engine::MaxStack));
          if (n == 0)
              throw CalcError(Err::BadArgumentValue);
@@ -71,13 +94,21 @@ const CommandDef defs[] = {
          e.replace(1, e.level(n + 1));
      }},
     {"PICK3", 3, {AAny, AAny, AAny}, K, [](Engine &e) { e.push(e.level(3)); }},
-    {"ROLL", 1, {AReal | ABin}, K, [](Engine &e) {
+    {"ROLL",
+     1,
+     {AReal | ABin},
+     K,
+     [](Engine &e) {
          const size_t n = static_cast<size_t>(intAt(e, 1, 0, Engine::MaxStack));
          e.need(n + 1);
          e.drop(1);
          roll(e, n);
      }},
-    {"ROLLD", 1, {AReal | ABin}, K, [](Engine &e) {
+    {"ROLLD",
+     1,
+     {AReal | ABin},
+     K,
+     [](Engine &e) {
          const size_t n = static_cast<size_t>(intAt(e, 1, 0, Engine::MaxStack));
          e.need(n + 1);
          e.drop(1);
@@ -85,7 +116,11 @@ const CommandDef defs[] = {
      }},
     {"DEPTH", 0, {}, 0, [](Engine &e) { e.push(Value::real(static_cast<int64_t>(e.depth()))); }},
     {"CLEAR", 0, {}, 0, [](Engine &e) { e.stack().clear(); }},
-    {"NIP", 2, {AAny, AAny}, K, [](Engine &e) {
+    {"NIP",
+     2,
+     {AAny, AAny},
+     K,
+     [](Engine &e) {
          Value v = e.level(1);
          e.replace(2, std::move(v));
      }},

@@ -55,9 +55,9 @@ enum CmdFlag : uint16_t {
 // decompiler and the coverage report know about it.
 struct CommandDef
 {
-    const char *name;  // as written, UTF-8 (mapped to calculator bytes once)
-    int8_t argc;       // arguments checked before the code runs; -1: the code checks
-    uint16_t args[3];  // accepted kinds for level 1, 2, 3
+    const char *name; // as written, UTF-8 (mapped to calculator bytes once)
+    int8_t argc;      // arguments checked before the code runs; -1: the code checks
+    uint16_t args[3]; // accepted kinds for level 1, 2, 3
     uint16_t flags;
     CommandFn fn;
     uint8_t precedence = 0; // infix operators: binding strength in algebraics

@@ -28,8 +28,8 @@ bool isSpace(unsigned char c)
 
 bool isDelimiter(unsigned char c)
 {
-    return isSpace(c) || c == ProgOpen || c == ProgClose || c == '{' || c == '}' || c == '['
-           || c == ']' || c == '"' || c == '\'' || c == '(' || c == ')';
+    return isSpace(c) || c == ProgOpen || c == ProgClose || c == '{' || c == '}' || c == '[' ||
+           c == ']' || c == '"' || c == '\'' || c == '(' || c == ')';
 }
 
 // Characters that cannot appear in a name: operators and delimiters.
@@ -42,8 +42,8 @@ bool isStructureWord(std::string_view w)
 bool isNameForbidden(unsigned char c)
 {
     static const char bad[] = "+-*/^=<>()[]{}\"',;:#@!&";
-    if (isSpace(c) || c == ProgOpen || c == ProgClose || c == LessEq || c == GreaterEq
-        || c == NotEq || c == Root || c == Angle || c == Arrow)
+    if (isSpace(c) || c == ProgOpen || c == ProgClose || c == LessEq || c == GreaterEq ||
+        c == NotEq || c == Root || c == Angle || c == Arrow)
         return true;
     return c < 128 && std::strchr(bad, static_cast<char>(c)) != nullptr;
 }
@@ -58,7 +58,11 @@ CalcError syntaxError(size_t pos)
 class Compiler
 {
 public:
-    Compiler(std::string_view text, const CompileOptions &opt) : m_s(text), m_opt(opt) {}
+    Compiler(std::string_view text, const CompileOptions &opt)
+        : m_s(text)
+        , m_opt(opt)
+    {
+    }
 
     Value compileAll()
     {
@@ -116,7 +120,8 @@ private:
 
     struct DepthGuard
     {
-        explicit DepthGuard(Compiler &c) : c(c)
+        explicit DepthGuard(Compiler &c)
+            : c(c)
         {
             if (++c.m_depth > MaxCompileDepth)
                 throw syntaxError(c.m_pos);
@@ -266,8 +271,8 @@ private:
                 m_loopScopes.push_back(static_cast<int>(m_scope.size()));
                 m_scope.push_back(name);
                 out.push_back(Value::name(name, Type::LocalName, false));
-            } else if (id == OpSTART || id == OpIF || id == OpCASE || id == OpIFERR || id == OpDO
-                       || id == OpWHILE) {
+            } else if (id == OpSTART || id == OpIF || id == OpCASE || id == OpIFERR || id == OpDO ||
+                       id == OpWHILE) {
                 if (id == OpSTART)
                     m_loopScopes.push_back(-1);
             } else if ((id == OpNEXT || id == OpSTEP) && !m_loopScopes.empty()) {
@@ -334,8 +339,8 @@ private:
         DepthGuard guard(*this);
         Value body = parseSingle();
         m_scope.resize(scope);
-        if (body.type() != Type::Program && body.type() != Type::Algebraic && !body.isName()
-            && body.type() != Type::Real)
+        if (body.type() != Type::Program && body.type() != Type::Algebraic && !body.isName() &&
+            body.type() != Type::Real)
             throw syntaxError(start);
         out.push_back(body);
     }
@@ -512,8 +517,8 @@ private:
         std::string_view sym;
         if (rest.substr(0, 2) == "==")
             sym = rest.substr(0, 2);
-        else if (c == '+' || c == '-' || c == '*' || c == '/' || c == '^' || c == '=' || c == '<'
-                 || c == '>' || c == LessEq || c == GreaterEq || c == NotEq)
+        else if (c == '+' || c == '-' || c == '*' || c == '/' || c == '^' || c == '=' || c == '<' ||
+                 c == '>' || c == LessEq || c == GreaterEq || c == NotEq)
             sym = rest.substr(0, 1);
         else if (!isNameForbidden(c) && !(c >= '0' && c <= '9')) {
             size_t e = 0;
@@ -576,7 +581,9 @@ private:
             out.push_back(Value::command(ops().sqrt));
             return;
         }
-        if (lx.s.substr(lx.pos, 3) == "NOT" && (lx.pos + 3 >= lx.s.size() || isNameForbidden(static_cast<unsigned char>(lx.s[lx.pos + 3])))) {
+        if (lx.s.substr(lx.pos, 3) == "NOT" &&
+            (lx.pos + 3 >= lx.s.size() ||
+             isNameForbidden(static_cast<unsigned char>(lx.s[lx.pos + 3])))) {
             lx.pos += 3;
             const int id = findCommand("NOT");
             parseExpr(lx, commandInfo(id).def.precedence, out);
@@ -605,8 +612,8 @@ private:
                 // a complex number written inside an algebraic
                 ++lx.pos;
                 parseExpr(lx, 0, out);
-                if (out.size() != before + 2 || out[before].type() != Type::Real
-                    || out[before + 1].type() != Type::Real)
+                if (out.size() != before + 2 || out[before].type() != Type::Real ||
+                    out[before + 1].type() != Type::Real)
                     throw syntaxError(at);
                 const Value cx = Value::complex(out[before].asReal(), out[before + 1].asReal());
                 out.resize(before);

@@ -18,7 +18,8 @@ struct Node
 class InfixPrinter
 {
 public:
-    InfixPrinter(const std::vector<Value> &items, const TextStyle &st) : m_style(st)
+    InfixPrinter(const std::vector<Value> &items, const TextStyle &st)
+        : m_style(st)
     {
         std::vector<int> stack;
         m_nodes.reserve(items.size());
@@ -102,9 +103,10 @@ private:
                 return word ? l + " " + ci.name + " " + r : l + ci.name + r;
             }
             if ((ci.def.flags & Prefix) && n.kids.size() == 1) {
-                const bool paren = ci.name.size() == 1 && static_cast<unsigned char>(ci.name[0]) == 0x83
-                                       ? precOf(n.kids[0]) < AtomPrec
-                                       : precOf(n.kids[0]) < p;
+                const bool paren =
+                    ci.name.size() == 1 && static_cast<unsigned char>(ci.name[0]) == 0x83
+                        ? precOf(n.kids[0]) < AtomPrec
+                        : precOf(n.kids[0]) < p;
                 return word ? shown + " " + wrap(n.kids[0], paren) : shown + wrap(n.kids[0], paren);
             }
             if ((ci.def.flags & Postfix) && n.kids.size() == 1)
@@ -179,8 +181,8 @@ std::string decompile(const Value &v, const TextStyle &st, bool topLevel)
         return commandInfo(v.commandId()).name;
     case Type::Complex: {
         const char sep = st.number.commaMark ? ';' : ',';
-        return "(" + formatReal(v.asComplex()->re, st.number) + sep
-               + formatReal(v.asComplex()->im, st.number) + ")";
+        return "(" + formatReal(v.asComplex()->re, st.number) + sep +
+               formatReal(v.asComplex()->im, st.number) + ")";
     }
     case Type::String:
         return "\"" + v.str() + "\"";

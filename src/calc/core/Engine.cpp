@@ -8,7 +8,8 @@
 
 namespace Calc {
 
-Engine::Engine(Model model) : m_model(model)
+Engine::Engine(Model model)
+    : m_model(model)
 {
     reset();
 }
@@ -352,15 +353,17 @@ Real Engine::nextRandom()
     const unsigned __int128 a = 2851130928467ULL;
     m_seed = static_cast<uint64_t>((a * m_seed) % 1000000000000000ULL);
     RealCondition c = RealCondition::Ok;
-    Real r = div(Real::fromInt(static_cast<int64_t>(m_seed / 1000)), Real::fromInt(1000000000000LL), c);
+    Real r =
+        div(Real::fromInt(static_cast<int64_t>(m_seed / 1000)), Real::fromInt(1000000000000LL), c);
     return r;
 }
 
 void Engine::seedRandom(const Real &seed)
 {
     if (seed.isZero()) {
-        m_seed = static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count())
-                 % 1000000000000000ULL;
+        m_seed =
+            static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) %
+            1000000000000000ULL;
     } else {
         const int64_t m = seed.mant < 0 ? -seed.mant : seed.mant;
         m_seed = static_cast<uint64_t>(m) * 1000 + 1;
@@ -698,9 +701,20 @@ void Engine::execCommand(size_t fi, const Value &v)
                 Value inner = a.asTagged()->value;
                 a = std::move(inner);
             }
-            static const uint16_t maskOf[] = {0,      AReal,   ABin,     ACmd,    AComplex,
-                                              AString, AList,  AProgram, AAlg,    AGlobal,
-                                              ALocal,  ATagged, ADir,    0};
+            static const uint16_t maskOf[] = {0,
+                                              AReal,
+                                              ABin,
+                                              ACmd,
+                                              AComplex,
+                                              AString,
+                                              AList,
+                                              AProgram,
+                                              AAlg,
+                                              AGlobal,
+                                              ALocal,
+                                              ATagged,
+                                              ADir,
+                                              0};
             const uint16_t m = maskOf[static_cast<int>(a.type())];
             if (!(m & d.args[i < 3 ? i : 2])) {
                 typeOk = false;

@@ -52,9 +52,21 @@ std::string errorText(uint32_t code);
 class CalcError
 {
 public:
-    explicit CalcError(Err e) : code(static_cast<uint32_t>(e)), message(errorText(code)) {}
-    CalcError(Err e, std::string msg) : code(static_cast<uint32_t>(e)), message(std::move(msg)) {}
-    CalcError(uint32_t c, std::string msg) : code(c), message(std::move(msg)) {}
+    explicit CalcError(Err e)
+        : code(static_cast<uint32_t>(e))
+        , message(errorText(code))
+    {
+    }
+    CalcError(Err e, std::string msg)
+        : code(static_cast<uint32_t>(e))
+        , message(std::move(msg))
+    {
+    }
+    CalcError(uint32_t c, std::string msg)
+        : code(c)
+        , message(std::move(msg))
+    {
+    }
 
     uint32_t code;
     std::string message;

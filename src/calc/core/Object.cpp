@@ -228,7 +228,8 @@ bool same(const Value &a, const Value &b)
     case Type::LocalName:
         return a.asName() == b.asName() && a.callArgs() == b.callArgs();
     case Type::Tagged:
-        return a.asTagged()->tag == b.asTagged()->tag && same(a.asTagged()->value, b.asTagged()->value);
+        return a.asTagged()->tag == b.asTagged()->tag &&
+               same(a.asTagged()->value, b.asTagged()->value);
     case Type::Directory: {
         const auto &x = a.asDir()->vars;
         const auto &y = b.asDir()->vars;

@@ -71,14 +71,30 @@ public:
         Quoted = 1, // a name written 'X' in a program: pushed, not evaluated
     };
 
-    Value() : m_bits(0), m_exp(0), m_type(Type::Null), m_flags(0), m_aux(0) {}
-    Value(const Value &o) : m_bits(o.m_bits), m_exp(o.m_exp), m_type(o.m_type), m_flags(o.m_flags), m_aux(o.m_aux)
+    Value()
+        : m_bits(0)
+        , m_exp(0)
+        , m_type(Type::Null)
+        , m_flags(0)
+        , m_aux(0)
+    {
+    }
+    Value(const Value &o)
+        : m_bits(o.m_bits)
+        , m_exp(o.m_exp)
+        , m_type(o.m_type)
+        , m_flags(o.m_flags)
+        , m_aux(o.m_aux)
     {
         if (isHeap())
             m_obj->ref();
     }
     Value(Value &&o) noexcept
-        : m_bits(o.m_bits), m_exp(o.m_exp), m_type(o.m_type), m_flags(o.m_flags), m_aux(o.m_aux)
+        : m_bits(o.m_bits)
+        , m_exp(o.m_exp)
+        , m_type(o.m_type)
+        , m_flags(o.m_flags)
+        , m_aux(o.m_aux)
     {
         o.m_type = Type::Null;
     }
@@ -223,14 +239,21 @@ Value makeHeap(Object *o, Type t);
 class StringObj : public Object
 {
 public:
-    explicit StringObj(std::string b) : bytes(std::move(b)) {}
+    explicit StringObj(std::string b)
+        : bytes(std::move(b))
+    {
+    }
     const std::string bytes;
 };
 
 class ComplexObj : public Object
 {
 public:
-    ComplexObj(const Real &r, const Real &i) : re(r), im(i) {}
+    ComplexObj(const Real &r, const Real &i)
+        : re(r)
+        , im(i)
+    {
+    }
     const Real re;
     const Real im;
 };
@@ -239,7 +262,11 @@ public:
 class SeqObj : public Object
 {
 public:
-    SeqObj(std::vector<Value> v, uint32_t d) : items(std::move(v)), depth(d) {}
+    SeqObj(std::vector<Value> v, uint32_t d)
+        : items(std::move(v))
+        , depth(d)
+    {
+    }
     const std::vector<Value> items;
     const uint32_t depth;
 };
@@ -249,7 +276,10 @@ public:
 class NameObj : public Object
 {
 public:
-    explicit NameObj(std::string t) : text(std::move(t)) {}
+    explicit NameObj(std::string t)
+        : text(std::move(t))
+    {
+    }
     const std::string text;
 };
 const NameObj *internName(std::string_view text);
@@ -257,7 +287,11 @@ const NameObj *internName(std::string_view text);
 class TaggedObj : public Object
 {
 public:
-    TaggedObj(std::string t, Value v) : tag(std::move(t)), value(std::move(v)) {}
+    TaggedObj(std::string t, Value v)
+        : tag(std::move(t))
+        , value(std::move(v))
+    {
+    }
     const std::string tag;
     const Value value;
 };

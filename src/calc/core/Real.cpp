@@ -16,25 +16,25 @@ using u128 = unsigned __int128;
 constexpr _IDEC_round Rounding = BID_ROUNDING_TIES_AWAY;
 
 constexpr uint64_t Pow10[20] = {1ULL,
-                                 10ULL,
-                                 100ULL,
-                                 1000ULL,
-                                 10000ULL,
-                                 100000ULL,
-                                 1000000ULL,
-                                 10000000ULL,
-                                 100000000ULL,
-                                 1000000000ULL,
-                                 10000000000ULL,
-                                 100000000000ULL,
-                                 1000000000000ULL,
-                                 10000000000000ULL,
-                                 100000000000000ULL,
-                                 1000000000000000ULL,
-                                 10000000000000000ULL,
-                                 100000000000000000ULL,
-                                 1000000000000000000ULL,
-                                 10000000000000000000ULL};
+                                10ULL,
+                                100ULL,
+                                1000ULL,
+                                10000ULL,
+                                100000ULL,
+                                1000000ULL,
+                                10000000ULL,
+                                100000000ULL,
+                                1000000000ULL,
+                                10000000000ULL,
+                                100000000000ULL,
+                                1000000000000ULL,
+                                10000000000000ULL,
+                                100000000000000ULL,
+                                1000000000000000ULL,
+                                10000000000000000ULL,
+                                100000000000000000ULL,
+                                1000000000000000000ULL,
+                                10000000000000000000ULL};
 
 u128 pow10u(int n)
 {
@@ -70,9 +70,9 @@ BID_UINT128 makeBid(u128 coeff, int q, bool negative)
 {
     BID_UINT128 r;
     r.w[BID_LOW_128W] = static_cast<uint64_t>(coeff);
-    r.w[BID_HIGH_128W] = (static_cast<uint64_t>(negative) << 63)
-                         | (static_cast<uint64_t>(q + 6176) << 49)
-                         | static_cast<uint64_t>(coeff >> 64);
+    r.w[BID_HIGH_128W] = (static_cast<uint64_t>(negative) << 63) |
+                         (static_cast<uint64_t>(q + 6176) << 49) |
+                         static_cast<uint64_t>(coeff >> 64);
     return r;
 }
 
@@ -297,8 +297,8 @@ Real mul(const Real &a, const Real &b, RealCondition &c)
     // Two 12-digit coefficients multiply exactly in 128 bits; only the
     // rounding back to 12 digits is needed.
     const bool neg = (a.mant < 0) != (b.mant < 0);
-    const u128 p = static_cast<u128>(a.mant < 0 ? -a.mant : a.mant)
-                   * static_cast<u128>(b.mant < 0 ? -b.mant : b.mant);
+    const u128 p = static_cast<u128>(a.mant < 0 ? -a.mant : a.mant) *
+                   static_cast<u128>(b.mant < 0 ? -b.mant : b.mant);
     return fromParts(p, (a.exp - 11) + (b.exp - 11), neg, c);
 }
 
@@ -505,9 +505,8 @@ Real toAngle(const Real &radians, AngleMode m, RealCondition &c)
         return radians;
     _IDEC_flags f = 0;
     const BID_UINT128 half = makeBid(m == AngleMode::Degrees ? 180 : 200, 0, false);
-    return finish(bid128_div(bid128_mul(toBid(radians), half, Rounding, &f), bidPi(), Rounding, &f),
-                  f,
-                  c);
+    return finish(
+        bid128_div(bid128_mul(toBid(radians), half, Rounding, &f), bidPi(), Rounding, &f), f, c);
 }
 
 Real arcIn(RealFn fn, const Real &x, AngleMode m, RealCondition &c)
@@ -530,7 +529,8 @@ Real fromAngle(const Real &x, AngleMode m, RealCondition &c)
         return x;
     _IDEC_flags f = 0;
     const BID_UINT128 half = makeBid(m == AngleMode::Degrees ? 180 : 200, 0, false);
-    return finish(bid128_div(bid128_mul(toBid(x), bidPi(), Rounding, &f), half, Rounding, &f), f, c);
+    return finish(
+        bid128_div(bid128_mul(toBid(x), bidPi(), Rounding, &f), half, Rounding, &f), f, c);
 }
 
 // Keeps the first `keep` digits of the 12-digit mantissa (toward zero).

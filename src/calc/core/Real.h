@@ -26,7 +26,7 @@ struct Real
     int64_t mant = 0;
     int16_t exp = 0;
 
-    static constexpr int64_t MantMin = 100000000000LL; // 1E11
+    static constexpr int64_t MantMin = 100000000000LL;    // 1E11
     static constexpr int64_t MantLimit = 1000000000000LL; // 1E12
     static constexpr int MaxExp = 499;
 
@@ -59,8 +59,25 @@ Real mul(const Real &a, const Real &b, RealCondition &c);
 Real div(const Real &a, const Real &b, RealCondition &c);
 
 enum class RealFn : uint8_t {
-    Sqrt, Exp, Ln, Log, Alog, Expm1, Lnp1,
-    Sin, Cos, Tan, Asin, Acos, Atan, Sinh, Cosh, Tanh, Asinh, Acosh, Atanh,
+    Sqrt,
+    Exp,
+    Ln,
+    Log,
+    Alog,
+    Expm1,
+    Lnp1,
+    Sin,
+    Cos,
+    Tan,
+    Asin,
+    Acos,
+    Atan,
+    Sinh,
+    Cosh,
+    Tanh,
+    Asinh,
+    Acosh,
+    Atanh,
     Gamma1, // x! = gamma(x + 1)
 };
 // Angle-free one-argument functions (trigonometry takes radians here).
@@ -78,7 +95,7 @@ Real tanIn(const Real &x, AngleMode m, RealCondition &c);
 Real toAngle(const Real &radians, AngleMode m, RealCondition &c); // radians -> mode
 // ASIN, ACOS, ATAN answering in the angle mode, converted at full precision
 Real arcIn(RealFn fn, const Real &x, AngleMode m, RealCondition &c);
-Real fromAngle(const Real &x, AngleMode m, RealCondition &c);     // mode -> radians
+Real fromAngle(const Real &x, AngleMode m, RealCondition &c); // mode -> radians
 
 Real floorReal(const Real &x);
 Real ceilReal(const Real &x);
@@ -92,7 +109,7 @@ enum class DisplayMode : uint8_t { Std, Fix, Sci, Eng };
 struct NumberFormat
 {
     DisplayMode mode = DisplayMode::Std;
-    int digits = 0;          // 0..11 for FIX, SCI, ENG
+    int digits = 0;           // 0..11 for FIX, SCI, ENG
     bool trailingDot = false; // the 49 family shows integral reals as "3."
     bool commaMark = false;   // flag -51: "," is the fraction mark
 };

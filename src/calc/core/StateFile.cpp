@@ -99,10 +99,15 @@ public:
 class Reader
 {
 public:
-    Reader(const std::string &s, bool is49) : m_s(s), m_is49(is49) {}
+    Reader(const std::string &s, bool is49)
+        : m_s(s)
+        , m_is49(is49)
+    {
+    }
 
     struct Bad
-    {};
+    {
+    };
 
     uint8_t u8()
     {
@@ -144,8 +149,8 @@ public:
         r.mant = static_cast<int64_t>(u64());
         r.exp = static_cast<int16_t>(u16());
         const int64_t a = r.mant < 0 ? -r.mant : r.mant;
-        if ((r.mant != 0 && (a < Real::MantMin || a >= Real::MantLimit)) || r.exp > Real::MaxExp
-            || r.exp < -Real::MaxExp)
+        if ((r.mant != 0 && (a < Real::MantMin || a >= Real::MantLimit)) || r.exp > Real::MaxExp ||
+            r.exp < -Real::MaxExp)
             throw Bad{};
         if (r.mant == 0)
             r.exp = 0;
@@ -189,8 +194,8 @@ public:
                 return Value::list(std::move(items));
             if (t == Type::Program) {
                 for (size_t i = 0; i < items.size(); ++i)
-                    if (items[i].type() == Type::Command && items[i].commandId() < OpLocals
-                        && items[i].target() > items.size())
+                    if (items[i].type() == Type::Command && items[i].commandId() < OpLocals &&
+                        items[i].target() > items.size())
                         throw Bad{};
                 return Value::program(std::move(items));
             }

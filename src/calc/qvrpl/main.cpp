@@ -34,7 +34,8 @@ extern "C" void onInterrupt(int)
 
 std::string toUtf8(const std::string &calcBytes)
 {
-    return CalcCharset::decode(QByteArray(calcBytes.data(), static_cast<qsizetype>(calcBytes.size())))
+    return CalcCharset::decode(
+               QByteArray(calcBytes.data(), static_cast<qsizetype>(calcBytes.size())))
         .toStdString();
 }
 
@@ -142,8 +143,9 @@ bool saveState(const Engine &e, const std::string &path)
 {
     QFile f(QString::fromStdString(path));
     const std::string bytes = e.saveState();
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)
-        || f.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size())) {
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        f.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
+            static_cast<qint64>(bytes.size())) {
         std::cerr << "qvrpl: cannot write the state file " << path << ": "
                   << f.errorString().toStdString() << '\n';
         return false;
@@ -281,8 +283,8 @@ int main(int argc, char **argv)
         if (in.isFile) {
             QFile f(QString::fromStdString(in.text));
             if (!f.open(QIODevice::ReadOnly)) {
-                std::cerr << "qvrpl: cannot read " << in.text << ": " << f.errorString().toStdString()
-                          << '\n';
+                std::cerr << "qvrpl: cannot read " << in.text << ": "
+                          << f.errorString().toStdString() << '\n';
                 code = 2;
                 break;
             }
