@@ -761,7 +761,13 @@ std::vector<Value> linkStructures(std::vector<Value> items)
             continue;
         const int id = v.commandId();
         if (id == OpLocals) {
-            i += static_cast<size_t>(v.role()) + 1; // names and body
+            const size_t n = static_cast<size_t>(v.role());
+            if (n == 0 || i + n + 1 >= items.size())
+                fail();
+            for (size_t k = 1; k <= n; ++k)
+                if (items[i + k].type() != Type::LocalName)
+                    fail();
+            i += n + 1; // names and body
             continue;
         }
         if (id >= OpLocals)

@@ -586,9 +586,15 @@ void Engine::execCommand(size_t fi, const Value &v)
         Frame &f = m_rs[fi];
         if (id == OpLocals) {
             const uint32_t n = static_cast<uint32_t>(v.role());
-            need(n);
             const SeqObj *seq = f.seq;
             const uint32_t namesAt = f.pc;
+            // the names and the body must follow (a list rebuilt by hand may lack them)
+            if (n == 0 || namesAt + n >= seq->items.size())
+                throw CalcError(Err::InvalidSyntax);
+            for (uint32_t k = 0; k < n; ++k)
+                if (seq->items[namesAt + k].type() != Type::LocalName)
+                    throw CalcError(Err::InvalidSyntax);
+            need(n);
             const Value body = seq->items[namesAt + n];
             const Value holder = f.hold;
             m_rs[fi].pc = namesAt + n + 1;

@@ -1,5 +1,6 @@
 // The machine's whole state as bytes: what qvrpl --state keeps between runs.
 #include "calc/core/Commands.h"
+#include "calc/core/Compiler.h"
 #include "calc/core/Engine.h"
 
 #include <cstring>
@@ -193,11 +194,11 @@ public:
             if (t == Type::List)
                 return Value::list(std::move(items));
             if (t == Type::Program) {
-                for (size_t i = 0; i < items.size(); ++i)
-                    if (items[i].type() == Type::Command && items[i].commandId() < OpLocals &&
-                        items[i].target() > items.size())
-                        throw Bad{};
-                return Value::program(std::move(items));
+                // jumps are worked out again, which also checks the structure
+                for (Value &x : items)
+                    if (x.type() == Type::Command && x.commandId() < OpLocals)
+                        x = Value::command(x.commandId());
+                return Value::program(linkStructures(std::move(items)));
             }
             return Value::algebraic(std::move(items));
         }
