@@ -349,8 +349,10 @@ void TestShippedLanguages::hintsHaveAShortAndALongPart()
     for (const QString &section : language.sections()) {
         language.setSection(section);
         for (const QString &key : language.keys(section)) {
-            // The overflow buttons of tool bars have one plain hint.
-            if (!(key.endsWith("Tip") || key.endsWith("Hint")) || key.endsWith("ChevronHint"))
+            // Hints are the "...Hint" keys and the menus' "...Tip" keys; the
+            // overflow buttons of tool bars have one plain hint.
+            const bool isHint = key.endsWith("Hint") || (key.startsWith("Menu") && key.endsWith("Tip"));
+            if (!isHint || key.endsWith("ChevronHint"))
                 continue;
             const QString hint = language.ReadText(key);
             if (!hint.contains('|') || ShortHint(hint).trimmed().isEmpty()
