@@ -9,6 +9,7 @@
 #include "highlight/SynHighlighterQuorvane.h"
 #include "shell/AppDialogs.h"
 #include "shell/Globals.h"
+#include "shell/Language.h"
 #include "shell/Settings.h"
 #include "shell/SettingsStore.h"
 #include "shell/SingleInstance.h"
@@ -75,12 +76,6 @@ constexpr int HelpContextStatusBar = 6970;
 const QColor WindowBackground(0xDC, 0xDC, 0xDC);
 const char *const WebAddress = "https://quorvane.org";
 
-QString longHint(const QString &hint)
-{
-    const qsizetype bar = hint.indexOf('|');
-    return bar < 0 ? hint : hint.mid(bar + 1);
-}
-
 } // namespace
 
 TMainProgram::TMainProgram(QWidget *parent)
@@ -89,6 +84,9 @@ TMainProgram::TMainProgram(QWidget *parent)
 {
     setObjectName("MainProgram");
     SetAppWindow(this);
+    // No message box may be blank, not even the one that reports a missing
+    // language file before any has been read.
+    InstallBuiltInMessagesAndLabels();
     InstallFontSubstitutions();
     ToolIcons::useIconTheme();
     setWindowTitle(QString::fromLatin1(AppTitle));
@@ -140,6 +138,8 @@ TMainProgram::TMainProgram(QWidget *parent)
     UpdateMruMenu();
     ListLanguageFiles();
     LanguageFilePath = AppFolder() + "Languages/" + Settings().environment.Language + ".lng";
+    createLanguageTexts();
+    LoadMainWindowTexts();
 
     ApplyViewBars();
     connectCommands();
@@ -1012,7 +1012,7 @@ bool TMainProgram::eventFilter(QObject *watched, QEvent *event)
 
 void TMainProgram::ShowHint(const QString &hint)
 {
-    m_statusPanels[3]->setText(hint.isEmpty() ? QString() : ' ' + longHint(hint));
+    m_statusPanels[3]->setText(hint.isEmpty() ? QString() : ' ' + LongHint(hint));
 }
 
 void TMainProgram::HelpIndexExecute()

@@ -19,6 +19,7 @@ class QToolBar;
 class TEditorDialog;
 class TSynQuorvaneSyn;
 class QTreeWidget;
+class WindowTexts;
 
 // The editor's main window: menus, the two tool bars, the left dock with the
 // command tree, stack diagrams and symbols, the document tabs and the status
@@ -86,6 +87,14 @@ public:
     // Window title and status panels 0 to 2 from the active document.
     void UpdateTitleAndStatus();
 
+    // Captions and hints of the window, its menus and commands from the
+    // language file, then the shared message and label texts. A missing file
+    // is reported once and changes nothing.
+    void LoadMainWindowTexts();
+    // A language item was chosen: it becomes the language setting and every
+    // text of the main window and the long-lived windows follows at once.
+    void OptionsLanguageExecute(QAction *item);
+
 protected:
     void closeEvent(QCloseEvent *event) override;
     bool event(QEvent *event) override;
@@ -106,6 +115,7 @@ private:
     void addSplitButton(QToolBar *bar, const QString &main, const QStringList &items);
 
     void ListLanguageFiles();
+    void createLanguageTexts();
     void ApplyViewBars();
     void ViewBarExecute(QAction *toggle);
     void UpdateMruMenu();
@@ -138,6 +148,8 @@ private:
     QAction *m_mruSeparator = nullptr;
     QList<QAction *> m_mruActions;
     QActionGroup *m_languageGroup = nullptr;
+    WindowTexts *m_windowTexts = nullptr; // section "MainProgram"
+    WindowTexts *m_menuTexts = nullptr;   // section "Menus"
 
     QToolBar *m_toolBar = nullptr;
     QToolBar *m_insertBar = nullptr;

@@ -112,6 +112,12 @@ void TestMainProgram::every_command_exists_with_its_caption_and_shortcut()
     QFETCH(QString, name);
     QFETCH(QString, caption);
     QFETCH(QString, shortcut);
+    // The built-in captions are those of a start without a language file.
+    const QString appFolder = AppFolder();
+    delete m_window;
+    SetAppFolder(m_dir->path());
+    m_window = new TMainProgram;
+    SetAppFolder(appFolder);
     QAction *a = m_window->Action(name);
     QVERIFY(a);
     QCOMPARE(a->text(), caption);
