@@ -36,9 +36,10 @@ void TestSingleInstance::init()
     QFile::remove(SettingsStore::userStorePath());
     Settings() = AppSettings::defaults();
     Settings().environment.NewFileOnStartup = false;
-    SetMessage(5, "No existe %s");
     m_dialogs = new ScriptedDialogs;
     m_window = new TMainProgram;
+    // After the window has read its language file.
+    SetMessage(5, "No existe %s");
 }
 
 void TestSingleInstance::cleanup()
