@@ -4,6 +4,7 @@
 #include "formats/HPUtils.h"
 #include "shell/AppDialogs.h"
 #include "shell/Globals.h"
+#include "shell/Language.h"
 #include "shell/MruList.h"
 #include "shell/Settings.h"
 
@@ -37,14 +38,12 @@ QString backupName(const QString &path)
 
 QString readFailure(const QString &path, const QString &reason)
 {
-    return QStringLiteral("No se puede leer el archivo \"%1\":\n%2.").arg(path, reason);
+    return FormatText(LanguageText("MainProgram", "ReadFailure"), {path, reason});
 }
 
 QString writeFailure(const QString &path, const QString &reason)
 {
-    return QStringLiteral("No se puede guardar el archivo \"%1\":\n%2.\n\n"
-                          "El documento sigue abierto con sus cambios; guárdelo en otro lugar.")
-        .arg(path, reason);
+    return FormatText(LanguageText("MainProgram", "WriteFailure"), {path, reason});
 }
 
 } // namespace
@@ -265,7 +264,7 @@ bool DocumentPanel::WriteDocument(const QString &path)
         QFile::remove(backup);
         if (!QFile::copy(target, backup)) {
             file.cancelWriting();
-            ShowAppMessage(writeFailure(backup, QStringLiteral("no se pudo crear la copia de seguridad")),
+            ShowAppMessage(writeFailure(backup, LanguageText("MainProgram", "BackupFailure")),
                            QMessageBox::Critical);
             return false;
         }

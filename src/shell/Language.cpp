@@ -226,6 +226,14 @@ QString BuiltInLabel(int n)
     return builtInText("Labels", QStringLiteral("Label%1").arg(n));
 }
 
+QString LanguageText(const QString &section, const QString &key)
+{
+    TLanguageFile file(LanguageFilePath);
+    TLanguageFile &source = file.exists() ? file : builtInFile();
+    source.setSection(section);
+    return source.ReadText(key);
+}
+
 void InstallBuiltInMessagesAndLabels()
 {
     TLanguageFile &file = builtInFile();

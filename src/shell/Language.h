@@ -98,6 +98,12 @@ void InstallBuiltInMessagesAndLabels();
 QString BuiltInMessage(int n);
 QString BuiltInLabel(int n);
 
+// One text read on its own, for the few texts shown outside any window of
+// their own: the value of key in section of the language file in force, or
+// the built-in Spanish text while that file does not exist. Write the section
+// and the key as literals so that the test of the shipped files finds them.
+QString LanguageText(const QString &section, const QString &key);
+
 // Shows Message5 formatted with the language file's path (error icon). Every
 // window whose language file is missing reports it this way.
 void ReportMissingLanguageFile(const QString &path);

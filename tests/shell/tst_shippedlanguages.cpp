@@ -11,8 +11,9 @@
 //
 // The keys the code reads are found in the sources themselves: every window
 // names its section and keys as literals in one loadWindowTexts (or
-// WindowTexts) call, and code that reads single keys does so with
-// setSection("...") and ReadText("..."). A window added later is therefore
+// WindowTexts) call, a text used on its own is read with
+// LanguageText("Section", "Key"), and code that reads single keys does so
+// with setSection("...") and ReadText("..."). A window added later is therefore
 // checked without touching this test.
 
 namespace {
@@ -116,6 +117,13 @@ QList<CodeKey> keysInSource(const QString &path)
             continue;
         for (auto e = entry.globalMatch(arguments, brace); e.hasNext();)
             keys.append({section.captured(1), e.next().captured(1), name});
+    }
+
+    static const QRegularExpression oneText(
+        QStringLiteral(R"re(\bLanguageText\s*\(\s*"(\w+)"\s*,\s*"(\w+)")re"));
+    for (auto m = oneText.globalMatch(source); m.hasNext();) {
+        const auto match = m.next();
+        keys.append({match.captured(1), match.captured(2), name});
     }
 
     static const QRegularExpression singleRead(
@@ -271,6 +279,12 @@ void TestShippedLanguages::sharedTextsCarryTheirPlaceholders_data()
             QTest::newRow(qPrintable(QString("%1: Label%2 takes %3").arg(name).arg(n).arg(
                               n == 2 ? "the line and the column" : "no argument")))
                 << name << "Labels" << QString("Label%1").arg(n) << QString(n == 2 ? "dd" : "");
+        // The file errors take the path and the system's reason.
+        const QList<QPair<QString, QString>> own = {
+            {"ReadFailure", "ss"}, {"WriteFailure", "ss"}, {"BackupFailure", ""}, {"CharactersRefused", "s"}};
+        for (const auto &[key, expected] : own)
+            QTest::newRow(qPrintable(QString("%1: %2 takes %3").arg(name, key).arg(expected.size())))
+                << name << "MainProgram" << key << expected;
     }
 }
 

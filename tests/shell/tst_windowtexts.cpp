@@ -31,6 +31,7 @@ private slots:
     void aMissingFileIsReportedAndChangesNothing();
     void longLivedWindowsReloadInTheirFixedOrder();
     void aClosedWindowIsNoLongerReloaded();
+    void aTextOnItsOwnComesFromTheFileInForceOrTheBuiltInOne();
 
 private:
     void writeLanguage(const QByteArray &text);
@@ -191,6 +192,17 @@ void TestWindowTexts::aClosedWindowIsNoLongerReloaded()
     }
     ReloadLongLivedWindowTexts();
     QCOMPARE(loads, 1);
+}
+
+void TestWindowTexts::aTextOnItsOwnComesFromTheFileInForceOrTheBuiltInOne()
+{
+    writeLanguage("[MainProgram]\nReadFailure=Cannot read %s: %s\n");
+    QCOMPARE(LanguageText("MainProgram", "ReadFailure"), QString("Cannot read %s: %s"));
+    QCOMPARE(LanguageText("MainProgram", "NoSuchText"), MissingLanguageText());
+    QFile::remove(LanguageFilePath);
+    const QString builtIn = LanguageText("MainProgram", "ReadFailure");
+    QVERIFY(builtIn.startsWith("No se puede leer"));
+    QCOMPARE(FormatText(builtIn, {"a.hpe", "denied"}).count("a.hpe"), 1);
 }
 
 QTEST_MAIN(TestWindowTexts)

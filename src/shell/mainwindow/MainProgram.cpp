@@ -637,9 +637,7 @@ void TMainProgram::connectCommands()
     connect(m_documents, &DocumentPanel::activeTextChanged, this, &TMainProgram::ScheduleActionUpdate);
     connect(m_documents, &DocumentPanel::mruChanged, this, &TMainProgram::UpdateMruMenu);
     connect(m_documents, &DocumentPanel::charactersRefused, this, [](const QString &chars) {
-        ShowAppMessage(QStringLiteral("Los caracteres «%1» no existen en el juego de caracteres de la "
-                                      "calculadora y no se insertaron.")
-                           .arg(chars),
+        ShowAppMessage(FormatText(LanguageText("MainProgram", "CharactersRefused"), {chars}),
                        QMessageBox::Warning);
     });
     connect(QApplication::clipboard(), &QClipboard::dataChanged, this, &TMainProgram::ScheduleActionUpdate);
