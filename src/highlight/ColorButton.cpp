@@ -94,12 +94,21 @@ void ColorButton::setColor(ColorValue color)
     updateLook();
 }
 
-void ColorButton::setEntryTexts(const QString &automatic, const QString &none, const QString &more)
+void ColorButton::setAutomaticText(const QString &text)
 {
-    m_automatic->setText(automatic);
-    m_none->setText(none);
-    m_more->setText(more);
+    m_automatic->setText(text);
     updateLook();
+}
+
+void ColorButton::setNoColorText(const QString &text)
+{
+    m_none->setText(text);
+    updateLook();
+}
+
+void ColorButton::setMoreColorsText(const QString &text)
+{
+    m_more->setText(text);
 }
 
 void ColorButton::setFallbackColor(const QColor &color)

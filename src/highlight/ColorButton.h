@@ -20,7 +20,9 @@ public:
     void setColor(ColorValue color);
 
     // Texts of the three special entries, from the language file.
-    void setEntryTexts(const QString &automatic, const QString &none, const QString &more);
+    void setAutomaticText(const QString &text);
+    void setNoColorText(const QString &text);
+    void setMoreColorsText(const QString &text);
 
     // What the swatch shows for the two special values.
     void setFallbackColor(const QColor &color);

@@ -5,6 +5,7 @@
 #include "highlight/SynHighlighterQuorvane.h"
 
 #include "formats/CalcCharset.h"
+#include "shell/Language.h"
 #include "shell/Settings.h"
 
 #include <QCheckBox>
@@ -21,8 +22,8 @@
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QVBoxLayout>
-#include <algorithm>
 #include <Qsci/qsciscintilla.h>
+#include <algorithm>
 
 namespace {
 
@@ -120,6 +121,79 @@ TEditorDialog::TEditorDialog(TSynQuorvaneSyn *mainHighlighter, QWidget *parent)
     layout->addWidget(buttons);
 
     loadFrom(EditorSettings());
+    loadTexts();
+}
+
+void TEditorDialog::loadTexts()
+{
+    auto entry = [this](int row) {
+        return [this, row](const QString &text) { m_editorItems->item(row)->setText(text); };
+    };
+    auto bothButtons = [this](void (ColorButton::*set)(const QString &)) {
+        return [this, set](const QString &text) {
+            (m_foreground->*set)(text);
+            (m_background->*set)(text);
+        };
+    };
+    // Read now and again whenever the user picks another language.
+    loadWindowTexts(
+        this,
+        "ConfigEditorDialog",
+        {
+            {"DlgConfigEditorTitle", this, TextRole::Title},
+            {"DlgConfigEditorGeneral", m_generalPage},
+            {"DlgConfigEditorEditorOptions", m_editorOptions},
+            {"DlgConfigEditorAutoIndent", m_autoIndent},
+            {"DlgConfigEditorInsertMode", m_insertMode},
+            {"DlgConfigEditorTabsToSpaces", m_tabsToSpaces},
+            {"DlgConfigEditorSmartTabs", m_smallTabs},
+            {"DlgConfigEditorHideSelection", m_hideSelection},
+            {"DlgConfigEditorUndoAfterSave", m_undoAfterSave},
+            {"DlgConfigEditorTrimTrailingSpaces", m_trimSpaces},
+            {"DlgConfigEditorDragDropEditing", m_dragDropEditing},
+            {"DlgConfigEditorAltSetsColumnMode", m_altSetsColumn},
+            {"DlgConfigEditorUseHighlighter", m_useHighLight},
+            {"DlgConfigEditorExtraLineSpacing", m_extraLineSpacingLabel},
+            {"DlgConfigEditorUndoLimits", m_undoLimitsLabel},
+            {"DlgConfigEditorTabWidth", m_tabSizeLabel},
+            {"DlgConfigEditorDisplay", m_displayPage},
+            {"DlgConfigEditorFileOptions", m_fileOptions},
+            {"DlgConfigEditorCreateBackup", m_createBackup},
+            {"DlgConfigEditorLineEndFormat", m_endLineFormat},
+            {"DlgConfigEditorMagins", m_margins},
+            {"DlgConfigEditorVisibleMargin", m_margin},
+            {"DlgConfigEditorVisibleGutter", m_gutter},
+            {"DlgConfigEditorMarginSize", m_marginSizeLabel},
+            {"DlgConfigEditorGutterSize", m_gutterSizeLabel},
+            {"DlgConfigEditorFontName", m_fontNameLabel},
+            {"DlgConfigEditorFontSize", m_fontSizeLabel},
+            {"DlgConfigEditorFontExample", m_fontExample},
+            {"DlgConfigEditorColors", m_colorsPage},
+            {"DlgConfigEditorElements", m_elementsLabel},
+            {"DlgConfigEditorSpaces", entry(0)},
+            {"DlgConfigEditorCommands", entry(1)},
+            {"DlgConfigEditorBranch", entry(2)},
+            {"DlgConfigEditorVariables", entry(3)},
+            {"DlgConfigEditorSymbols", entry(4)},
+            {"DlgConfigEditorAlgebraics", entry(5)},
+            {"DlgConfigEditorStrings", entry(6)},
+            {"DlgConfigEditorNumbers", entry(7)},
+            {"DlgConfigEditorText", entry(8)},
+            {"DlgConfigEditorComment", entry(9)},
+            {"DlgConfigEditorForegroundColor", m_foregroundLabel},
+            {"DlgConfigEditorBackgroundColor", m_backgroundLabel},
+            {"DlgConfigEditorTextAttributes", m_textAttributes},
+            {"DlgConfigEditorTextBold", m_boldText},
+            {"DlgConfigEditorTextItalic", m_italicText},
+            {"DlgConfigEditorTextUnderline", m_underlineText},
+            {"DlgConfigEditorOk", m_ok},
+            {"DlgConfigEditorCancel", m_cancel},
+            // The special entries of the two colour buttons.
+            {"DlgConfigEditorAutomaticColor", bothButtons(&ColorButton::setAutomaticText)},
+            {"DlgConfigEditorNoColor", bothButtons(&ColorButton::setNoColorText)},
+            {"DlgConfigEditorMoreColors", bothButtons(&ColorButton::setMoreColorsText)},
+        },
+        WindowTexts::ReloadOnLanguageChange);
 }
 
 QWidget *TEditorDialog::buildGeneralPage()

@@ -62,6 +62,9 @@ public:
     static int parseFontSize(const QString &text, int fallback);
 
 private:
+    // The window's texts from the language file, now and on every change
+    // of language.
+    void loadTexts();
     QWidget *buildGeneralPage();
     QWidget *buildDisplayPage();
     QWidget *buildColorsPage();

@@ -2,10 +2,14 @@
 #include "highlight/DlgEditor.h"
 #include "highlight/QuorvaneLexer.h"
 #include "highlight/SynHighlighterQuorvane.h"
+#include "shell/Globals.h"
+#include "shell/Language.h"
+#include "shell/ScriptedDialogs.h"
 #include "shell/Settings.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -93,7 +97,79 @@ class TestEditorDialog : public QObject
         });
     }
 
+    static QString languageFile(const char *name)
+    {
+        return QStringLiteral(QV_SOURCE_DATA_DIR "/Languages/") + QLatin1String(name) +
+               QStringLiteral(".lng");
+    }
+
 private slots:
+    void initTestCase()
+    {
+        // Every window reads its texts when it is made.
+        LanguageFilePath = languageFile("Spanish(1)");
+    }
+
+    void texts_data()
+    {
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("the Spanish file gives the Spanish texts")
+            << "Spanish(1)"
+            << QStringList{"Opciones del editor",
+                           "General",
+                           "Colores",
+                           "Comandos del sistema",
+                           "Aceptar",
+                           "Sin color"};
+        QTest::newRow("the English file gives the English texts")
+            << "English"
+            << QStringList{
+                   "Editor Options", "General", "Colours", "System commands", "OK", "No colour"};
+    }
+
+    void texts()
+    {
+        QFETCH(QString, language);
+        QFETCH(QStringList, expected);
+        LanguageFilePath = languageFile(language.toLatin1().constData());
+        TEditorDialog dlg(nullptr);
+        LanguageFilePath = languageFile("Spanish(1)");
+        const QStringList got = {dlg.windowTitle(),
+                                 dlg.pages()->tabText(0),
+                                 dlg.pages()->tabText(2),
+                                 dlg.editorItems()->item(1)->text(),
+                                 dlg.findChild<QPushButton *>("OkButton")->text(),
+                                 dlg.foregroundButton()->text()};
+        QCOMPARE(got, expected);
+    }
+
+    void textsFollowALanguageChange()
+    {
+        TEditorDialog dlg(nullptr);
+        QCOMPARE(dlg.pages()->tabText(2), QStringLiteral("Colores"));
+        LanguageFilePath = languageFile("English");
+        ReloadLongLivedWindowTexts();
+        LanguageFilePath = languageFile("Spanish(1)");
+        QCOMPARE(dlg.pages()->tabText(2), QStringLiteral("Colours"));
+        QCOMPARE(dlg.editorItems()->item(9)->text(), QStringLiteral("Comments"));
+        QCOMPARE(dlg.findChild<QGroupBox *>()->title().isEmpty(), false);
+    }
+
+    void aMissingLanguageFileKeepsTheTextsAndSaysSo()
+    {
+        ScriptedDialogs dialogs;
+        SetMessage(5, QStringLiteral("No se encuentra %s"));
+        LanguageFilePath = QStringLiteral("/nonexistent/Klingon.lng");
+        TEditorDialog dlg(nullptr);
+        LanguageFilePath = languageFile("Spanish(1)");
+        QCOMPARE(dialogs.messages.size(), 1);
+        QCOMPARE(dialogs.messages[0].text,
+                 QStringLiteral("No se encuentra /nonexistent/Klingon.lng"));
+        QCOMPARE(dlg.pages()->tabText(2), QStringLiteral("Colores"));
+        QCOMPARE(dlg.editorItems()->item(0)->text(), QStringLiteral("Espacios"));
+    }
+
     void everySettingRoundTrips_data()
     {
         QTest::addColumn<int>("change");
@@ -162,7 +238,11 @@ private slots:
         QFETCH(int, kind);
         TSynQuorvaneSyn main;
         startupHighlighter(main);
+        // Without a language file the built-in texts show.
+        ScriptedDialogs dialogs;
+        LanguageFilePath = QStringLiteral("/nonexistent/none.lng");
         TEditorDialog dlg(&main);
+        LanguageFilePath = languageFile("Spanish(1)");
         dlg.sampleHighlighter()->assign(main);
         dlg.loadFrom(EditorSettings());
         QCOMPARE(dlg.editorItems()->count(), 10);
