@@ -1,5 +1,7 @@
 #include "documents/SearchDialog.h"
 
+#include "formats/CalcCharset.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
@@ -10,8 +12,21 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+#include <QValidator>
 
 namespace {
+
+// Documents hold only the calculator's characters: a text with any other one
+// could never be found, and as a replacement it could not be written.
+class CalcTextValidator : public QValidator
+{
+public:
+    using QValidator::QValidator;
+    State validate(QString &input, int &) const override
+    {
+        return CalcCharset::canEncode(input) ? Acceptable : Invalid;
+    }
+};
 
 QComboBox *makeTextCombo(QWidget *parent, const char *name)
 {
@@ -23,6 +38,7 @@ QComboBox *makeTextCombo(QWidget *parent, const char *name)
     // case-sensitive search.
     combo->setInsertPolicy(QComboBox::NoInsert);
     combo->setCompleter(nullptr);
+    combo->setValidator(new CalcTextValidator(combo));
     combo->setMinimumContentsLength(30);
     combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     return combo;

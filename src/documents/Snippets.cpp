@@ -174,91 +174,38 @@ QList<InsertCommand> buildInsertCommands()
     const QByteArray arrow = byte(RightArrow);
     // clang-format off
     return {
-        {"InsertProgram", "Programa", "MenuInsertProgram",
-         "Programa|Inserta un programa; lo seleccionado pasa a ser su cuerpo", "« »",
-         start + CRLF + "%s|" + CRLF + end},
-        {"InsertSubprogram", "Programa con argumentos", "MenuInsertSubprogram",
-         "Programa con argumentos|Inserta un programa que toma sus argumentos en variables locales",
-         "« → »",
-         start + CRLF + "  " + arrow + " |" + CRLF + "  " + start + CRLF + "%s" + CRLF + "  "
-             + end + CRLF + end},
-        {"InsertString", "Cadena de caracteres", "MenuInsertString",
-         "Cadena|Inserta una cadena de caracteres", "\" \"", "\"%s|\""},
-        {"InsertEquation", "Objeto algebraico", "MenuInsertEquation",
-         "Algebraico|Inserta un objeto algebraico entre apóstrofos", "' '", "'%s|'"},
-        {"InsertEquation50", "Objeto algebraico HP50", "MenuInsertEquation50",
-         "Algebraico HP50|Inserta un objeto algebraico entre acentos graves (HP 50)", "` `",
-         "`%s|`"},
-        {"InsertList", "Listas", "MenuInsertList",
-         "Lista|Inserta una lista; lo seleccionado pasa a ser su contenido", "{ }", "{ %s| }"},
-        {"InsertArray", "Matriz", "MenuInsertMatrix",
-         "Matriz|Inserta un vector o una matriz", "[ ]", "[ | ]"},
-        {"InsertComplex", "Número complejo", "MenuInsertComplex",
-         "Complejo|Inserta un número complejo en forma rectangular", "( , )", "(|,)"},
-        {"InsertComplexPolar", "Número complejo polar", "MenuInsertComplexPolar",
-         "Complejo polar|Inserta un número complejo en forma polar", "( ∠ )",
-         "(|," + byte(AngleSign) + ")"},
-        {"InsertDirectory", "Directorio", "MenuInsertDirectory",
-         "Directorio|Inserta un directorio", "DIR", "DIR" + CRLF + "  |" + CRLF + "END"},
-        {"InsertLibrary", "Librería", "MenuInsertLibrary",
-         "Librería|Inserta la plantilla de una librería", "LIB", libraryTemplate()},
-        {"InsertLocal", "", "MenuInsertLocal",
-         "Variables locales|Inserta la flecha que declara variables locales", "→", arrow},
-        {"InsertPublic", "←", "MenuInsertPublic",
-         "Variable compilada|Inserta la flecha de una variable local compilada", "←",
-         byte(LeftArrow) + "|"},
-        {"InsertStoAlg", "▶", "MenuInsertStoAlg",
-         "Guardar en algebraico|Inserta el triángulo que guarda un valor en un algebraico", "▶",
-         byte(StoreTriangle)},
-        {"InsertStoRpl", "STO", "MenuInsertStoRpl",
-         "STO|Guarda un objeto en una variable", "STO", "STO"},
-        {"InsertstoPlus", "STO+", "MenuInsertStoPlus",
-         "STO+|Suma un valor al contenido de una variable", "STO+", "STO+"},
-        {"InsertStoMinus", "STO-", "MenuInsertStoMinus",
-         "STO-|Resta un valor del contenido de una variable", "STO-", "STO-"},
-        {"InsertIf", "IF...THEN...END", "MenuInsertIf",
-         "IF|Inserta una estructura IF...THEN...END", "IF",
-         "IF |" + CRLF + "THEN" + CRLF + CRLF + "END"},
-        {"InsertIfte", "IF...THEN...ELSE...END", "MenuInsertIfElse",
-         "IF ELSE|Inserta una estructura IF...THEN...ELSE...END", "IF ELSE",
-         "IF |" + CRLF + "THEN" + CRLF + CRLF + "ELSE" + CRLF + CRLF + "END"},
-        {"InsertIfIFT", "IFT", "MenuInsertIfIFT",
-         "IFT|Inserta el comando IFT", "IFT", "| IFT"},
-        {"InsertIfIFTE", "IFTE", "MenuInsertIfIFTE",
-         "IFTE|Inserta el comando IFTE", "IFTE", "| IFTE"},
-        {"InsertIfErr", "IFERR...THEN...END", "MenuInsertIfErr",
-         "IFERR|Inserta una estructura IFERR...THEN...END", "IFERR",
-         "IFERR" + CRLF + "  |" + CRLF + "THEN" + CRLF + CRLF + "END"},
-        {"InsertIfErrte", "IFERR...THEN...ELSE...END", "MenuInsertIfErrElse",
-         "IFERR ELSE|Inserta una estructura IFERR...THEN...ELSE...END", "IFERR",
-         "IFERR" + CRLF + "  |" + CRLF + "THEN" + CRLF + CRLF + "ELSE" + CRLF + CRLF + "END"},
-        {"InsertCase", "CASE...THEN...END..END", "MenuInsertCase",
-         "CASE|Inserta una estructura CASE con dos casos", "CASE",
-         "CASE" + CRLF + "  |" + CRLF + "THEN" + CRLF + CRLF + "END" + CRLF + CRLF + "THEN"
-             + CRLF + CRLF + "END" + CRLF + CRLF + "END"},
-        {"InsertCaseT", "THEN...END", "MenuInsertCaseThen",
-         "THEN|Inserta un caso THEN...END dentro de un CASE", "THEN",
-         "THEN" + CRLF + "  |" + CRLF + "END"},
-        {"InsertStart", "START...NEXT", "MenuInsertStart",
-         "START|Inserta un bucle START...NEXT", "START",
-         "|" + CRLF + "START" + CRLF + CRLF + "NEXT"},
-        {"InsertStartStep", "START...STEP", "MenuInsertStartStep",
-         "START STEP|Inserta un bucle START...STEP", "START STEP",
-         "|" + CRLF + "START" + CRLF + CRLF + "STEP"},
-        {"InsertFor", "FOR...NEXT", "MenuInsertFor",
-         "FOR|Inserta un bucle FOR...NEXT", "FOR",
-         "|" + CRLF + "FOR" + CRLF + CRLF + "NEXT"},
-        {"InsertForStep", "FOR...STEP", "MenuInsertForStep",
-         "FOR STEP|Inserta un bucle FOR...STEP", "FOR STEP",
-         "|" + CRLF + "FOR" + CRLF + CRLF + "STEP"},
-        {"InsertDo", "DO...UNTIL...END", "MenuInsertDo",
-         "DO|Inserta un bucle DO...UNTIL...END", "DO",
-         "DO" + CRLF + "  |" + CRLF + "UNTIL" + CRLF + "END"},
-        {"InsertDoErr", "DOERR", "MenuInsertDoErr",
-         "DOERR|Inserta el comando DOERR", "DOERR", "DOERR |"},
-        {"InsertWhile", "WHILE...REPEAT...END", "MenuInsertWhile",
-         "WHILE|Inserta un bucle WHILE...REPEAT...END", "WHILE",
-         "WHILE |" + CRLF + "REPEAT" + CRLF + CRLF + "END"},
+        {"InsertProgram", start + CRLF + "%s|" + CRLF + end},
+        {"InsertSubprogram", start + CRLF + "  " + arrow + " |" + CRLF + "  " + start + CRLF + "%s" + CRLF + "  " + end + CRLF + end},
+        {"InsertString", "\"%s|\""},
+        {"InsertEquation", "'%s|'"},
+        {"InsertEquation50", "`%s|`"},
+        {"InsertList", "{ %s| }"},
+        {"InsertArray", "[ | ]"},
+        {"InsertComplex", "(|,)"},
+        {"InsertComplexPolar", "(|," + byte(AngleSign) + ")"},
+        {"InsertDirectory", "DIR" + CRLF + "  |" + CRLF + "END"},
+        {"InsertLibrary", libraryTemplate()},
+        {"InsertLocal", arrow},
+        {"InsertPublic", byte(LeftArrow) + "|"},
+        {"InsertStoAlg", byte(StoreTriangle)},
+        {"InsertStoRpl", "STO"},
+        {"InsertstoPlus", "STO+"},
+        {"InsertStoMinus", "STO-"},
+        {"InsertIf", "IF |" + CRLF + "THEN" + CRLF + CRLF + "END"},
+        {"InsertIfte", "IF |" + CRLF + "THEN" + CRLF + CRLF + "ELSE" + CRLF + CRLF + "END"},
+        {"InsertIfIFT", "| IFT"},
+        {"InsertIfIFTE", "| IFTE"},
+        {"InsertIfErr", "IFERR" + CRLF + "  |" + CRLF + "THEN" + CRLF + CRLF + "END"},
+        {"InsertIfErrte", "IFERR" + CRLF + "  |" + CRLF + "THEN" + CRLF + CRLF + "ELSE" + CRLF + CRLF + "END"},
+        {"InsertCase", "CASE" + CRLF + "  |" + CRLF + "THEN" + CRLF + CRLF + "END" + CRLF + CRLF + "THEN" + CRLF + CRLF + "END" + CRLF + CRLF + "END"},
+        {"InsertCaseT", "THEN" + CRLF + "  |" + CRLF + "END"},
+        {"InsertStart", "|" + CRLF + "START" + CRLF + CRLF + "NEXT"},
+        {"InsertStartStep", "|" + CRLF + "START" + CRLF + CRLF + "STEP"},
+        {"InsertFor", "|" + CRLF + "FOR" + CRLF + CRLF + "NEXT"},
+        {"InsertForStep", "|" + CRLF + "FOR" + CRLF + CRLF + "STEP"},
+        {"InsertDo", "DO" + CRLF + "  |" + CRLF + "UNTIL" + CRLF + "END"},
+        {"InsertDoErr", "DOERR |"},
+        {"InsertWhile", "WHILE |" + CRLF + "REPEAT" + CRLF + CRLF + "END"},
     };
     // clang-format on
 }
@@ -268,12 +215,12 @@ QList<NewDocumentCommand> buildNewDocumentCommands()
     const QByteArray name = "@ %NAME%=" + CRLF + CRLF + "|";
     const QByteArray nameAndDir = "@ %NAME%=" + CRLF + "@ %DIR%=" + CRLF + CRLF + "|";
     return {
-        {"FileNew", "Otro objeto", "MenuFileNewOther", {}, ""},
-        {"FileNewDirectory", "Directorio", "MenuFileNewDirectory", name, "InsertDirectory"},
-        {"FileNewProgram", "Programa", "MenuFileNewProgram", nameAndDir, "InsertSubprogram"},
-        {"FileNewLibrary", "Librería", "MenuFileNewLibrary", {}, "InsertLibrary"},
-        {"FileNewArray", "Arreglo", "MenuFileNewArray", nameAndDir, "ToolsMatrixWriter"},
-        {"FileNewGrob", "Gráfico", "MenuFileNewGrob", nameAndDir, "ToolsPicture"},
+        {"FileNew", {}, ""},
+        {"FileNewDirectory", name, "InsertDirectory"},
+        {"FileNewProgram", nameAndDir, "InsertSubprogram"},
+        {"FileNewLibrary", {}, "InsertLibrary"},
+        {"FileNewArray", nameAndDir, "ToolsMatrixWriter"},
+        {"FileNewGrob", nameAndDir, "ToolsPicture"},
     };
 }
 
@@ -307,67 +254,6 @@ const NewDocumentCommand *findNewDocumentCommand(QByteArrayView action)
             return &command;
     }
     return nullptr;
-}
-
-const QList<MenuGroup> &insertMenuLayout()
-{
-    static const QList<MenuGroup> layout = {
-        {nullptr,
-         {"InsertProgram",
-          "InsertSubprogram",
-          "InsertString",
-          "InsertEquation",
-          "InsertEquation50",
-          "InsertList",
-          "InsertArray",
-          "InsertComplex",
-          "InsertComplexPolar",
-          "InsertDirectory",
-          "InsertLibrary"}},
-        {"IF", {"InsertIf", "InsertIfte", "InsertIfIFT", "InsertIfIFTE"}},
-        {"CASE", {"InsertCase", "InsertCaseT"}},
-        {"START", {"InsertStart", "InsertStartStep"}},
-        {"FOR", {"InsertFor", "InsertForStep"}},
-        {"WHILE", {"InsertWhile"}},
-        {"DO", {"InsertDo", "InsertDoErr"}},
-        {"IFERR", {"InsertIfErr", "InsertIfErrte"}},
-    };
-    return layout;
-}
-
-const QList<ToolBarButton> &insertToolBarLayout()
-{
-    static const QList<ToolBarButton> layout = {
-        {"InsertProgram", {}},
-        {"InsertSubprogram", {}},
-        {"InsertString", {}},
-        {"InsertEquation", {"InsertEquation", "InsertEquation50"}},
-        {"InsertList", {}},
-        {"InsertArray", {}},
-        {"InsertComplex", {"InsertComplex", "InsertComplexPolar"}},
-        {"InsertDirectory", {"InsertDirectory", "InsertLibrary"}},
-        {"InsertLocal",
-         {"InsertPublic", "InsertStoAlg", "InsertStoRpl", "InsertstoPlus", "InsertStoMinus"}},
-        {"InsertIf", {"InsertIf", "InsertIfte", "InsertIfIFT", "InsertIfIFTE"}},
-        {"InsertCase", {"InsertCase", "InsertCaseT"}},
-        {"InsertStart", {"InsertStart", "InsertStartStep"}},
-        {"InsertFor", {"InsertFor", "InsertForStep"}},
-        {"InsertWhile", {"InsertWhile"}},
-        {"InsertDo", {"InsertDo", "InsertDoErr"}},
-        {"InsertIfErrte", {"InsertIfErr", "InsertIfErrte"}},
-    };
-    return layout;
-}
-
-const QList<const char *> &insertToolBarTools()
-{
-    static const QList<const char *> tools = {"ToolsProgram",
-                                              "ToolsMatrixWriter",
-                                              "ToolsPicture",
-                                              "ToolsInput",
-                                              "ToolsChoose",
-                                              "ToolsInform"};
-    return tools;
 }
 
 } // namespace Snippets

@@ -59,16 +59,12 @@ inline constexpr QByteArrayView WebAddress = "https://quorvane.org";
 // empty last line.
 QByteArray newDocumentHeader();
 
-// The 32 Insert commands: action name, built-in caption, language key and hint,
-// and the snippet they insert.
+// The 32 Insert commands and the snippet each one inserts. Their captions,
+// hints and places in the menus belong to the main window's command table.
 struct InsertCommand
 {
-    const char *action;      // e.g. "InsertProgram"
-    const char *caption;     // built-in caption (UTF-8); empty for InsertLocal
-    const char *languageKey; // key in the "Menus" section; "Tip" appended for the hint
-    const char *hint;        // built-in hint, short and long part joined by "|"
-    const char *buttonLabel; // what the insert tool bar draws on the button (UTF-8)
-    QByteArray text;         // the snippet, in calculator bytes
+    const char *action; // e.g. "InsertProgram"
+    QByteArray text;    // the snippet, in calculator bytes
 };
 const QList<InsertCommand> &insertCommands();
 
@@ -79,33 +75,11 @@ const InsertCommand *findInsertCommand(QByteArrayView action);
 // the header), inserts its directive lines, then runs its follow-up command.
 struct NewDocumentCommand
 {
-    const char *action;      // e.g. "FileNewProgram"
-    const char *caption;     // built-in caption (UTF-8)
-    const char *languageKey; // key in the "Menus" section
-    QByteArray directives;   // inserted after the header; may be empty
-    const char *followUp;    // action run afterwards; empty for none
+    const char *action;    // e.g. "FileNewProgram"
+    QByteArray directives; // inserted after the header; may be empty
+    const char *followUp;  // action run afterwards; empty for none
 };
 const QList<NewDocumentCommand> &newDocumentCommands();
 const NewDocumentCommand *findNewDocumentCommand(QByteArrayView action);
-
-// Where the Insert commands sit in the Insert menu: plain entries, then
-// submenus with a fixed title.
-struct MenuGroup
-{
-    const char *submenu; // nullptr for entries directly in the menu
-    QList<const char *> actions;
-};
-const QList<MenuGroup> &insertMenuLayout();
-
-// The insert tool bar: plain buttons and split buttons. A split button runs
-// `action` when clicked; its arrow lists `list`. After the Insert commands the
-// bar shows the tool commands of insertToolBarTools().
-struct ToolBarButton
-{
-    const char *action;
-    QList<const char *> list; // empty for a plain button
-};
-const QList<ToolBarButton> &insertToolBarLayout();
-const QList<const char *> &insertToolBarTools();
 
 } // namespace Snippets

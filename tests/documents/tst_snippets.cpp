@@ -2,8 +2,6 @@
 
 #include <QtTest>
 
-#include <set>
-
 namespace {
 
 // A document written with its caret as "^", or with its selection between
@@ -332,32 +330,6 @@ private slots:
         const QByteArray doc = insertInto("^", Snippets::newDocumentHeader());
         QVERIFY(doc.endsWith("]\r\n\r\n^"));
         QCOMPARE(doc.count('\n'), 7);
-    }
-
-    void everyInsertCommandHasOnePlaceInTheMenusOrTheToolBar()
-    {
-        std::multiset<QByteArray> placed;
-        for (const Snippets::MenuGroup &group : Snippets::insertMenuLayout())
-            for (const char *action : group.actions)
-                placed.insert(action);
-        std::set<QByteArray> onToolBar;
-        for (const Snippets::ToolBarButton &button : Snippets::insertToolBarLayout()) {
-            onToolBar.insert(button.action);
-            for (const char *action : button.list)
-                onToolBar.insert(action);
-        }
-        std::set<QByteArray> keys;
-        for (const Snippets::InsertCommand &command : Snippets::insertCommands()) {
-            QVERIFY2(placed.count(command.action) <= 1, command.action);
-            QVERIFY2(placed.count(command.action) + onToolBar.count(command.action) > 0,
-                     command.action);
-            QVERIFY2(QByteArray(command.hint).contains('|'), command.action);
-            keys.insert(command.languageKey);
-        }
-        QCOMPARE(Snippets::insertCommands().size(), 32);
-        QCOMPARE(keys.size(), std::size_t(32));
-        for (const QByteArray &action : onToolBar)
-            QVERIFY2(Snippets::findInsertCommand(action), action.constData());
     }
 };
 

@@ -3,6 +3,7 @@
 #include "documents/DocumentEditor.h"
 #include "documents/DocumentPanel.h"
 #include "documents/KeywordLists.h"
+#include "documents/Snippets.h"
 #include "formats/HPUtils.h"
 #include "highlight/DlgEditor.h"
 #include "highlight/QuorvaneLexer.h"
@@ -74,7 +75,6 @@ constexpr int HelpContextCommandTree = 6940;
 constexpr int HelpContextSymbolGrid = 6950;
 constexpr int HelpContextStatusBar = 6970;
 const QColor WindowBackground(0xDC, 0xDC, 0xDC);
-const char *const WebAddress = "https://quorvane.org";
 
 } // namespace
 
@@ -623,9 +623,11 @@ void TMainProgram::connectCommands()
         }
     });
 
+    connectEditingCommands();
+
     connect(Action("HelpIndex"), &QAction::triggered, this, &TMainProgram::HelpIndexExecute);
     connect(Action("HelpFaq"), &QAction::triggered, this, [this] { OpenHelp(QStringLiteral("FAQ")); });
-    connect(Action("HelpWeb"), &QAction::triggered, this, [] { QDesktopServices::openUrl(QUrl(WebAddress)); });
+    connect(Action("HelpWeb"), &QAction::triggered, this, [] { QDesktopServices::openUrl(QUrl(QString::fromLatin1(Snippets::WebAddress))); });
     connect(Action("HelpWhatThisIs"), &QAction::triggered, this, [this] {
         // The next click opens the help topic of the control clicked.
         QWhatsThis::enterWhatsThisMode();

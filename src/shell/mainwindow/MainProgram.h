@@ -1,5 +1,6 @@
 #pragma once
 
+#include "documents/SearchState.h"
 #include "shell/MruList.h"
 
 #include <QHash>
@@ -73,6 +74,15 @@ public:
     // Whether a search text has been entered (for Find Next / Find Previous).
     void setSearchTextEntered(bool entered);
 
+    // Inserts generated or template text (calculator bytes, CR LF line ends)
+    // into the active document in place of its selection, as one undoable
+    // edit: the first "%s" takes the selected text, the first "|" marks where
+    // the caret goes, and blanks or line breaks keep it apart from its
+    // neighbours. Does nothing while no document is open.
+    void InsertSnippet(const QByteArray &text);
+    // What the find and replace windows remember during this run.
+    const SearchState &CurrentSearch() const { return m_search; }
+
     // Settings: read once at creation and written once at exit.
     void LoadSettings();
     void SaveSettings();
@@ -133,6 +143,15 @@ private:
     void OptionsEditorExecute();
     void HelpIndexExecute();
 
+    // Edit, Search and Insert commands and the new-object commands
+    // (EditingCommands.cpp).
+    void connectEditingCommands();
+    void FileNewObjectExecute(const QString &action);
+    void SearchWindowExecute(bool replace);
+    void SearchAgainExecute(bool backwards);
+    void RunSearch(bool replace, bool backwards);
+    void SearchGoToExecute();
+
     QHash<QString, QAction *> m_actions;
     QHash<QAction *, Rule> m_rules;
     MruList m_mru;
@@ -163,6 +182,7 @@ private:
     QLabel *m_statusPanels[4] = {};
 
     bool m_searchTextEntered = false;
+    SearchState m_search;
     bool m_updatePending = false;
     bool m_settingBars = false;
     bool m_shutDown = false;
