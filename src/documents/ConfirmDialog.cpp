@@ -1,5 +1,10 @@
 #include "documents/ConfirmDialog.h"
 
+#include "shell/Globals.h"
+#include "shell/Language.h"
+
+#include <QFileInfo>
+
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -47,6 +52,19 @@ TConfirmDialog::TConfirmDialog(QWidget *parent)
     layout->addLayout(question);
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    // It opens from the replace window, which has reported a missing file.
+    if (QFileInfo::exists(LanguageFilePath)) {
+        loadWindowTexts(this,
+                        "ConfirmDialog",
+                        {
+                            {"DlgConfirmTitle", this, TextRole::Title},
+                            {"DlgConfirmReplace", Replace},
+                            {"DlgConfirmSkip", Skip},
+                            {"DlgConfirmCancel", Cancel},
+                            {"DlgConfirmReplaceAll", ReplaceAll},
+                        });
+    }
 }
 
 TextSearch::Answer TConfirmDialog::ask(const QString &question)

@@ -1,5 +1,7 @@
 #include "documents/GoToDialog.h"
 
+#include "shell/Language.h"
+
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -39,6 +41,15 @@ TGoToDialog::TGoToDialog(QWidget *parent)
     layout->addLayout(field);
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    loadWindowTexts(this,
+                    "GoToDialog",
+                    {
+                        {"DlgGoToTitle", this, TextRole::Title},
+                        {"DlgGoToLine", LabelGotoLine},
+                        {"DlgGoToOk", Ok},
+                        {"DlgGoToCancel", Cancel},
+                    });
 }
 
 void TGoToDialog::setLine(int line)

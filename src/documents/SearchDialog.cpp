@@ -1,9 +1,12 @@
 #include "documents/SearchDialog.h"
 
 #include "formats/CalcCharset.h"
+#include "shell/Globals.h"
+#include "shell/Language.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -128,6 +131,33 @@ TSearchDialog::TSearchDialog(QWidget *parent, bool withReplace)
     layout->addLayout(groups);
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    loadWindowTexts(this,
+                    "SearchReplaceDialog",
+                    {
+                        {"DlgSearchTitle", this, TextRole::Title},
+                        {"DlgSearchReplaceSearch", LabelSearch},
+                        {"DlgSearchReplaceOptions", GroupOptions},
+                        {"DlgSearchReplaceCaseSensitive", CaseSensitive},
+                        {"DlgSearchReplaceWholeWords", WholeWords},
+                        {"DlgSearchReplaceFromCursor", FromCursor},
+                        {"DlgSearchReplaceSelectedOnly", SelectedOnly},
+                        {"DlgSearchReplaceDirection", GroupDirection},
+                        {"DlgSearchReplaceDirectionDown", DirectionDown},
+                        {"DlgSearchReplaceDirectionUp", DirectionUp},
+                        {"DlgSearchReplaceOk", Ok},
+                        {"DlgSearchReplaceCancel", Cancel},
+                    });
+    // A missing file has been reported once already; the replace window then
+    // keeps its own built-in texts too.
+    if (withReplace && QFileInfo::exists(LanguageFilePath)) {
+        loadWindowTexts(this,
+                        "SearchReplaceDialog",
+                        {
+                            {"DlgReplaceTitle", this, TextRole::Title},
+                            {"DlgReplaceReplaceWith", LabelReplace},
+                        });
+    }
 
     TextToSearch->setFocus();
 }

@@ -1,8 +1,12 @@
 #include "documents/ConfirmDialog.h"
 #include "documents/GoToDialog.h"
 #include "documents/SearchDialog.h"
+#include "shell/Globals.h"
+#include "shell/ScriptedDialogs.h"
 
 #include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTimer>
@@ -15,6 +19,34 @@ class TestSearchDialogs : public QObject
     Q_OBJECT
 
 private slots:
+    void init() { LanguageFilePath = QV_SOURCE_DATA_DIR "/Languages/English.lng"; }
+
+    void theWindowsTakeTheirTextsFromTheLanguageFile()
+    {
+        TReplaceDialog replace;
+        QCOMPARE(replace.windowTitle(), QString("Replace Text"));
+        QCOMPARE(replace.findChild<QGroupBox *>()->title(), QString("Options"));
+        TConfirmDialog confirm;
+        QCOMPARE(confirm.ReplaceAll->text(), QString("Yes to &All"));
+        TGoToDialog goTo;
+        QCOMPARE(goTo.LabelGotoLine->text(), QString("Go to line:"));
+        QVERIFY(m_dialogs.messages.isEmpty());
+    }
+
+    void aMissingLanguageFileIsReportedOnceAndTheBuiltInTextsStay()
+    {
+        LanguageFilePath = "/nonexistent/Klingon.lng";
+        SetMessage(5, "No existe %s");
+        TReplaceDialog replace;
+        QCOMPARE(m_dialogs.messages.size(), 1);
+        QCOMPARE(m_dialogs.messages.first().text, QString("No existe /nonexistent/Klingon.lng"));
+        QCOMPARE(replace.windowTitle(), QString("Reemplazar texto"));
+        QCOMPARE(replace.findChildren<QLabel *>().at(1)->text(), QString("Reemplazar con:"));
+        TConfirmDialog confirm; // opened by the replace window: no second report
+        QCOMPARE(m_dialogs.messages.size(), 1);
+        QCOMPARE(confirm.Replace->text(), QString("&Si"));
+    }
+
     void okPutsTheTypedTextsOnTopOfTheirHistories()
     {
         SearchState state;
@@ -108,6 +140,9 @@ private slots:
         dialog.setLine(12);
         QCOMPARE(dialog.line(), 12);
     }
+
+private:
+    ScriptedDialogs m_dialogs;
 };
 
 QTEST_MAIN(TestSearchDialogs)

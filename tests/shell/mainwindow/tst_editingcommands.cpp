@@ -88,11 +88,12 @@ private slots:
     {
         QFile::remove(SettingsStore::userStorePath());
         Settings() = AppSettings::defaults();
+        m_dialogs = new ScriptedDialogs;
+        m_window = new TMainProgram;
+        // After the window has read its language file.
         SetLabel(1, "Nuevo");
         SetMessage(1, "No se encontró el texto");
         SetMessage(4, "¿Reemplazar esta aparición de %s?");
-        m_dialogs = new ScriptedDialogs;
-        m_window = new TMainProgram;
         m_window->resize(900, 700);
         m_window->show();
     }
