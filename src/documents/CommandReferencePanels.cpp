@@ -47,6 +47,15 @@ QString symbolText(int code)
     return shown(QByteArray(1, char(code)));
 }
 
+// x-bar has no code point of its own; its cell and hint draw x with a
+// combining macron instead of the private-use stand-in.
+QString symbolGlyph(int code)
+{
+    if (code >= 0 && symbolText(code).at(0).unicode() == CalcCharset::XBarCodePoint)
+        return QStringLiteral("x\u0304");
+    return code < 0 ? QString() : symbolText(code);
+}
+
 // A small key cap, the image of a command in the tree.
 QIcon commandIcon()
 {
@@ -82,7 +91,28 @@ public:
         painter->setPen(Qt::black);
         painter->setFont(option.font);
         painter->drawText(option.rect, Qt::AlignCenter | Qt::TextSingleLine,
-                          index.data(Qt::DisplayRole).toString());
+                          symbolGlyph(index.data(Qt::UserRole + 2).toInt()));
+    }
+};
+
+// Draws a stack level tightly: the calculator's levels are narrow, so the
+// label column keeps its whole "5:" and a long item is cut at the right end.
+class StackCellDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option,
+               const QModelIndex &index) const override
+    {
+        const QRect area = option.rect.adjusted(1, 0, -1, 0);
+        const QString text = index.data(Qt::DisplayRole).toString();
+        painter->setFont(option.font);
+        painter->setPen(option.palette.color(QPalette::Text));
+        const QString fitted = index.column() == 0
+            ? text
+            : option.fontMetrics.elidedText(text, Qt::ElideRight, area.width());
+        painter->drawText(area, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, fitted);
     }
 };
 
@@ -94,6 +124,7 @@ void setCellText(QTableWidget *grid, int row, int column, const QString &text)
         grid->setItem(row, column, item);
     }
     item->setText(text);
+    item->setToolTip(text); // the whole item when the column cuts it
 }
 
 } // namespace
@@ -129,9 +160,11 @@ CommandReferencePanels::CommandReferencePanels(const CommandReferenceWidgets &wi
     connect(m_w.tabSet, &QTabBar::currentChanged, this, &CommandReferencePanels::showDiagram);
     if (!m_w.stackLine)
         m_w.stackLine = m_w.stackPanel->findChild<QWidget *>(QStringLiteral("ShapeLine"));
-    QFont stackFont(QString::fromLatin1(kStackFont), 8);
+    QFont stackFont(QString::fromLatin1(kStackFont));
+    stackFont.setPixelSize(10);
     for (QTableWidget *grid : {m_w.stackViewIn, m_w.stackViewOut}) {
         grid->setFont(stackFont);
+        grid->setItemDelegate(new StackCellDelegate(grid));
         grid->horizontalHeader()->setStretchLastSection(false);
         grid->setColumnWidth(0, 17);
         for (int row = 0; row < grid->rowCount(); ++row)
@@ -197,7 +230,8 @@ void CommandReferencePanels::wrapTreeWithFilter()
     } else if (QWidget *holder = tree->parentWidget(); holder && holder->layout()) {
         holder->layout()->replaceWidget(tree, box);
     }
-    layout->addWidget(tree);
+    layout->addWidget(tree, 1);
+    tree->show(); // the dock hid it when it gave up its place
     connect(m_filter, &QLineEdit::textChanged, this, &CommandReferencePanels::setFilterText);
     m_filter->installEventFilter(this);
 }
@@ -478,7 +512,7 @@ bool CommandReferencePanels::showSymbolHint(const QPoint &viewportPos)
     font.setPointSize(kHintPointSize);
     font.setBold(true);
     m_hint->setFont(font);
-    m_hint->setText(symbolText(code));
+    m_hint->setText(symbolGlyph(code));
     m_hint->adjustSize();
     const QRect cell = grid->visualRect(index);
     const QPoint centre = grid->viewport()->mapToGlobal(cell.center());
