@@ -1,5 +1,7 @@
 #include "documents/CommandReferencePanels.h"
 
+#include "documents/EditorOperations.h"
+#include "documents/Snippets.h"
 #include "documents/SymbolGrid.h"
 #include "formats/CalcCharset.h"
 
@@ -311,14 +313,22 @@ void CommandReferencePanels::showCommand(QTreeWidgetItem *item)
 
 void CommandReferencePanels::commandDoubleClicked(QTreeWidgetItem *item)
 {
-    if (isCommandItem(item)) {
+    QsciScintilla *editor = m_activeEditor ? m_activeEditor() : nullptr;
+    if (isCommandItem(item) && (editor || m_insertSnippet)) {
         const QByteArray command = itemCommand(item);
-        if (m_insertSnippet) {
-            m_insertSnippet(command);
-        } else if (QsciScintilla *editor = m_activeEditor ? m_activeEditor() : nullptr) {
-            // TODO(InsertSnippet): go through InsertSnippet, which puts blanks
-            // around the command, once the main window has it.
-            editor->replaceSelectedText(shown(command));
+        // The where command "|" is also the snippets' caret marker: a marker
+        // put in front of it keeps it as text, and the caret then steps over it.
+        const bool hasMarker = command.contains(Snippets::CaretMarker);
+        const QByteArray snippet = hasMarker ? Snippets::CaretMarker + command : command;
+        if (m_insertSnippet)
+            m_insertSnippet(snippet);
+        else
+            EditorOperations::insertSnippet(editor, snippet);
+        if (hasMarker && editor) {
+            int line = 0;
+            int index = 0;
+            editor->getCursorPosition(&line, &index);
+            editor->setCursorPosition(line, index + int(command.size()));
         }
     }
     focusEditor();

@@ -42,7 +42,8 @@ struct CommandReferenceWidgets {
 //
 // The window hands over its widgets and two ways to reach the document:
 // activeEditor gives the editor of the selected document (or none), and
-// insertSnippet inserts a command the way template text is inserted.
+// insertSnippet, when given, is the window's InsertSnippet; without it a
+// command goes into the active editor through EditorOperations::insertSnippet.
 class CommandReferencePanels : public QObject
 {
     Q_OBJECT

@@ -41,10 +41,11 @@ struct Dock {
     QTableWidget *symbols = new QTableWidget;
     QsciScintilla *editor = new QsciScintilla;
     QList<QByteArray> snippets;
-    bool useSnippets = false;
     std::unique_ptr<CommandReferencePanels> panels;
 
-    Dock()
+    // withWindowSnippets: the window hands over its own InsertSnippet (here a
+    // recorder); without it the panels insert into the editor themselves.
+    explicit Dock(bool withWindowSnippets = false)
     {
         auto *layout = new QVBoxLayout(&window);
         layout->addWidget(tree);
@@ -64,14 +65,11 @@ struct Dock {
         widgets.stackViewOut = out;
         widgets.stackLine = line;
         widgets.stringGrid = symbols;
+        CommandReferencePanels::SnippetInsert record;
+        if (withWindowSnippets)
+            record = [this](const QByteArray &text) { snippets << text; };
         panels = std::make_unique<CommandReferencePanels>(
-            widgets, [this] { return editor; },
-            [this](const QByteArray &text) {
-                if (useSnippets)
-                    snippets << text;
-                else
-                    editor->replaceSelectedText(QString::fromLatin1(text));
-            });
+            widgets, [this] { return editor; }, record);
         panels->LoadCommandTree(kTemplates + QStringLiteral("MenusHP49x-50x.mtv"));
         panels->LoadStackDiagrams(kTemplates + QStringLiteral("UserRPL49.stk"));
     }
@@ -107,8 +105,9 @@ private slots:
     void choosingATabShowsThatForm();
     void aDiagramWithoutArrowIsShownAsText();
     void clickingAFolderEmptiesThePanel();
+    void doubleClickingInsertsOnlyCommands_data();
     void doubleClickingInsertsOnlyCommands();
-    void doubleClickingUsesTheSnippetInsertion();
+    void doubleClickingUsesTheWindowsSnippetInsertion();
     void doubleClickingASymbolTypesIt();
     void theSymbolHintShowsTheCharacterLarge();
     void widenedGridShowsTheLastCodesInItsLastRow();
@@ -184,21 +183,47 @@ void TestCommandReferencePanels::clickingAFolderEmptiesThePanel()
     QCOMPARE(dock.column(dock.out), QStringList(5, QString()));
 }
 
-void TestCommandReferencePanels::doubleClickingInsertsOnlyCommands()
+void TestCommandReferencePanels::doubleClickingInsertsOnlyCommands_data()
 {
-    Dock dock;
-    dock.panels->commandDoubleClicked(dock.find(QStringLiteral("STACK"), false));
-    QCOMPARE(dock.editor->text(), QString());
-    dock.panels->commandDoubleClicked(dock.find(QStringLiteral("SWAP")));
-    QCOMPARE(dock.editor->text(), QStringLiteral("SWAP"));
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<bool>("isCommand");
+    QTest::addColumn<QString>("after");
+    QTest::addColumn<int>("caretColumn");
+    QTest::newRow("a folder inserts nothing") << "" << "STACK" << false << "" << 0;
+    QTest::newRow("a command goes in at the caret") << "" << "SWAP" << true << "SWAP" << 4;
+    QTest::newRow("a command after a word gets a blank before it")
+        << "DUP" << "SWAP" << true << "DUP SWAP" << 8;
+    QTest::newRow("the where command is typed, not taken as the caret marker")
+        << "'X' " << "|" << true << "'X' |" << 5;
 }
 
-void TestCommandReferencePanels::doubleClickingUsesTheSnippetInsertion()
+void TestCommandReferencePanels::doubleClickingInsertsOnlyCommands()
 {
+    QFETCH(QString, before);
+    QFETCH(QString, item);
+    QFETCH(bool, isCommand);
+    QFETCH(QString, after);
+    QFETCH(int, caretColumn);
     Dock dock;
-    dock.useSnippets = true;
+    dock.editor->setText(before);
+    dock.editor->setCursorPosition(0, before.size());
+    QTreeWidgetItem *node = dock.find(item, isCommand);
+    QVERIFY(node);
+    dock.panels->commandDoubleClicked(node);
+    QCOMPARE(dock.editor->text(), after);
+    int line = -1;
+    int column = -1;
+    dock.editor->getCursorPosition(&line, &column);
+    QCOMPARE(column, caretColumn);
+}
+
+void TestCommandReferencePanels::doubleClickingUsesTheWindowsSnippetInsertion()
+{
+    Dock dock(true);
     dock.panels->commandDoubleClicked(dock.find(QStringLiteral("→STR")));
     QCOMPARE(dock.snippets, QList<QByteArray>({QByteArray("\x8DSTR")}));
+    QCOMPARE(dock.editor->text(), QString());
 }
 
 void TestCommandReferencePanels::doubleClickingASymbolTypesIt()
