@@ -8,6 +8,7 @@
 #include <Qsci/qsciscintilla.h>
 
 #include <QApplication>
+#include <QCursor>
 #include <QDockWidget>
 #include <QFile>
 #include <QHeaderView>
@@ -208,6 +209,9 @@ CommandReferencePanels::CommandReferencePanels(const CommandReferenceWidgets &wi
     m_layoutTimer->setSingleShot(true);
     m_layoutTimer->setInterval(120); // snap the panels once a drag has settled
     connect(m_layoutTimer, &QTimer::timeout, this, &CommandReferencePanels::LayoutSidePanels);
+    m_hintWatch = new QTimer(this);
+    m_hintWatch->setInterval(100);
+    connect(m_hintWatch, &QTimer::timeout, this, &CommandReferencePanels::followPointer);
     FillSymbolGrid();
 }
 
@@ -504,7 +508,11 @@ bool CommandReferencePanels::showSymbolHint(const QPoint &viewportPos)
         return false;
     }
     if (!m_hint) {
-        m_hint = new QLabel(nullptr, Qt::ToolTip | Qt::FramelessWindowHint);
+        // The hint sits over the cell under the mouse: it must let the pointer
+        // through, or the grid would see the mouse leave and hide it at once.
+        m_hint = new QLabel(nullptr, Qt::ToolTip | Qt::FramelessWindowHint
+                                         | Qt::WindowTransparentForInput);
+        m_hint->setAttribute(Qt::WA_TransparentForMouseEvents);
         m_hint->setObjectName(QStringLiteral("SymbolHint"));
         m_hint->setAttribute(Qt::WA_DeleteOnClose, false);
         m_hint->setAlignment(Qt::AlignCenter);
@@ -537,6 +545,7 @@ bool CommandReferencePanels::showSymbolHint(const QPoint &viewportPos)
     m_hint->show();
     m_hint->raise();
     m_hintCode = code;
+    m_hintWatch->start();
     return true;
 }
 
@@ -545,6 +554,20 @@ void CommandReferencePanels::hideSymbolHint()
     if (m_hint)
         m_hint->hide();
     m_hintCode = -1;
+    m_hintWatch->stop();
+}
+
+void CommandReferencePanels::followPointer()
+{
+    // The hint window covers the cell, so the grid does not always hear of
+    // the pointer moving on; follow it until it leaves the cell.
+    QWidget *viewport = m_w.stringGrid->viewport();
+    const QPoint pos = viewport->mapFromGlobal(QCursor::pos());
+    const QModelIndex index = m_w.stringGrid->indexAt(pos);
+    if (!viewport->rect().contains(pos) || !viewport->isVisible())
+        hideSymbolHint();
+    else if (!index.isValid() || index.data(CodeRole).toInt() != m_hintCode)
+        showSymbolHint(pos);
 }
 
 // ------------------------------------------------------------------ events
@@ -574,6 +597,11 @@ bool CommandReferencePanels::eventFilter(QObject *watched, QEvent *event)
             }
             break;
         case QEvent::Leave:
+            // Showing the hint over the cell can itself make the pointer seem
+            // to leave; only a pointer really outside the grid hides it.
+            if (!grid->viewport()->rect().contains(grid->viewport()->mapFromGlobal(QCursor::pos())))
+                hideSymbolHint();
+            break;
         case QEvent::Hide:
             hideSymbolHint();
             break;

@@ -98,6 +98,7 @@ private:
     void focusEditor();
     bool showSymbolHint(const QPoint &viewportPos);
     void hideSymbolHint();
+    void followPointer();
     void wrapTreeWithFilter();
     void focusFirstMatch();
 
@@ -111,6 +112,7 @@ private:
     QLabel *m_caption = nullptr;
     QPointer<QLabel> m_hint;
     QTimer *m_layoutTimer = nullptr;
+    QTimer *m_hintWatch = nullptr;
     QHash<QTreeWidgetItem *, bool> m_expandedBeforeFilter;
     bool m_filtering = false;
     bool m_layingOut = false;

@@ -1,5 +1,6 @@
 #include "shell/mainwindow/MainProgram.h"
 
+#include "documents/CommandReferencePanels.h"
 #include "documents/DocumentEditor.h"
 #include "documents/DocumentPanel.h"
 #include "documents/KeywordLists.h"
@@ -129,6 +130,7 @@ TMainProgram::TMainProgram(QWidget *parent)
     m_treeCommands->setFont(editorFont);
     m_symbolGrid->setFont(editorFont);
     resizeDocks({m_commandsBar}, {Settings().environment.PanelWidth}, Qt::Horizontal);
+    createCommandReference();
 
     // The most-recently-used list lives in the "Editor" section.
     {
@@ -549,6 +551,48 @@ void TMainProgram::createDock()
     m_symbolGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_symbolGrid->setProperty("helpContext", HelpContextSymbolGrid);
     m_symbolsBar = makeDock("SymbolsBar", Action("ViewSymbolsBar")->text(), m_symbolGrid);
+}
+
+namespace {
+
+// Message 5 names a file that is missing; the data files are read before any
+// language file, so a built-in text stands in while it is still empty.
+QString missingFileText()
+{
+    return Message(5).isEmpty() ? QStringLiteral("No se encuentra el archivo %s") : Message(5);
+}
+
+} // namespace
+
+void TMainProgram::createCommandReference()
+{
+    CommandReferenceWidgets widgets;
+    widgets.commandsBar = m_commandsBar;
+    widgets.stackBar = m_stackBar;
+    widgets.symbolsBar = m_symbolsBar;
+    widgets.treeCommands = m_treeCommands;
+    widgets.tabSet = m_stackBar->findChild<QTabBar *>("TabSet");
+    widgets.stackPanel = m_stackBar->findChild<QWidget *>("StackPanel");
+    widgets.stackViewIn = m_stackViewIn;
+    widgets.stackViewOut = m_stackViewOut;
+    widgets.stackLine = m_stackBar->findChild<QWidget *>("ShapeLine");
+    widgets.stringGrid = m_symbolGrid;
+    m_reference = new CommandReferencePanels(widgets, [this] { return ActiveEditor(); }, {}, this);
+    connect(m_reference, &CommandReferencePanels::panelWidthChanged, this,
+            [](int width) { Settings().environment.PanelWidth = width; });
+
+    const QString tree = Settings().environment.TreeViewFilename;
+    if (!m_reference->LoadCommandTree(tree))
+        ShowAppMessage(FormatText(missingFileText(), {tree}), QMessageBox::Critical);
+    LoadStackDiagrams();
+}
+
+void TMainProgram::LoadStackDiagrams()
+{
+    const QString path = AppFolder() + "Templates/"
+        + (Settings().environment.DefaultEmulator ? "UserRPL48.stk" : "UserRPL49.stk");
+    if (!m_reference->LoadStackDiagrams(path))
+        ShowAppMessage(FormatText(missingFileText(), {path}), QMessageBox::Critical);
 }
 
 void TMainProgram::createStatusBar()

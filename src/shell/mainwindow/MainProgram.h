@@ -7,6 +7,7 @@
 #include <QMainWindow>
 #include <QPointer>
 
+class CommandReferencePanels;
 class DocumentEditor;
 class DocumentPanel;
 class InstanceServer;
@@ -105,6 +106,12 @@ public:
     // text of the main window and the long-lived windows follows at once.
     void OptionsLanguageExecute(QAction *item);
 
+    // The command reference of the left dock (tree, stack diagrams, symbols).
+    CommandReferencePanels *CommandReference() const { return m_reference; }
+    // Reads the stack diagrams of the model DefaultEmulator selects; at start
+    // and again when the environment options are confirmed.
+    void LoadStackDiagrams();
+
 protected:
     void closeEvent(QCloseEvent *event) override;
     bool event(QEvent *event) override;
@@ -118,6 +125,7 @@ private:
     void createMenus();
     void createToolBars();
     void createDock();
+    void createCommandReference();
     void createStatusBar();
     void connectCommands();
     QAction *addAction(const ActionDef &def);
@@ -179,6 +187,7 @@ private:
     QTableWidget *m_stackViewIn = nullptr;
     QTableWidget *m_stackViewOut = nullptr;
     QTableWidget *m_symbolGrid = nullptr;
+    CommandReferencePanels *m_reference = nullptr;
     QLabel *m_statusPanels[4] = {};
 
     bool m_searchTextEntered = false;
