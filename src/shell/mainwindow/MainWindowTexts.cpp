@@ -3,12 +3,15 @@
 
 #include "shell/mainwindow/MainProgram.h"
 
+#include "documents/CommandReferencePanels.h"
+
 #include "shell/Globals.h"
 #include "shell/Language.h"
 #include "shell/Settings.h"
 
 #include <QAction>
 #include <QDockWidget>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTableWidget>
@@ -44,6 +47,12 @@ void TMainProgram::createLanguageTexts()
         {"InsertBarTitle", m_insertBar},
         {"CommandsWindowTitle", m_commandsBar},
         {"CommandsWindowHint", m_treeCommands, hint},
+        {"CommandsFilterHint", [this](const QString &t) {
+             if (QLineEdit *filter = m_reference ? m_reference->filterBox() : nullptr) {
+                 filter->setPlaceholderText(ShortHint(t));
+                 ApplyText(filter, TextRole::Hint, t);
+             }
+         }},
         {"StackWindowTitle", m_stackBar},
         {"StackWindowHint", [this](const QString &t) {
              ApplyText(m_stackViewIn, TextRole::Hint, t);

@@ -54,6 +54,11 @@ void TestMainWindowTexts::init()
     for (const char *name : {"Spanish(1).lng", "English.lng"})
         QVERIFY(QFile::copy(QStringLiteral(QV_SOURCE_DATA_DIR "/Languages/") + name,
                             m_dir->filePath(QStringLiteral("Languages/") + name)));
+    // The command reference reads its menu tree and stack diagrams at start.
+    QDir(m_dir->path()).mkdir("Templates");
+    for (const char *name : {"MenusHP49x-50x.mtv", "UserRPL49.stk", "CmdsAndFunctsHP49x-50x.ehc"})
+        QVERIFY(QFile::copy(QStringLiteral(QV_SOURCE_DATA_DIR "/Templates/") + name,
+                            m_dir->filePath(QStringLiteral("Templates/") + name)));
     SetAppFolder(m_dir->path());
     m_dialogs = new ScriptedDialogs;
 }
