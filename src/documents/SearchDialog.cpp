@@ -114,6 +114,9 @@ TSearchDialog::TSearchDialog(QWidget *parent, bool withReplace)
         LabelReplace->setBuddy(TextToReplace);
         texts->addWidget(LabelReplace, 1, 0);
         texts->addWidget(TextToReplace, 1, 1);
+        // Tab goes from one text to the other before the options.
+        setTabOrder(TextToSearch, TextToReplace);
+        setTabOrder(TextToReplace, CaseSensitive);
     }
     texts->setColumnStretch(1, 1);
 

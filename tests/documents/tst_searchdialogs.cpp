@@ -89,6 +89,18 @@ private slots:
         QCOMPARE(state.replaceHistory, QStringList{"kept"});
     }
 
+    void tabGoesFromTheSearchTextToTheReplacement()
+    {
+        TReplaceDialog dialog;
+        dialog.show();
+        QApplication::setActiveWindow(&dialog);
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        dialog.searchCombo()->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QWidget *focus = QApplication::focusWidget();
+        QVERIFY(focus == dialog.replaceCombo() || dialog.replaceCombo()->isAncestorOf(focus));
+    }
+
     void theHistoryKeepsTenEntries()
     {
         SearchState state;
