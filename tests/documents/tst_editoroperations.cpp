@@ -24,6 +24,15 @@ void load(QsciScintilla &editor, const QByteArray &bytes)
     editor.setText(CalcCharset::decode(bytes));
 }
 
+// The caret as line and index, both 0-based.
+QPair<int, int> caretOf(const QsciScintilla &editor)
+{
+    int line = -1;
+    int index = -1;
+    editor.getCursorPosition(&line, &index);
+    return {line, index};
+}
+
 QByteArray snippetOf(const char *action)
 {
     return Snippets::findInsertCommand(action)->text;
@@ -64,11 +73,7 @@ private slots:
         editor.setCursorPosition(0, 3);
         insertSnippet(&editor, snippetOf("InsertIf"));
         QCOMPARE(bytesOf(editor), QByteArray("1 2\r\nIF \r\nTHEN\r\n\r\nEND\r\n 3"));
-        int line = -1;
-        int index = -1;
-        editor.getCursorPosition(&line, &index);
-        QCOMPARE(line, 1);
-        QCOMPARE(index, 3);
+        QCOMPARE(caretOf(editor), qMakePair(1, 3));
     }
 
     void aDocumentWithLfLineEndsGetsLfLineEnds()
@@ -87,10 +92,7 @@ private slots:
         editor.setCursorPosition(0, 2);
         insertSnippet(&editor, snippetOf("InsertList"));
         QCOMPARE(bytesOf(editor), QByteArray("\xAB\x8D {  } \xBB"));
-        int line = -1;
-        int index = -1;
-        editor.getCursorPosition(&line, &index);
-        QCOMPARE(index, 5);
+        QCOMPARE(caretOf(editor), qMakePair(0, 5));
     }
 
     void commentTogglingKeepsTheSelectionAndUndoesInOneStep()
@@ -117,10 +119,7 @@ private slots:
         changeCase(&editor, true);
         QCOMPARE(bytesOf(editor), QByteArray("\xAB DUP \xE9 \xBB"));
         QVERIFY(!editor.hasSelectedText());
-        int line = -1;
-        int index = -1;
-        editor.getCursorPosition(&line, &index);
-        QCOMPARE(index, 0);
+        QCOMPARE(caretOf(editor), qMakePair(0, 0));
     }
 
     void goingToALineKeepsTheColumn_data()
@@ -142,11 +141,7 @@ private slots:
         load(editor, "abcdef\r\nx\r\n\x8D\x8D\x8D\x8D\x8D\r\nlast line");
         editor.setCursorPosition(0, 4);
         goToLine(&editor, typed);
-        int atLine = -1;
-        int atIndex = -1;
-        editor.getCursorPosition(&atLine, &atIndex);
-        QCOMPARE(atLine, line);
-        QCOMPARE(atIndex, index);
+        QCOMPARE(caretOf(editor), qMakePair(line, index));
     }
 
     void replacingInTheWidgetKeepsOffsetsOverMultiByteCharacters()

@@ -8,7 +8,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
-#include <QSpinBox>
 #include <QTimer>
 #include <QtTest>
 
@@ -74,21 +73,6 @@ private slots:
         QVERIFY(!after.caseSensitive);
     }
 
-    void theFindWindowLeavesTheReplacementAlone()
-    {
-        SearchState state;
-        state.replaceText = "kept";
-        state.replaceHistory = {"kept"};
-        TSearchDialog dialog;
-        QVERIFY(!dialog.replaceCombo());
-        dialog.readState(state);
-        dialog.searchCombo()->setEditText("x");
-        dialog.accept();
-        dialog.writeState(state);
-        QCOMPARE(state.replaceText, QString("kept"));
-        QCOMPARE(state.replaceHistory, QStringList{"kept"});
-    }
-
     void tabGoesFromTheSearchTextToTheReplacement()
     {
         TReplaceDialog dialog;
@@ -142,15 +126,6 @@ private slots:
                 dialog.close();
         });
         QCOMPARE(int(dialog.ask("¿Reemplazar x?")), answer);
-    }
-
-    void theLineNumberRefusesValuesBelowZero()
-    {
-        TGoToDialog dialog;
-        dialog.setLine(-3);
-        QCOMPARE(dialog.line(), 0);
-        dialog.setLine(12);
-        QCOMPARE(dialog.line(), 12);
     }
 
 private:

@@ -295,36 +295,6 @@ private slots:
                             "\xAB\r\n  \x8D ^\r\n  \xAB\r\n\r\n  \xBB\r\n\xBB"));
     }
 
-    void newDocumentCommands_data()
-    {
-        QTest::addColumn<QByteArray>("action");
-        QTest::addColumn<QByteArray>("directives");
-        QTest::addColumn<QByteArray>("followUp");
-        const QByteArray nameOnly = "@ %NAME%=\r\n\r\n|";
-        const QByteArray nameAndDir = "@ %NAME%=\r\n@ %DIR%=\r\n\r\n|";
-        QTest::newRow("a plain new object has no directives and no follow-up")
-            << QByteArray("FileNew") << QByteArray() << QByteArray();
-        QTest::newRow("a new directory names itself and opens a DIR skeleton")
-            << QByteArray("FileNewDirectory") << nameOnly << QByteArray("InsertDirectory");
-        QTest::newRow("a new library starts with the library template")
-            << QByteArray("FileNewLibrary") << QByteArray() << QByteArray("InsertLibrary");
-        QTest::newRow("a new array opens the matrix writer")
-            << QByteArray("FileNewArray") << nameAndDir << QByteArray("ToolsMatrixWriter");
-        QTest::newRow("a new picture opens the picture editor")
-            << QByteArray("FileNewGrob") << nameAndDir << QByteArray("ToolsPicture");
-    }
-
-    void newDocumentCommands()
-    {
-        QFETCH(QByteArray, action);
-        QFETCH(QByteArray, directives);
-        QFETCH(QByteArray, followUp);
-        const Snippets::NewDocumentCommand *command = Snippets::findNewDocumentCommand(action);
-        QVERIFY(command);
-        QCOMPARE(command->directives, directives);
-        QCOMPARE(QByteArray(command->followUp), followUp);
-    }
-
     void aNewDocumentLeavesTheCaretOnItsEmptyLastLine()
     {
         const QByteArray doc = insertInto("^", Snippets::newDocumentHeader());

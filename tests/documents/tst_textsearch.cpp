@@ -270,17 +270,6 @@ private slots:
         QCOMPARE(list, expected);
     }
 
-    void aHistoryKeepsTheNewestTen()
-    {
-        QStringList list;
-        for (int i = 1; i <= 12; ++i)
-            moveToTop(list, QString::number(i));
-        const QStringList history = historyOf(list);
-        QCOMPARE(history.size(), 10);
-        QCOMPARE(history.first(), "12");
-        QCOMPARE(history.last(), "3");
-    }
-
     void confirmationPlacement_data()
     {
         QTest::addColumn<QRect>("client");

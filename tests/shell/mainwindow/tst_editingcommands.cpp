@@ -251,21 +251,6 @@ private slots:
         QVERIFY(!m_window->ActiveEditor()->isUndoAvailable());
     }
 
-    void theFindWindowRemembersWhatWasSearched()
-    {
-        openText("A B");
-        {
-            ModalScript script({findWindow("A")});
-            trigger("SearchFind");
-        }
-        {
-            ModalScript script({findWindow("B")});
-            trigger("SearchFind");
-        }
-        QCOMPARE(m_window->CurrentSearch().searchHistory, (QStringList{"B", "A"}));
-        QVERIFY(m_window->CurrentSearch().continueFromCaret);
-    }
-
     void goingToALinePastTheEndLandsOnTheLastLine()
     {
         openText("one\r\ntwo\r\nthree");
@@ -281,15 +266,6 @@ private slots:
         trigger("SearchGoTo");
         QCOMPARE(editor->caretLine(), 3);
         QCOMPARE(editor->caretColumn(), 3);
-    }
-
-    void lineNumbersFollowTheCheckMark()
-    {
-        openText("x");
-        trigger("ViewLineNumbers");
-        QVERIFY(m_window->ActiveEditor()->lineNumbersVisible());
-        trigger("ViewLineNumbers");
-        QVERIFY(!m_window->ActiveEditor()->lineNumbersVisible());
     }
 
 private:
