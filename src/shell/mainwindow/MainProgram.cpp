@@ -577,7 +577,9 @@ void TMainProgram::createCommandReference()
     widgets.stackViewOut = m_stackViewOut;
     widgets.stackLine = m_stackBar->findChild<QWidget *>("ShapeLine");
     widgets.stringGrid = m_symbolGrid;
-    m_reference = new CommandReferencePanels(widgets, [this] { return ActiveEditor(); }, {}, this);
+    m_reference = new CommandReferencePanels(
+        widgets, [this] { return ActiveEditor(); },
+        [this](const QByteArray &command) { InsertSnippet(command); }, this);
     connect(m_reference, &CommandReferencePanels::panelWidthChanged, this,
             [](int width) { Settings().environment.PanelWidth = width; });
 
