@@ -48,8 +48,9 @@ public:
     void setSection(const QString &section) { m_section = section; }
     const QString &section() const { return m_section; }
 
-    // The value of key in the current section, or "¿...?" when the key is
-    // missing or empty.
+    // The value of key in the current section, or "¿...?" when the file has
+    // no such key or key itself is empty. A key written with an empty value
+    // reads as empty, as the INI reader gives it.
     QString ReadText(const QString &key) const;
 
     bool contains(const QString &section, const QString &key) const;

@@ -1,5 +1,6 @@
 #include "documents/DocumentEditor.h"
 #include "documents/DocumentPanel.h"
+#include "highlight/DlgEditor.h"
 #include "shell/Globals.h"
 #include "shell/Language.h"
 #include "shell/ScriptedDialogs.h"
@@ -31,6 +32,8 @@ private slots:
     void choosingALanguageChangesEveryTextAtOnce();
     void theStatusPanelsTakeTheNewLabels();
     void aLanguageDeletedAfterStartIsReportedAndKeepsTheTexts();
+    void theEditorOptionsFollowTheLanguageMenu();
+    void aDeletedLanguageIsReportedOncePerLongLivedWindow();
     void aFileWithoutMessagesShowsTheMissingText();
     void aFirstStartWithoutAFileShowsANonEmptyBox();
 
@@ -198,6 +201,37 @@ void TestMainWindowTexts::aLanguageDeletedAfterStartIsReportedAndKeepsTheTexts()
     QCOMPARE(Label(4), QString("Modificado"));
     // The setting changes all the same and is saved at exit.
     QCOMPARE(Settings().environment.Language, QString("English"));
+}
+
+void TestMainWindowTexts::theEditorOptionsFollowTheLanguageMenu()
+{
+    // The editor options window lives for the whole run, as the program
+    // entry wires it, and changes language with the main window.
+    start("Spanish(1)");
+    TEditorDialog dialog(m_window->Highlighter(), m_window);
+    m_window->SetEditorDialog(&dialog);
+    QCOMPARE(dialog.windowTitle(), QString("Opciones del editor"));
+    languageItem("English")->trigger();
+    QCOMPARE(dialog.windowTitle(), QString("Editor Options"));
+    QVERIFY(m_dialogs->messages.isEmpty());
+}
+
+void TestMainWindowTexts::aDeletedLanguageIsReportedOncePerLongLivedWindow()
+{
+    start("Spanish(1)");
+    TEditorDialog dialog(m_window->Highlighter(), m_window);
+    m_window->SetEditorDialog(&dialog);
+    QVERIFY(QFile::remove(m_dir->filePath("Languages/English.lng")));
+    languageItem("English")->trigger();
+
+    // Once for the main window, once for the editor options; both keep
+    // their texts.
+    const QString expected = FormatText(Message(5), {m_dir->filePath("Languages/English.lng")});
+    QCOMPARE(m_dialogs->messages.size(), 2);
+    QCOMPARE(m_dialogs->messages[0].text, expected);
+    QCOMPARE(m_dialogs->messages[1].text, expected);
+    QCOMPARE(dialog.windowTitle(), QString("Opciones del editor"));
+    QCOMPARE(m_window->Action("FileSaveAs")->text(), QString("Guardar co&mo..."));
 }
 
 void TestMainWindowTexts::aFileWithoutMessagesShowsTheMissingText()
