@@ -1017,7 +1017,11 @@ void TMainProgram::ListLanguageFiles()
             continue;
         }
         const QString caption = QFileInfo(files[i - 1]).completeBaseName();
-        item->setText(caption);
+        // The language is the file's name as it is; the menu would take an
+        // "&" in it for a shortcut marker, and some desktops add markers of
+        // their own to the shown text.
+        item->setData(caption);
+        item->setText(QString(caption).replace(u'&', QStringLiteral("&&")));
         item->setVisible(true);
         item->setChecked(caption == Settings().environment.Language);
     }

@@ -296,7 +296,8 @@ void TMainProgram::OptionsLanguageExecute(QAction *item)
     item->setChecked(true);
 
     QString &language = Settings().environment.Language;
-    language = item->text().left(MaxLanguageName);
+    const QString caption = item->data().isValid() ? item->data().toString() : item->text();
+    language = caption.left(MaxLanguageName);
     LanguageFilePath = AppFolder() + "Languages/" + language + ".lng";
 
     LoadMainWindowTexts();

@@ -35,6 +35,7 @@ private slots:
     void theEditorOptionsFollowTheLanguageMenu();
     void aDeletedLanguageIsReportedOncePerLongLivedWindow();
     void aFileWithoutMessagesShowsTheMissingText();
+    void aLanguageNameWithAnAmpersandIsKeptWhole();
     void aFirstStartWithoutAFileShowsANonEmptyBox();
 
 private:
@@ -245,6 +246,24 @@ void TestMainWindowTexts::aFileWithoutMessagesShowsTheMissingText()
     QCOMPARE(m_window->Action("FileSave")->text(), MissingLanguageText());
     QCOMPARE(Message(1), MissingLanguageText());
     QCOMPARE(Label(2), MissingLanguageText());
+}
+
+void TestMainWindowTexts::aLanguageNameWithAnAmpersandIsKeptWhole()
+{
+    QVERIFY(QFile::copy(m_dir->filePath("Languages/English.lng"),
+                        m_dir->filePath("Languages/R&D.lng")));
+    start("Spanish(1)");
+    QAction *item = nullptr;
+    for (int i = 1; i <= 9; ++i)
+        if (m_window->Action("Lang" + QString::number(i))->text() == "R&&D")
+            item = m_window->Action("Lang" + QString::number(i));
+    QVERIFY2(item, "the menu shows the ampersand instead of taking it for a marker");
+    item->trigger();
+    QCOMPARE(Settings().environment.Language, QString("R&D"));
+    QCOMPARE(LanguageFilePath, AppFolder() + "Languages/R&D.lng");
+    QVERIFY(m_dialogs->messages.isEmpty());
+    QCOMPARE(m_window->Action("FileSaveAs")->text(), QString("Save &As..."));
+    QVERIFY(item->isChecked());
 }
 
 void TestMainWindowTexts::aFirstStartWithoutAFileShowsANonEmptyBox()
