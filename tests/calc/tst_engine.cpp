@@ -107,14 +107,15 @@ private slots:
     {
         Engine a(Model::HP48GX);
         a.enter(calc(
-            "42 'X' STO 'D' CRDIR D \"inner\" 'Y' STO « 1 + » 'P' STO 3 FIX 7 SF (1,2) { 1 'Z' }"));
+            "42 'X' STO 'D' CRDIR D \"inner\" 'Y' STO « 1 + » 'P' STO 3 FIX 7 SF (1,2) { 1 'Z' } "
+            "[[ 1 2 ] [ 3 4 ]] [ (1,2) ] GROB 9 2 FF01A000 2_m/s^2"));
         const std::string saved = a.saveState();
         Engine b; // a 50g: the state brings its own model
         QVERIFY(b.loadState(saved));
         QCOMPARE(b.model(), Model::HP48GX);
         QCOMPARE(stackTexts(b), stackTexts(a));
         QCOMPARE(b.enter(calc("PATH Y 5 P X 7 FS?")), Engine::Status::Done);
-        QCOMPARE(stackTexts(b).mid(2),
+        QCOMPARE(stackTexts(b).mid(6),
                  (QStringList{"{ HOME D }", "\"inner\"", "6.000", "42.000", "1.000"}));
         QCOMPARE(b.saveState(), b.saveState());
     }
@@ -142,7 +143,7 @@ private slots:
     void randomStateBytesNeverCrashTheLoader()
     {
         Engine a;
-        a.enter(calc("1 'A' STO 'D' CRDIR { 1 « 2 » 'X+1' }"));
+        a.enter(calc("1 'A' STO 'D' CRDIR { 1 « 2 » 'X+1' [ 1 2 ] GROB 8 1 0F 1_m }"));
         const std::string saved = a.saveState();
         std::mt19937 rng(7);
         for (int i = 0; i < 2000; ++i) {

@@ -118,6 +118,14 @@ int typeNumber(const Value &v)
         return 12;
     case Type::Directory:
         return 15;
+    case Type::Array:
+        return v.asArray()->isComplex() ? 4 : 3;
+    case Type::Grob:
+        return 11;
+    case Type::Unit:
+        return 13;
+    case Type::Character:
+        return 24;
     case Type::Command: {
         const CommandInfo &ci = commandInfo(v.commandId());
         return (ci.def.flags & (Function | Constant)) ? 18 : 19;

@@ -191,7 +191,8 @@ private:
             return;
         }
         case '[':
-            throw CalcError(Err::NotImplemented, "Not implemented yet: arrays [ ]");
+            out.push_back(parseArray());
+            return;
         case '"': {
             const size_t close = m_s.find('"', m_pos + 1);
             if (close == std::string_view::npos)
@@ -245,6 +246,10 @@ private:
             out.push_back(parseDirectory(start));
             return;
         }
+        if (word == "GROB") {
+            out.push_back(parseGrob(start));
+            return;
+        }
         if ((word.size() == 1 && static_cast<unsigned char>(word[0]) == Arrow) || word == "->") {
             parseLocalBlock(start, out);
             return;
@@ -286,6 +291,13 @@ private:
         Real r;
         if (parseReal(std::string(word), r, m_opt.commaMark)) {
             out.push_back(Value::real(r));
+            return;
+        }
+        const size_t bar = word.find('_');
+        if (bar != std::string_view::npos && bar > 0 &&
+            parseReal(std::string(word.substr(0, bar)), r, m_opt.commaMark)) {
+            m_pos = start + bar + 1;
+            out.push_back(Value::unit(Value::real(r), parseUnitText(start)));
             return;
         }
         if (!isValidName(word))
@@ -370,6 +382,186 @@ private:
                 dir->vars.push_back({name, v});
         }
         return holder;
+    }
+
+    // [ 1 2 3 ], [[ 1 2 ] [ 3 4 ]], with reals or complex numbers; a real
+    // among complex numbers becomes one.
+    Value parseArray()
+    {
+        const size_t start = m_pos;
+        DepthGuard guard(*this);
+        ++m_pos; // [
+        std::vector<Value> elems;
+        std::vector<uint32_t> dims;
+        skipSpace();
+        if (!atEnd() && cur() == '[') {
+            uint32_t rows = 0;
+            uint32_t cols = 0;
+            for (;;) {
+                skipSpace();
+                if (atEnd())
+                    throw syntaxError(start);
+                if (cur() == ']') {
+                    ++m_pos;
+                    break;
+                }
+                if (cur() != '[')
+                    throw syntaxError(m_pos);
+                ++m_pos;
+                const size_t before = elems.size();
+                parseArrayRow(elems);
+                const uint32_t n = static_cast<uint32_t>(elems.size() - before);
+                if (rows == 0)
+                    cols = n;
+                else if (n != cols)
+                    throw syntaxError(start);
+                ++rows;
+            }
+            dims = {rows, cols};
+        } else {
+            parseArrayRow(elems);
+            dims = {static_cast<uint32_t>(elems.size())};
+        }
+        if (elems.empty())
+            throw syntaxError(start);
+        bool anyComplex = false;
+        for (const Value &v : elems)
+            anyComplex = anyComplex || v.type() == Type::Complex;
+        if (anyComplex)
+            for (Value &v : elems)
+                if (v.type() == Type::Real)
+                    v = Value::complex(v.asReal(), Real{});
+        return Value::array(std::move(dims), std::move(elems));
+    }
+
+    // Numbers up to the closing bracket.
+    void parseArrayRow(std::vector<Value> &elems)
+    {
+        for (;;) {
+            skipSpace();
+            if (atEnd())
+                throw syntaxError(m_pos);
+            if (cur() == ']') {
+                ++m_pos;
+                return;
+            }
+            const size_t at = m_pos;
+            std::vector<Value> one;
+            parseObject(one);
+            if (one.size() != 1 ||
+                (one.front().type() != Type::Real && one.front().type() != Type::Complex))
+                throw syntaxError(at);
+            elems.push_back(std::move(one.front()));
+        }
+    }
+
+    // GROB width height hex-digits, each row padded to whole bytes.
+    Value parseGrob(size_t start)
+    {
+        auto readCount = [&]() -> uint32_t {
+            skipSpace();
+            const std::string_view w = peekWord();
+            if (w.empty() || w.size() > 5)
+                throw syntaxError(start);
+            uint32_t n = 0;
+            for (char ch : w) {
+                if (ch < '0' || ch > '9')
+                    throw syntaxError(start);
+                n = n * 10 + static_cast<uint32_t>(ch - '0');
+            }
+            m_pos += w.size();
+            if (n > MaxGrobSide)
+                throw CalcError(Err::InsufficientMemory);
+            return n;
+        };
+        const uint32_t w = readCount();
+        const uint32_t h = readCount();
+        auto *g = new GrobObj(w, h);
+        Value holder = Value::grob(g);
+        if (g->bits.empty())
+            return holder;
+        skipSpace();
+        const std::string_view digits = peekWord();
+        if (digits.size() != g->bits.size() * 2)
+            throw syntaxError(start);
+        auto nibble = [&](char ch) {
+            if (ch >= '0' && ch <= '9')
+                return ch - '0';
+            if (ch >= 'A' && ch <= 'F')
+                return ch - 'A' + 10;
+            if (ch >= 'a' && ch <= 'f')
+                return ch - 'a' + 10;
+            throw syntaxError(start);
+        };
+        for (size_t i = 0; i < g->bits.size(); ++i)
+            g->bits[i] = static_cast<uint8_t>(nibble(digits[2 * i]) | nibble(digits[2 * i + 1]) << 4);
+        m_pos += digits.size();
+        return holder;
+    }
+
+    // The unit after the underscore of 9.8_m/s^2: names joined by * and /,
+    // each with an optional ^power, parentheses allowed. Returns its text.
+    std::string parseUnitText(size_t start)
+    {
+        const size_t from = m_pos;
+        int depth = 0;
+        while (!atEnd()) {
+            const unsigned char c = cur();
+            if (c == '(')
+                ++depth;
+            else if (c == ')') {
+                if (depth == 0)
+                    break;
+                --depth;
+            } else if (isDelimiter(c))
+                break;
+            ++m_pos;
+        }
+        const std::string_view u = m_s.substr(from, m_pos - from);
+        size_t i = 0;
+        if (depth != 0 || !unitExpr(u, i, 0) || i != u.size())
+            throw syntaxError(start);
+        return std::string(u);
+    }
+
+    static bool unitExpr(std::string_view u, size_t &i, int nesting)
+    {
+        if (nesting > 20 || !unitFactor(u, i, nesting))
+            return false;
+        while (i < u.size() && (u[i] == '*' || u[i] == '/')) {
+            ++i;
+            if (!unitFactor(u, i, nesting))
+                return false;
+        }
+        return true;
+    }
+
+    static bool unitFactor(std::string_view u, size_t &i, int nesting)
+    {
+        if (i < u.size() && u[i] == '(') {
+            ++i;
+            if (!unitExpr(u, i, nesting + 1) || i >= u.size() || u[i] != ')')
+                return false;
+            ++i;
+        } else {
+            const size_t b = i;
+            while (i < u.size() && !isNameForbidden(static_cast<unsigned char>(u[i])) &&
+                   u[i] != '_' && !(i == b && u[i] >= '0' && u[i] <= '9'))
+                ++i;
+            if (i == b)
+                return false;
+        }
+        if (i < u.size() && u[i] == '^') {
+            ++i;
+            if (i < u.size() && u[i] == '-')
+                ++i;
+            const size_t b = i;
+            while (i < u.size() && ((u[i] >= '0' && u[i] <= '9') || u[i] == '.'))
+                ++i;
+            if (i == b)
+                return false;
+        }
+        return true;
     }
 
     Value parseComplex()

@@ -142,7 +142,51 @@ void appendSeq(std::string &out, const std::vector<Value> &items, const TextStyl
     }
 }
 
+std::string complexText(const Real &re, const Real &im, const TextStyle &st)
+{
+    const char sep = st.number.commaMark ? ';' : ',';
+    return "(" + formatReal(re, st.number) + sep + formatReal(im, st.number) + ")";
+}
+
+// The 48 series pads brackets with spaces, the 49 family does not:
+// [ 1 2 ] and [[ 1 2 ] [ 3 4 ]] against [1. 2.] and [[1. 2.] [3. 4.]].
+std::string arrayText(const ArrayObj &a, const TextStyle &st)
+{
+    const char *open = st.is49 ? "[" : "[ ";
+    const char *close = st.is49 ? "]" : " ]";
+    auto row = [&](uint32_t r) {
+        std::string out = open;
+        for (uint32_t c = 0; c < a.cols(); ++c) {
+            if (c)
+                out += ' ';
+            out += decompile(a.elems[static_cast<size_t>(r) * a.cols() + c], st, false);
+        }
+        return out + close;
+    };
+    if (!a.isMatrix())
+        return row(0);
+    std::string out = "[";
+    for (uint32_t r = 0; r < a.rows(); ++r) {
+        if (r)
+            out += ' ';
+        out += row(r);
+    }
+    return out + "]";
+}
+
 } // namespace
+
+std::string grobDataText(const GrobObj &g)
+{
+    static const char hex[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(g.bits.size() * 2);
+    for (uint8_t b : g.bits) {
+        out += hex[b & 15]; // the low nibble comes first in memory
+        out += hex[b >> 4];
+    }
+    return out;
+}
 
 std::string binaryText(uint64_t v, const TextStyle &st)
 {
@@ -179,11 +223,22 @@ std::string decompile(const Value &v, const TextStyle &st, bool topLevel)
         return binaryText(v.asBinary(), st);
     case Type::Command:
         return commandInfo(v.commandId()).name;
-    case Type::Complex: {
-        const char sep = st.number.commaMark ? ';' : ',';
-        return "(" + formatReal(v.asComplex()->re, st.number) + sep +
-               formatReal(v.asComplex()->im, st.number) + ")";
+    case Type::Complex:
+        return complexText(v.asComplex()->re, v.asComplex()->im, st);
+    case Type::Array:
+        return arrayText(*v.asArray(), st);
+    case Type::Grob: {
+        const GrobObj &g = *v.asGrob();
+        std::string out = "GROB " + std::to_string(g.width) + " " + std::to_string(g.height);
+        if (!g.bits.empty())
+            out += " " + grobDataText(g);
+        return out;
     }
+    case Type::Character:
+        // no typed form exists for a character object; the stack names it
+        return "Character";
+    case Type::Unit:
+        return decompile(v.asUnit()->number, st, false) + "_" + v.asUnit()->unit;
     case Type::String:
         return "\"" + v.str() + "\"";
     case Type::List: {

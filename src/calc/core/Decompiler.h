@@ -23,4 +23,7 @@ std::string algebraicText(const std::vector<Value> &items, const TextStyle &styl
 
 std::string binaryText(uint64_t v, const TextStyle &style);
 
+// A picture's pixels as the hex digits of its GROB text.
+std::string grobDataText(const GrobObj &g);
+
 } // namespace Calc

@@ -1,4 +1,5 @@
 #include "calc/core/Engine.h"
+#include "calc/core/UserInterface.h"
 
 #include "calc/core/Commands.h"
 #include "calc/core/Compiler.h"
@@ -397,6 +398,14 @@ void Engine::pushContinuation(Continuation *c)
     m_rs.push_back(std::move(f));
 }
 
+void Engine::requestInterrupt()
+{
+    m_interrupt.store(true, std::memory_order_relaxed);
+    // a program waiting for the user (INPUT, WAIT ...) must wake up to see it
+    if (UserInterface *ui = userInterface())
+        ui->cancel();
+}
+
 void Engine::popFrame()
 {
     m_rs.pop_back();
@@ -720,6 +729,10 @@ void Engine::execCommand(size_t fi, const Value &v)
                                               ALocal,
                                               ATagged,
                                               ADir,
+                                              AArray,
+                                              AGrob,
+                                              AChar,
+                                              AUnit,
                                               0};
             const uint16_t m = maskOf[static_cast<int>(a.type())];
             if (!(m & d.args[i < 3 ? i : 2])) {

@@ -14,6 +14,7 @@ namespace Calc {
 enum class Model : uint8_t { HP48GX, HP49G, HP50G };
 
 class Engine;
+class UserInterface;
 
 // The algebraic that applies command id to argc arguments (in stack order,
 // deepest first): names, algebraics, reals and complex numbers.
@@ -88,7 +89,7 @@ public:
     // own program (single step); Done when nothing is halted.
     Status stepHalted();
     // Stops the running program soon; safe from any thread (the ON key).
-    void requestInterrupt() { m_interrupt.store(true, std::memory_order_relaxed); }
+    void requestInterrupt();
     bool hasHalted() const { return !m_halted.empty(); }
     int haltedCount() const { return static_cast<int>(m_halted.size()); }
     void killHalted();
@@ -97,6 +98,12 @@ public:
     // Compiles text (calculator bytes) into the objects of a command line,
     // as a program without delimiters. Throws CalcError on a syntax error.
     Value compile(std::string_view text) const;
+
+    // What DISP, INPUT, CHOOSE and the other commands that talk to the user
+    // go through; none: output is dropped and requests are cancelled. Not
+    // owned; set it before running.
+    void setUserInterface(UserInterface *ui) { m_ui.store(ui, std::memory_order_release); }
+    UserInterface *userInterface() const { return m_ui.load(std::memory_order_acquire); }
 
     // ---- the stack ------------------------------------------------------
     std::vector<Value> &stack() { return m_stack; }
@@ -259,6 +266,7 @@ private:
     };
     std::vector<Halted> m_halted;
     std::atomic<bool> m_interrupt{false};
+    std::atomic<UserInterface *> m_ui{nullptr};
     bool m_haltRequested = false;
     bool m_killRequested = false;
     bool m_contRequested = false;

@@ -103,6 +103,38 @@ Value Value::directory(DirObj *d)
     return makeHeap(d, Type::Directory);
 }
 
+Value Value::array(std::vector<uint32_t> dims, std::vector<Value> elems)
+{
+    size_t n = 1;
+    for (uint32_t d : dims)
+        n *= d;
+    if (dims.empty() || dims.size() > 2 || n != elems.size())
+        throw CalcError(Err::InvalidDimension);
+    if (n > (16u << 20))
+        throw CalcError(Err::InsufficientMemory);
+    return makeHeap(new ArrayObj(std::move(dims), std::move(elems)), Type::Array);
+}
+
+Value Value::grob(GrobObj *g)
+{
+    return makeHeap(g, Type::Grob);
+}
+
+Value Value::character(unsigned char c)
+{
+    return makeHeap(new StringObj(std::string(1, static_cast<char>(c))), Type::Character);
+}
+
+unsigned char Value::asChar() const
+{
+    return static_cast<unsigned char>(asString()->bytes[0]);
+}
+
+Value Value::unit(Value number, std::string unit)
+{
+    return makeHeap(new UnitObj(std::move(number), std::move(unit)), Type::Unit);
+}
+
 const std::string &Value::str() const
 {
     return asString()->bytes;
@@ -230,6 +262,23 @@ bool same(const Value &a, const Value &b)
     case Type::Tagged:
         return a.asTagged()->tag == b.asTagged()->tag &&
                same(a.asTagged()->value, b.asTagged()->value);
+    case Type::Array: {
+        const ArrayObj *x = a.asArray();
+        const ArrayObj *y = b.asArray();
+        if (x->dims != y->dims || x->elems.size() != y->elems.size())
+            return false;
+        for (size_t i = 0; i < x->elems.size(); ++i)
+            if (!same(x->elems[i], y->elems[i]))
+                return false;
+        return true;
+    }
+    case Type::Grob:
+        return a.asGrob()->width == b.asGrob()->width &&
+               a.asGrob()->height == b.asGrob()->height && a.asGrob()->bits == b.asGrob()->bits;
+    case Type::Character:
+        return a.asChar() == b.asChar();
+    case Type::Unit:
+        return a.asUnit()->unit == b.asUnit()->unit && same(a.asUnit()->number, b.asUnit()->number);
     case Type::Directory: {
         const auto &x = a.asDir()->vars;
         const auto &y = b.asDir()->vars;

@@ -27,7 +27,11 @@ enum class Type : uint8_t {
     LocalName,
     Tagged,
     Directory,
-    Native, // an evaluator continuation; never on the stack
+    Array,     // vector or matrix of reals or of complex numbers
+    Grob,      // a picture
+    Character, // one character (no typed form; comes from object files)
+    Unit,      // a number with a unit: shown and read back, no unit algebra
+    Native,    // an evaluator continuation; never on the stack
 };
 
 // Nesting deeper than this ends in "Insufficient Memory": it bounds every
@@ -60,6 +64,9 @@ class StringObj;
 class ComplexObj;
 class TaggedObj;
 class DirObj;
+class ArrayObj;
+class GrobObj;
+class UnitObj;
 
 // One object reference: 16 bytes, copied by value. Copies of heap objects
 // share them (objects never change after construction, except directories,
@@ -163,6 +170,13 @@ public:
     static Value name(const NameObj *n, Type t, bool quoted);
     static Value tagged(std::string tag, Value v);
     static Value directory(DirObj *d);
+    // elems are all reals or all complex numbers, row by row; dims holds
+    // the length of a vector or the rows and columns of a matrix
+    static Value array(std::vector<uint32_t> dims, std::vector<Value> elems);
+    static Value grob(GrobObj *g);
+    static Value character(unsigned char c);
+    // number: a real or complex; unit: its canonical text ("m/s^2")
+    static Value unit(Value number, std::string unit);
 
     Type type() const { return m_type; }
     bool isNull() const { return m_type == Type::Null; }
@@ -202,6 +216,10 @@ public:
     const ComplexObj *asComplex() const { return reinterpret_cast<const ComplexObj *>(m_obj); }
     const TaggedObj *asTagged() const { return reinterpret_cast<const TaggedObj *>(m_obj); }
     DirObj *asDir() const { return reinterpret_cast<DirObj *>(m_obj); }
+    const ArrayObj *asArray() const { return reinterpret_cast<const ArrayObj *>(m_obj); }
+    const GrobObj *asGrob() const { return reinterpret_cast<const GrobObj *>(m_obj); }
+    const UnitObj *asUnit() const { return reinterpret_cast<const UnitObj *>(m_obj); }
+    unsigned char asChar() const;
     const Object *object() const { return isHeap() ? m_obj : nullptr; }
 
     // shortcuts
@@ -317,6 +335,81 @@ public:
         return nullptr;
     }
     DirObj *clone() const;
+};
+
+// Vectors and matrices. Arrays are homogeneous, as on the calculators: every
+// element is a real, or every element a complex number.
+class ArrayObj : public Object
+{
+public:
+    ArrayObj(std::vector<uint32_t> d, std::vector<Value> e)
+        : dims(std::move(d))
+        , elems(std::move(e))
+    {
+    }
+    const std::vector<uint32_t> dims; // {n} for a vector, {rows, cols} for a matrix
+    const std::vector<Value> elems;
+
+    bool isMatrix() const { return dims.size() == 2; }
+    bool isComplex() const { return !elems.empty() && elems.front().type() == Type::Complex; }
+    uint32_t rows() const { return isMatrix() ? dims[0] : 1; }
+    uint32_t cols() const { return isMatrix() ? dims[1] : dims[0]; }
+};
+
+// A picture, stored as the calculator stores it: each row padded to whole
+// bytes, pixel x of a row in bit (x mod 8) of its byte x/8; a set bit is a
+// dark pixel. The only mutable object besides directories: PICT is drawn on
+// in place while the engine holds the sole reference.
+class GrobObj : public Object
+{
+public:
+    GrobObj(uint32_t w, uint32_t h)
+        : width(w)
+        , height(h)
+        , rowBytes((w + 7) / 8)
+        , bits(static_cast<size_t>(rowBytes) * h, 0)
+    {
+    }
+    const uint32_t width;
+    const uint32_t height;
+    const uint32_t rowBytes;
+    std::vector<uint8_t> bits;
+
+    bool pixel(int64_t x, int64_t y) const
+    {
+        if (x < 0 || y < 0 || x >= width || y >= height)
+            return false;
+        return bits[static_cast<size_t>(y) * rowBytes + static_cast<size_t>(x >> 3)] >> (x & 7) & 1;
+    }
+    void setPixel(int64_t x, int64_t y, bool on)
+    {
+        if (x < 0 || y < 0 || x >= width || y >= height)
+            return;
+        uint8_t &b = bits[static_cast<size_t>(y) * rowBytes + static_cast<size_t>(x >> 3)];
+        const uint8_t m = static_cast<uint8_t>(1u << (x & 7));
+        b = on ? (b | m) : (b & ~m);
+    }
+    GrobObj *clone() const
+    {
+        auto *g = new GrobObj(width, height);
+        g->bits = bits;
+        return g;
+    }
+};
+// The largest picture accepted (either side), so that a typed size cannot
+// exhaust memory.
+constexpr uint32_t MaxGrobSide = 8192;
+
+class UnitObj : public Object
+{
+public:
+    UnitObj(Value n, std::string u)
+        : number(std::move(n))
+        , unit(std::move(u))
+    {
+    }
+    const Value number;
+    const std::string unit;
 };
 
 // Structural equality as SAME sees it.

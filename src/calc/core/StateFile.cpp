@@ -85,6 +85,27 @@ public:
         case Type::Directory:
             dir(v.asDir());
             break;
+        case Type::Array: {
+            const ArrayObj *a = v.asArray();
+            u8(static_cast<uint8_t>(a->dims.size()));
+            for (uint32_t d : a->dims)
+                u32(d);
+            for (const Value &x : a->elems)
+                value(x);
+            break;
+        }
+        case Type::Grob:
+            u32(v.asGrob()->width);
+            u32(v.asGrob()->height);
+            out.append(v.asGrob()->bits.begin(), v.asGrob()->bits.end());
+            break;
+        case Type::Character:
+            u8(v.asChar());
+            break;
+        case Type::Unit:
+            str(v.asUnit()->unit);
+            value(v.asUnit()->number);
+            break;
         }
     }
     void dir(const DirObj *d)
@@ -217,6 +238,50 @@ public:
         }
         case Type::Directory:
             return dir(depth + 1);
+        case Type::Array: {
+            const uint8_t nd = u8();
+            if (nd < 1 || nd > 2)
+                throw Bad{};
+            std::vector<uint32_t> dims;
+            uint64_t n = 1;
+            for (uint8_t i = 0; i < nd; ++i) {
+                dims.push_back(u32());
+                n *= dims.back();
+            }
+            if (n == 0 || n > m_s.size() - m_pos)
+                throw Bad{};
+            std::vector<Value> elems;
+            elems.reserve(n);
+            for (uint64_t i = 0; i < n; ++i) {
+                elems.push_back(value(depth + 1));
+                if (elems.back().type() != elems.front().type() ||
+                    (elems.back().type() != Type::Real && elems.back().type() != Type::Complex))
+                    throw Bad{};
+            }
+            return Value::array(std::move(dims), std::move(elems));
+        }
+        case Type::Grob: {
+            const uint32_t w = u32();
+            const uint32_t h = u32();
+            if (w > MaxGrobSide || h > MaxGrobSide)
+                throw Bad{};
+            auto *g = new GrobObj(w, h);
+            Value holder = Value::grob(g);
+            if (g->bits.size() > m_s.size() - m_pos)
+                throw Bad{};
+            for (auto &b : g->bits)
+                b = u8();
+            return holder;
+        }
+        case Type::Character:
+            return Value::character(u8());
+        case Type::Unit: {
+            std::string unit = str();
+            Value n = value(depth + 1);
+            if (unit.empty() || (n.type() != Type::Real && n.type() != Type::Complex))
+                throw Bad{};
+            return Value::unit(std::move(n), std::move(unit));
+        }
         default:
             throw Bad{};
         }
