@@ -906,7 +906,7 @@ void Engine::killHalted()
     m_halted.clear();
 }
 
-Engine::Status Engine::run(size_t base, bool step)
+Engine::Status Engine::run(size_t base, bool step, bool into)
 {
     const size_t stepDepth = m_rs.size();
     bool stepped = false;
@@ -919,7 +919,7 @@ Engine::Status Engine::run(size_t base, bool step)
                     m_lastError = CalcError(Err::Interrupted);
                     return Status::Interrupted;
                 }
-                if (step && stepped && m_rs.size() <= stepDepth) {
+                if (step && stepped && (into || m_rs.size() <= stepDepth)) {
                     suspend();
                     return Status::Halted;
                 }
@@ -1047,6 +1047,50 @@ Engine::Status Engine::stepHalted()
     const size_t base = m_rs.size();
     resumeSuspended();
     return run(base, true);
+}
+
+Engine::Status Engine::stepIntoHalted()
+{
+    if (m_halted.empty())
+        return Status::Done;
+    m_lastError = CalcError(Err::None, std::string());
+    const size_t base = m_rs.size();
+    resumeSuspended();
+    return run(base, true, true);
+}
+
+Engine::Status Engine::debug(const Value &program)
+{
+    m_interrupt.store(false, std::memory_order_relaxed);
+    m_lastError = CalcError(Err::None, std::string());
+    const size_t base = m_rs.size();
+    try {
+        evalNow(program);
+    } catch (const CalcError &e) {
+        m_errn = e.code;
+        m_errm = e.message;
+        m_lastError = e;
+        return Status::Error;
+    }
+    if (m_rs.size() == base)
+        return Status::Done; // an empty program has nothing to halt in
+    suspend();
+    return Status::Halted;
+}
+
+std::vector<Value> Engine::haltedNext(size_t n) const
+{
+    std::vector<Value> out;
+    if (m_halted.empty())
+        return out;
+    const auto &frames = m_halted.back().frames;
+    for (auto it = frames.rbegin(); it != frames.rend() && out.size() < n; ++it) {
+        if (it->kind != FrameKind::Seq)
+            continue;
+        for (uint32_t pc = it->pc; pc < it->end && out.size() < n; ++pc)
+            out.push_back(it->seq->items[pc]);
+    }
+    return out;
 }
 
 } // namespace Calc

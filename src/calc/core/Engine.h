@@ -88,6 +88,13 @@ public:
     // Runs the halted program until it has executed one more object of its
     // own program (single step); Done when nothing is halted.
     Status stepHalted();
+    // As stepHalted, but a subprogram that the object calls is entered and
+    // halted before its own first object (SST with the arrow down).
+    Status stepIntoHalted();
+    // Starts a program halted before its first object (the debugger's DBUG).
+    Status debug(const Value &program);
+    // The next objects the most recently halted program will run, at most n.
+    std::vector<Value> haltedNext(size_t n) const;
     // Stops the running program soon; safe from any thread (the ON key).
     void requestInterrupt();
     bool hasHalted() const { return !m_halted.empty(); }
@@ -234,7 +241,7 @@ public:
 
 private:
     friend class EngineAccess;
-    Status run(size_t baseDepth, bool step = false);
+    Status run(size_t baseDepth, bool step = false, bool into = false);
     void execSeqItem(size_t frameIndex, const Value &v);
     void execCommand(size_t frameIndex, const Value &v);
     void evalName(const Value &v);
