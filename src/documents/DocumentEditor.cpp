@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QMimeData>
+#include <QPainter>
 #include <QScrollBar>
 #include <QTimer>
 #include <QToolTip>
@@ -42,11 +43,12 @@ DocumentEditor::DocumentEditor(QWidget *parent)
     setMarginSensitivity(0, true);
     setMarginMarkerMask(0, 1 << BreakpointMarker);
     setMarginWidth(1, 0);
-    markerDefine(QsciScintilla::Circle, BreakpointMarker);
-    setMarkerBackgroundColor(QColor(0xC0, 0x20, 0x20), BreakpointMarker);
-    setMarkerForegroundColor(QColor(0x80, 0x00, 0x00), BreakpointMarker);
+    markerDefine(breakpointGlyph(), BreakpointMarker);
+    // The breakpoint line is white on red.
     markerDefine(QsciScintilla::Background, BreakpointLineMarker);
-    setMarkerBackgroundColor(QColor(0xFF, 0xD0, 0xD0), BreakpointLineMarker);
+    setMarkerBackgroundColor(Qt::red, BreakpointLineMarker);
+    indicatorDefine(TextColorIndicator, BreakpointTextIndicator);
+    setIndicatorForegroundColor(Qt::white, BreakpointTextIndicator);
     setEdgeColor(QColor(0xC0, 0xC0, 0xC0));
     setEolMode(EolWindows);
 
@@ -60,8 +62,11 @@ DocumentEditor::DocumentEditor(QWidget *parent)
     connect(this, &QsciScintilla::selectionChanged, this, &DocumentEditor::statusChanged);
     connect(this, &QsciScintilla::modificationChanged, this, &DocumentEditor::statusChanged);
     connect(this, &QsciScintilla::marginClicked, this, [this](int margin, int line, Qt::KeyboardModifiers) {
-        if (margin == 0)
+        if (margin == 0) {
+            // The click acts on the clicked line, as a caret there would.
+            setCursorPosition(line, 0);
             emit gutterClicked(line);
+        }
     });
     connect(this, &QsciScintilla::linesChanged, this, &DocumentEditor::updateGutter);
     // While the scroll bar is dragged, a hint names the top line.
@@ -209,13 +214,37 @@ int DocumentEditor::caretColumn() const
 
 void DocumentEditor::setBreakpointLine(int line)
 {
+    m_breakpointLine = line;
+    showBreakpoint();
+}
+
+void DocumentEditor::showBreakpoint()
+{
     markerDeleteAll(BreakpointMarker);
     markerDeleteAll(BreakpointLineMarker);
-    m_breakpointLine = line;
-    if (line >= 0) {
-        markerAdd(line, BreakpointMarker);
-        markerAdd(line, BreakpointLineMarker);
-    }
+    clearIndicatorRange(0, 0, qMax(0, lines() - 1), lineLength(qMax(0, lines() - 1)), BreakpointTextIndicator);
+    const int line = m_breakpointLine;
+    if (line < 0 || line >= lines())
+        return;
+    markerAdd(line, BreakpointMarker);
+    markerAdd(line, BreakpointLineMarker);
+    fillIndicatorRange(line, 0, line, qMax(0, lineLength(line)), BreakpointTextIndicator);
+}
+
+QImage DocumentEditor::breakpointGlyph()
+{
+    // 11 by 14 pixels: a red disc with a dark rim and a light spot.
+    QImage glyph(11, 14, QImage::Format_ARGB32_Premultiplied);
+    glyph.fill(Qt::transparent);
+    QPainter painter(&glyph);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QColor(0x80, 0x00, 0x00));
+    painter.setBrush(QColor(0xE0, 0x10, 0x10));
+    painter.drawEllipse(QRectF(0.5, 2.5, 10, 10));
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(0xFF, 0xA0, 0xA0));
+    painter.drawEllipse(QRectF(3, 5, 3, 3));
+    return glyph;
 }
 
 QString DocumentEditor::calculatorText(const QString &text)
@@ -260,6 +289,15 @@ void DocumentEditor::inputMethodEvent(QInputMethodEvent *event)
 
 void DocumentEditor::onModified(int position, int type)
 {
+    // The breakpoint is a line number: the mark stays on that line however
+    // lines come and go above it, since that is the line the HALT goes in.
+    if ((type & (SC_MOD_INSERTTEXT | SC_MOD_DELETETEXT)) && m_breakpointLine >= 0 && !m_showingBreakpoint) {
+        m_showingBreakpoint = true;
+        QTimer::singleShot(0, this, [this] {
+            m_showingBreakpoint = false;
+            showBreakpoint();
+        });
+    }
     if ((type & (SC_MOD_INSERTTEXT | SC_MOD_DELETETEXT)) && !m_trimming) {
         int line = 0, index = 0;
         lineIndexFromPosition(position, &line, &index);

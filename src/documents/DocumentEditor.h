@@ -5,6 +5,7 @@
 #include <Qsci/qsciscintilla.h>
 
 #include <QByteArray>
+#include <QImage>
 #include <QPointer>
 
 #include <QMenu>
@@ -31,6 +32,7 @@ class DocumentEditor : public QsciScintilla
 public:
     static constexpr int BreakpointMarker = 1;     // symbol in the gutter
     static constexpr int BreakpointLineMarker = 2; // colour of the whole line
+    static constexpr int BreakpointTextIndicator = 8; // its text colour
     static constexpr int HelpContext = 6960;
 
     explicit DocumentEditor(QWidget *parent = nullptr);
@@ -73,7 +75,8 @@ signals:
     void statusChanged();
     void filesDropped(const QStringList &paths);
     void charactersRefused(const QString &characters);
-    void gutterClicked(int line); // 0-based
+    // A gutter click (0-based line), reported after the caret is put there.
+    void gutterClicked(int line);
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -96,6 +99,8 @@ private:
     bool smartTab();
     void trimTrailingBlanks(int line);
     void updateGutter();
+    void showBreakpoint();
+    static QImage breakpointGlyph();
     static QStringList localFiles(const QMimeData *mime);
     // True when the drag was answered here (files, or refused text moves).
     bool takeDrag(QDragMoveEvent *event);
@@ -110,6 +115,7 @@ private:
     bool m_trimTrailing = false;
     bool m_dragDrop = true;
     int m_breakpointLine = -1;
+    bool m_showingBreakpoint = false;
     int m_caretLine = 0;
     bool m_caretLineEdited = false;
     bool m_trimming = false;

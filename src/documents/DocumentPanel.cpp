@@ -125,6 +125,9 @@ DocumentEditor *DocumentPanel::createEditor()
             OpenDocument(file, true);
     });
     connect(editor, &DocumentEditor::charactersRefused, this, &DocumentPanel::charactersRefused);
+    connect(editor, &DocumentEditor::gutterClicked, this, [this, editor](int line) {
+        emit gutterClicked(editor, line);
+    });
     if (m_editorSetup)
         m_editorSetup(editor);
     return editor;

@@ -94,6 +94,8 @@ signals:
     void mruChanged();
     // Characters with no calculator byte were left out of what was typed.
     void charactersRefused(const QString &characters);
+    // A click in an editor's gutter (0-based line); the caret is on that line.
+    void gutterClicked(DocumentEditor *editor, int line);
 
 public slots:
     void UpdateTitleAndStatus();

@@ -5,6 +5,7 @@
 #include "documents/DocumentPanel.h"
 #include "documents/KeywordLists.h"
 #include "documents/Snippets.h"
+#include "emulator/EmulatorCommands.h"
 #include "formats/HPUtils.h"
 #include "highlight/DlgEditor.h"
 #include "highlight/QuorvaneLexer.h"
@@ -670,6 +671,9 @@ void TMainProgram::connectCommands()
     });
 
     connectEditingCommands();
+    // The calculator is stopped and destroyed with the window, made or not.
+    m_emulator = new EmulatorCommands(
+        this, m_documents, [this](const QString &name) { return Action(name); }, [this] { UpdateActions(); });
 
     connect(Action("HelpIndex"), &QAction::triggered, this, &TMainProgram::HelpIndexExecute);
     connect(Action("HelpFaq"), &QAction::triggered, this, [this] { OpenHelp(QStringLiteral("FAQ")); });

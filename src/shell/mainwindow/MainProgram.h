@@ -10,6 +10,7 @@
 class CommandReferencePanels;
 class DocumentEditor;
 class DocumentPanel;
+class EmulatorCommands;
 class InstanceServer;
 class QAction;
 class QActionGroup;
@@ -188,6 +189,7 @@ private:
     QTableWidget *m_stackViewOut = nullptr;
     QTableWidget *m_symbolGrid = nullptr;
     CommandReferencePanels *m_reference = nullptr;
+    EmulatorCommands *m_emulator = nullptr; // Emulator menu, File Import and Export
     QLabel *m_statusPanels[4] = {};
 
     bool m_searchTextEntered = false;

@@ -1,0 +1,436 @@
+#include "emulator/Emu48Proc.h"
+
+#include "emulator/EmulatorLibrary.h"
+#include "emulator/KeyPressThread.h"
+#include "formats/NibbleText.h"
+#include "formats/ObjectFile.h"
+#include "shell/AppDialogs.h"
+#include "shell/Globals.h"
+#include "shell/Settings.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
+#include <QThread>
+#include <QWidget>
+
+namespace {
+
+EmulatorSessionState g_session;
+
+constexpr int ShortWaitMs = 3500;
+constexpr int LongWaitMs = 10000;
+constexpr int FirstPauseMs = 100;
+constexpr int AfterCompileMs = 1200;
+
+// Busy cursor for as long as a wait runs; waits nest.
+class BusyCursor
+{
+public:
+    BusyCursor()
+        : m_set(qobject_cast<QApplication *>(QCoreApplication::instance()) != nullptr)
+    {
+        if (m_set)
+            QApplication::setOverrideCursor(Qt::BusyCursor);
+    }
+    ~BusyCursor()
+    {
+        if (m_set)
+            QApplication::restoreOverrideCursor();
+    }
+    BusyCursor(const BusyCursor &) = delete;
+    BusyCursor &operator=(const BusyCursor &) = delete;
+
+private:
+    bool m_set;
+};
+
+// Paint events, timers and the library's own window events go on; the user's
+// clicks and keys wait until the command is over.
+void keepPainting()
+{
+    if (QCoreApplication::instance())
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+bool readyBit()
+{
+    return (Emu48().EmuGetRegister(EMU48_READY_REGISTER) & EMU48_READY_BIT) != 0;
+}
+
+// Polls the ready bit until it is set or limit ms have passed; a calculator
+// closed meanwhile ends the wait. A millisecond's sleep between polls leaves
+// the processor to the calculator's own thread.
+bool pollReady(int limit)
+{
+    QElapsedTimer clock;
+    clock.start();
+    for (;;) {
+        if (readyBit())
+            return true;
+        if (!g_session.EmulatorRunning || clock.elapsed() > limit)
+            return false;
+        keepPainting();
+        QThread::msleep(1);
+    }
+}
+
+QByteArray compileCall(const QByteArray &signature)
+{
+    return signature == "HPHP48" ? "62BC1" : "9DBB3";
+}
+
+QByteArray runCall(const QByteArray &signature)
+{
+    return signature == "HPHP48" ? "EB3A1" : "CA593";
+}
+
+QByteArray crLfLines(const QList<QByteArray> &lines)
+{
+    QByteArray out;
+    for (const QByteArray &line : lines)
+        out += line + "\r\n";
+    return out;
+}
+
+} // namespace
+
+EmulatorSessionState &EmuSession()
+{
+    return g_session;
+}
+
+void ResetEmulatorSession()
+{
+    g_session = EmulatorSessionState();
+}
+
+QString CurrentTempObjectFile()
+{
+    return g_session.TempObject.isEmpty() ? TempObjectFile() : g_session.TempObject;
+}
+
+bool StartEmulator()
+{
+    const EnvironmentSettings &env = Settings().environment;
+    QString state;
+    QString port;
+    if (env.DefaultEmulator) {
+        state = env.Emu48RamFilename;
+        port = env.Emu48PortFilename;
+        g_session.ObjectSignature = "HPHP48";
+    } else {
+        state = env.Emu49RamFilename;
+        g_session.ObjectSignature = "HPHP49";
+    }
+    if (!g_session.EmulatorRunning)
+        CreateEmulator(state, port);
+    return g_session.EmulatorRunning;
+}
+
+void CreateEmulator(const QString &stateFile, const QString &portFile)
+{
+    g_session.StateFile = stateFile;
+    g_session.PortFile = portFile;
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(AppFolder() + "EMU");
+    const int32_t result = portFile.isEmpty()
+                               ? Emu48().EmuCreate(QFile::encodeName(stateFile))
+                               : Emu48().EmuCreateEx(QFile::encodeName(stateFile), QFile::encodeName(portFile));
+    g_session.EmulatorRunning = result == 0;
+    ShowEmulatorWindow(false);
+    if (QWidget *window = AppWindow()) {
+        window->raise();
+        window->activateWindow();
+    }
+    QDir::setCurrent(previous);
+    if (g_session.EmulatorRunning) {
+        Emu48().EmuCallBackClose(&EmuCloseProc);
+        Emu48().EmuCallBackDebugNotify(nullptr);
+        Emu48().EmuCallBackDocumentNotify(&EmuDocumentProc);
+    } else {
+        ShowAppMessage(Message(12), QMessageBox::Critical);
+    }
+}
+
+void ShowEmulatorWindow(bool show)
+{
+    if (!qobject_cast<QApplication *>(QCoreApplication::instance()))
+        return;
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        if (window->objectName() != QLatin1String("QEmu48"))
+            continue;
+        if (show) {
+            window->setWindowState(window->windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
+            window->show();
+            window->raise();
+            window->activateWindow();
+        } else {
+            window->hide();
+        }
+        return;
+    }
+}
+
+bool WaitReadyShort()
+{
+    BusyCursor busy;
+    return pollReady(ShortWaitMs);
+}
+
+void WaitEmulatorReady()
+{
+    BusyCursor busy;
+    PaintedSleep(FirstPauseMs);
+    pollReady(LongWaitMs);
+    WaitReadyShort();
+}
+
+void PaintedSleep(int milliseconds)
+{
+    BusyCursor busy;
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < milliseconds) {
+        keepPainting();
+        QThread::msleep(ulong(qBound(qint64(1), qint64(milliseconds) - clock.elapsed(), qint64(10))));
+    }
+}
+
+void RestartEmulator()
+{
+    if (!g_session.EmulatorRunning)
+        return;
+    CloseEmulator();
+    g_session.EmulatorRunning = false;
+    StartEmulator();
+}
+
+void CloseEmulator()
+{
+    Emu48().EmuStop();
+    Emu48().EmuDestroy();
+}
+
+char CalculatorFamily()
+{
+    const char model = char(Emu48().EmuCalculatorType() & 0xFF);
+    switch (model) {
+    case '2':
+    case 'P':
+    case 'Q':
+    case 'X':
+        return 'X';
+    default:
+        return model;
+    }
+}
+
+void DeleteTempObject()
+{
+    QString path = CurrentTempObjectFile();
+    if (QFileInfo::exists(path) && !QFile::remove(path)) {
+        path += '0';
+        g_session.TempObject = path;
+    }
+}
+
+void EmuCloseProc()
+{
+    g_session.EmulatorRunning = false;
+    Emu48().EmuStop();
+    Emu48().EmuDestroy();
+}
+
+void EmuDocumentProc(const char *stateFile)
+{
+    const QString path = QFile::decodeName(stateFile);
+    const char family = CalculatorFamily();
+    g_session.StateFile = path;
+    EnvironmentSettings &env = Settings().environment;
+    env.DefaultEmulator = family == 'G';
+    QString &setting = env.DefaultEmulator ? env.Emu48RamFilename : env.Emu49RamFilename;
+    const QString known = QFileInfo(setting).absoluteFilePath();
+    const QString now = QFileInfo(path).absoluteFilePath();
+    if (known.compare(now, Qt::CaseInsensitive) == 0)
+        return;
+    if (ShowAppMessage(FormatText(Message(14), {path}), QMessageBox::Warning, QMessageBox::Yes | QMessageBox::No)
+        == QMessageBox::Yes)
+        setting = path;
+}
+
+// ---------------------------------------------------------------- sending
+
+QByteArray CommandLineNibbles(const QByteArray &text, bool run, const QByteArray &signature)
+{
+    QByteArray nibbles = ProgramProlog;
+    nibbles += StringProlog;
+    nibbles += ReverseText(HexDigits(5, 2 * quint64(text.size()) + 5));
+    nibbles += BytesToNibbleText(text);
+    nibbles += compileCall(signature);
+    if (run)
+        nibbles += runCall(signature);
+    nibbles += EndMarker;
+    return nibbles;
+}
+
+QByteArray CommandLineObjectFile(const QByteArray &text, bool run, const QByteArray &signature)
+{
+    return signature + "-C" + NibbleTextToBytes(CommandLineNibbles(text, run, signature));
+}
+
+QByteArray EvaluationKeys(const QByteArray &signature, int32_t calculatorType)
+{
+    if (signature == "HPHP48")
+        return "O";
+    const char model = char(calculatorType & 0xFF);
+    if (model == '2' || model == 'Q')
+        return "N";
+    return QByteArray("\x13P");
+}
+
+bool SendCommandLine(const QByteArray &text, bool run)
+{
+    if (g_session.EmulatorBusy)
+        return false;
+    DeleteTempObject();
+    g_session.EmulatorBusy = true;
+    if (!StartEmulator()) {
+        g_session.EmulatorBusy = false;
+        return false;
+    }
+    WaitEmulatorReady();
+    const QString temp = CurrentTempObjectFile();
+    WriteFileBytes(CommandLineObjectFile(text, run, g_session.ObjectSignature), temp);
+    LoadObjectFile(temp);
+    WaitReadyShort();
+    PressKeys(EvaluationKeys(g_session.ObjectSignature, Emu48().EmuCalculatorType()));
+    WaitReadyShort();
+    QFile::remove(temp);
+    g_session.EmulatorBusy = false;
+    return true;
+}
+
+bool LoadObjectFile(const QString &path)
+{
+    Emu48().EmuCallBackDebugNotify(nullptr);
+    WaitEmulatorReady();
+    const int32_t result = Emu48().EmuLoadObject(QFile::encodeName(path));
+    Emu48().EmuCallBackDebugNotify(nullptr);
+    return result == 0;
+}
+
+bool SaveObjectFile(const QString &path)
+{
+    Emu48().EmuCallBackDebugNotify(nullptr);
+    WaitEmulatorReady();
+    const int32_t result = Emu48().EmuSaveObject(QFile::encodeName(path));
+    Emu48().EmuCallBackDebugNotify(nullptr);
+    return result == 0;
+}
+
+QByteArray StoreText(const QByteArray &documentText, const Directives &directives, bool forStep)
+{
+    QByteArray text = crLfLines(SplitLines(documentText));
+    const QByteArray &dir = directives.ObjectDirectory;
+    const QByteArray &name = directives.ObjectName;
+    const QByteArray blank = forStep ? " " : "";
+    if (!dir.isEmpty())
+        text += blank + "IF PATH REVLIST HEAD '" + dir + "' SAME NOT THEN IF 15 TVARS '" + dir
+                + "' POS NOT THEN '" + dir + "' CRDIR END " + dir + " END";
+    if (!name.isEmpty())
+        text += blank + "'" + name + "' IFERR STO THEN END";
+    return StripCarriageReturns(StripTransferHeader(text));
+}
+
+QByteArray InsertBreakpoint(const QByteArray &text, int breakpointLine)
+{
+    if (breakpointLine <= 0)
+        return text;
+    QList<QByteArray> lines = SplitLines(text);
+    if (breakpointLine > lines.size())
+        return text; // the mark lies past the text: nothing to halt at
+    QByteArray &line = lines[breakpointLine - 1];
+    const qsizetype open = line.indexOf(char(0xAB));
+    if (open >= 0)
+        line.insert(open + 1, " HALT ");
+    else
+        line.prepend("HALT ");
+    return crLfLines(lines);
+}
+
+void RunProgram(const QByteArray &documentText, const QByteArray &parameters, int breakpointLine)
+{
+    QByteArray text = documentText;
+    if (breakpointLine != 0) {
+        text = InsertBreakpoint(text, breakpointLine);
+        SendCommandLine("41.01 TMENU", true);
+        WaitEmulatorReady();
+    }
+    if (!parameters.isEmpty()) {
+        SendCommandLine(parameters, true);
+        WaitEmulatorReady();
+    }
+    SendCommandLine(StripCarriageReturns(StripTransferHeader(text)), true);
+    ShowEmulatorWindow(true);
+}
+
+void StepProgram(const QByteArray &documentText, const QByteArray &parameters)
+{
+    SendCommandLine("41.01 TMENU", true);
+    WaitEmulatorReady();
+    if (!parameters.isEmpty()) {
+        SendCommandLine(parameters, true);
+        WaitEmulatorReady();
+    }
+    SendCommandLine(StripCarriageReturns(StripTransferHeader(documentText)), false);
+    WaitEmulatorReady();
+    PaintedSleep(AfterCompileMs);
+    PressKeys("A");
+    ShowEmulatorWindow(true);
+}
+
+bool TextToObjectFile(const QString &target, const QByteArray &text)
+{
+    DeleteTempObject();
+    if (!SendCommandLine(StripCarriageReturns(StripTransferHeader(text)), false))
+        return false;
+    PaintedSleep(AfterCompileMs);
+    WaitEmulatorReady();
+    const QString temp = CurrentTempObjectFile();
+    bool result = false;
+    if (SaveObjectFile(temp)) {
+        if (QFileInfo::exists(target))
+            QFile::remove(target);
+        result = QFile::copy(temp, target);
+        QFile::remove(temp);
+    }
+    WaitEmulatorReady();
+    PressKeys("\x02");
+    return result;
+}
+
+QByteArray ObjectFileToText(const QString &source)
+{
+    DeleteTempObject();
+    if (!StartEmulator())
+        return {};
+    WaitEmulatorReady();
+    if (!LoadObjectFile(source))
+        return {};
+    WaitEmulatorReady();
+    if (!SendCommandLine("\x8DSTR", true))
+        return {};
+    PaintedSleep(AfterCompileMs);
+    WaitEmulatorReady();
+    const QString temp = CurrentTempObjectFile();
+    if (!SaveObjectFile(temp))
+        return {};
+    PressKeys("\x02");
+    const QByteArray text = ReadStringObjectFile(temp, Settings().editor.MarginSize);
+    QFile::remove(temp);
+    return text;
+}

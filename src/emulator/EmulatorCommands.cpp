@@ -1,0 +1,220 @@
+#include "emulator/EmulatorCommands.h"
+
+#include "documents/DocumentEditor.h"
+#include "documents/DocumentPanel.h"
+#include "documents/EditorOperations.h"
+#include "emulator/Emu48Proc.h"
+#include "emulator/ParamDialog.h"
+#include "emulator/StatusDialog.h"
+#include "formats/CalcCharset.h"
+#include "formats/HPUtils.h"
+#include "shell/AppDialogs.h"
+#include "shell/Globals.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QWidget>
+
+namespace {
+
+// The window stays disabled, and the status window up, for exactly as long
+// as a conversion runs, whatever way it ends.
+class ConversionScope
+{
+public:
+    ConversionScope(QWidget *window, const QString &caption, const QString &source, const QString &target)
+        : m_window(window)
+        , m_status(window)
+    {
+        m_status.SetStatus(caption, source, target);
+        m_status.show();
+        m_status.repaint();
+        if (m_window)
+            m_window->setEnabled(false);
+        // The status window must not be disabled with its owner.
+        m_status.setEnabled(true);
+    }
+    ~ConversionScope() { end(); }
+    void end()
+    {
+        if (m_window)
+            m_window->setEnabled(true);
+        m_status.close();
+    }
+
+private:
+    QWidget *m_window;
+    TStatusDialog m_status;
+};
+
+} // namespace
+
+EmulatorCommands::EmulatorCommands(QWidget *window,
+                                   DocumentPanel *documents,
+                                   const ActionLookup &action,
+                                   std::function<void()> updateActions)
+    : QObject(window)
+    , m_window(window)
+    , m_documents(documents)
+    , m_updateActions(std::move(updateActions))
+{
+    const auto bind = [&](const char *name, void (EmulatorCommands::*handler)()) {
+        connect(action(QString::fromLatin1(name)), &QAction::triggered, this, [this, handler] { (this->*handler)(); });
+    };
+    bind("EmuRun", &EmulatorCommands::EmuRunExecute);
+    bind("EmuSend", &EmulatorCommands::EmuSendExecute);
+    bind("EmuProgramRun", &EmulatorCommands::EmuProgramRunExecute);
+    bind("EmuProgramParam", &EmulatorCommands::EmuProgramParamExecute);
+    bind("EmuProgramStep", &EmulatorCommands::EmuProgramStepExecute);
+    bind("EmuProgramBreak", &EmulatorCommands::EmuProgramBreakExecute);
+    bind("EmuClearBreak", &EmulatorCommands::EmuClearBreakExecute);
+    bind("FileImport", &EmulatorCommands::FileImportExecute);
+    bind("FileExport", &EmulatorCommands::FileExportExecute);
+    connect(documents, &DocumentPanel::gutterClicked, this, &EmulatorCommands::GutterClicked);
+}
+
+EmulatorCommands::~EmulatorCommands()
+{
+    CloseEmulator();
+    EmuSession().EmulatorRunning = false;
+}
+
+void EmulatorCommands::EmuRunExecute()
+{
+    StartEmulator();
+    WaitEmulatorReady();
+    ShowEmulatorWindow(true);
+}
+
+bool EmulatorCommands::SendDocument(const QByteArray &text, bool forStep)
+{
+    const bool sent = SendCommandLine(StoreText(text, ReadDirectives(text), forStep), false);
+    if (sent)
+        ShowEmulatorWindow(true);
+    else
+        ShowAppMessage(Message(7), QMessageBox::Critical);
+    return sent;
+}
+
+void EmulatorCommands::EmuSendExecute()
+{
+    if (DocumentEditor *editor = m_documents->ActiveEditor())
+        SendDocument(editor->textWithCrLf(), false);
+}
+
+void EmulatorCommands::EmuProgramRunExecute()
+{
+    DocumentEditor *editor = m_documents->ActiveEditor();
+    if (!editor)
+        return;
+    const int index = m_documents->ActiveDocument();
+    const QByteArray text = editor->textWithCrLf();
+    if (ReadDirectives(text).found)
+        SendDocument(text, false);
+    RunProgram(text,
+               CalcCharset::encode(m_documents->programParameters(index)),
+               m_documents->breakpointLine(index) + 1);
+}
+
+void EmulatorCommands::EmuProgramParamExecute()
+{
+    if (!m_documents->ActiveEditor())
+        return;
+    const int index = m_documents->ActiveDocument();
+    TParamDialog dialog(m_window);
+    dialog.Param->setText(m_documents->programParameters(index));
+    if (dialog.exec() == QDialog::Accepted)
+        m_documents->setProgramParameters(index, dialog.Param->text());
+}
+
+void EmulatorCommands::EmuProgramStepExecute()
+{
+    DocumentEditor *editor = m_documents->ActiveEditor();
+    if (!editor)
+        return;
+    const QByteArray text = editor->textWithCrLf();
+    if (ReadDirectives(text).found)
+        SendDocument(text, true);
+    StepProgram(text, CalcCharset::encode(m_documents->programParameters(m_documents->ActiveDocument())));
+}
+
+void EmulatorCommands::EmuProgramBreakExecute()
+{
+    DocumentEditor *editor = m_documents->ActiveEditor();
+    if (!editor)
+        return;
+    const int line = editor->caretLine() - 1;
+    if (TrimCalc(EditorOperations::lineBytes(editor, line)).isEmpty())
+        return;
+    const int index = m_documents->ActiveDocument();
+    m_documents->setBreakpointLine(index, m_documents->breakpointLine(index) == line ? -1 : line);
+    if (m_updateActions)
+        m_updateActions();
+}
+
+void EmulatorCommands::EmuClearBreakExecute()
+{
+    m_documents->setBreakpointLine(m_documents->ActiveDocument(), -1);
+    if (m_updateActions)
+        m_updateActions();
+}
+
+void EmulatorCommands::GutterClicked(DocumentEditor *editor, int)
+{
+    // The editor has put the caret on the clicked line already.
+    if (editor == m_documents->ActiveEditor() && IsProgramText(editor->textWithCrLf()))
+        EmuProgramBreakExecute();
+}
+
+void EmulatorCommands::FileImportExecute()
+{
+    FileDialogOptions options;
+    options.title = Label(10);
+    options.filter = Label(13);
+    options.defaultExtension = QStringLiteral("hp");
+    const FileDialogResult chosen = Dialogs().openFile(options);
+    if (!chosen.accepted)
+        return;
+    QByteArray text;
+    {
+        ConversionScope scope(m_window, Label(15), chosen.path, Label(16));
+        text = ObjectFileToText(chosen.path);
+    }
+    if (text.isEmpty()) {
+        ShowAppMessage(Message(8), QMessageBox::Critical);
+        return;
+    }
+    m_documents->NewDocument();
+    DocumentEditor *editor = m_documents->ActiveEditor();
+    if (!editor)
+        return;
+    // The header template of a new document goes; only the object's text stays.
+    editor->clear();
+    QByteArray lines = text;
+    lines.replace("\r\n", "\n");
+    lines.replace('\n', DocumentText::lineEndBytes(editor->lineEnd()));
+    editor->insert(CalcCharset::decode(lines));
+}
+
+void EmulatorCommands::FileExportExecute()
+{
+    DocumentEditor *editor = m_documents->ActiveEditor();
+    if (!editor || editor->isDocumentEmpty())
+        return;
+    const QString fileName = m_documents->fileName(m_documents->ActiveDocument());
+    FileDialogOptions options;
+    options.title = Label(11);
+    options.filter = Label(13);
+    options.fileName = fileName;
+    options.defaultExtension = QStringLiteral("hp");
+    const FileDialogResult chosen = Dialogs().saveFile(options);
+    if (!chosen.accepted)
+        return;
+    bool exported = false;
+    {
+        ConversionScope scope(m_window, Label(17), fileName, chosen.path);
+        exported = TextToObjectFile(chosen.path, editor->textWithCrLf());
+    }
+    if (!exported)
+        ShowAppMessage(Message(9), QMessageBox::Critical);
+}
