@@ -16,6 +16,8 @@
 #include <QMutex>
 #include <QStringList>
 
+#include <functional>
+
 class FakeEmulator : public EmulatorLibrary
 {
 public:
@@ -104,9 +106,14 @@ public:
         }
         return 0;
     }
+    // Runs as a save begins (to look at the editor while it converts).
+    std::function<void()> onSave;
+
     int32_t EmuSaveObject(const QByteArray &objectFile) override
     {
         record("save");
+        if (onSave)
+            onSave();
         if (!created || savedObject.isEmpty())
             return 1;
         return WriteFileBytes(MakeObjectFile(savedObject, model == 'G'), QString::fromUtf8(objectFile)) ? 0 : 1;
