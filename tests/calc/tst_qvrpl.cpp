@@ -155,6 +155,57 @@ private slots:
         QVERIFY(r.err.contains("no character"));
     }
 
+    void programsTalkToTheUserOnTheTerminal_data()
+    {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QByteArray>("typed");
+        QTest::addColumn<QString>("out");
+        QTest::addColumn<int>("code");
+
+        QTest::newRow("INPUT shows its prompt and reads a line")
+            << "\"Name?\" \"\" INPUT" << QByteArray("Bob\n") << "Name?\n? Bob\n\"Bob\"\n" << 0;
+        QTest::newRow("an empty answer to INPUT takes the offered text")
+            << "\"N?\" \"5\" INPUT OBJ→" << QByteArray("\n") << "N?\n[5] ? \n5\n" << 0;
+        QTest::newRow("INPUT with V asks again until the text compiles")
+            << "\"N?\" { \"\" V } INPUT" << QByteArray("« 1\n2\n")
+            << "N?\n? « 1\nInvalid Syntax\n? 2\n\"2\"\n" << 0;
+        QTest::newRow("INPUT at the end of the input abandons the program")
+            << "1 \"N?\" \"\" INPUT 2" << QByteArray() << "N?\n? \n1\n" << 0;
+        QTest::newRow("CHOOSE lists the items and reads a number")
+            << "\"Pick\" { { \"One\" 1 } { \"Two\" 2 } } 1 CHOOSE" << QByteArray("2\n")
+            << "Pick\n  1. One\n  2. Two\nChoice [1] ? 2\n2\n1\n" << 0;
+        QTest::newRow("CHOOSE asks again after a number out of range")
+            << "\"P\" { 7 8 } 1 CHOOSE" << QByteArray("5\n1\n")
+            << "P\n  1. 7\n  2. 8\nChoice [1] ? 5\nType a number from 1 to 2, or 0 to cancel\n"
+               "Choice [1] ? 1\n7\n1\n"
+            << 0;
+        QTest::newRow("CHOOSE answered 0 is cancelled")
+            << "\"P\" { 7 8 } 1 CHOOSE" << QByteArray("0\n")
+            << "P\n  1. 7\n  2. 8\nChoice [1] ? 0\n0\n" << 0;
+        QTest::newRow("INFORM asks field by field")
+            << "\"Data\" { { \"A:\" \"Enter A\" 0 } \"B:\" } { } { } { 1 } INFORM"
+            << QByteArray("7\n\"x\"\n")
+            << "Data\n  (Enter A)\nA: [1] ? 7\nB: [] ? \"x\"\n{ 7 \"x\" }\n1\n" << 0;
+        QTest::newRow("INFORM refuses a value of the wrong type")
+            << "\"D\" { { \"A:\" \"\" 0 } } { } { } { } INFORM" << QByteArray("\"s\"\n3\n")
+            << "D\nA: [] ? \"s\"\nBad Argument Type\nA: [] ? 3\n{ 3 }\n1\n" << 0;
+        QTest::newRow("MSGBOX and DISP print")
+            << "\"Hello\" MSGBOX 42 1 DISP" << QByteArray() << "Hello\n42\n" << 0;
+        QTest::newRow("the code the INPUT builder writes runs")
+            << "\"Enter N\" { \"5\" { 1 2 } ALG V } INPUT OBJ→ 2 *" << QByteArray("21\n")
+            << "Enter N\n[5] ? 21\n42\n" << 0;
+    }
+    void programsTalkToTheUserOnTheTerminal()
+    {
+        QFETCH(QString, program);
+        QFETCH(QByteArray, typed);
+        QFETCH(QString, out);
+        QFETCH(int, code);
+        const Run r = qvrpl({"--model", "48gx", "-e", program}, typed);
+        QCOMPARE(r.out, out);
+        QCOMPARE(r.code, code);
+    }
+
     void anUnknownModelIsRefused()
     {
         const Run r = qvrpl({"--model", "42s", "-e", "1"});

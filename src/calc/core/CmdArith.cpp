@@ -132,6 +132,8 @@ Value arith(Engine &e, int op, const Value &a, const Value &b)
     const CommonOps &o = ops();
     const Type ta = a.type();
     const Type tb = b.type();
+    if (ta == Type::Array || tb == Type::Array)
+        return arrayArith(e, op, a, b);
     RealCondition c = RealCondition::Ok;
     if (ta == Type::Real && tb == Type::Real) {
         const Real x = a.asReal();
@@ -252,6 +254,16 @@ template <RealFn Fn> void simpleFn(Engine &e)
         e, [](Engine &en, const Real &x) { return fnReal(en, Fn, x); }, nullptr);
 }
 
+// A real function that also takes complex arguments.
+template <RealFn Fn, ComplexFn CFn> void cxOr(Engine &e)
+{
+    if (e.level(1).type() == Type::Complex) {
+        e.replace(1, complexFunction(e, CFn, e.level(1)));
+        return;
+    }
+    simpleFn<Fn>(e);
+}
+
 // Real functions whose argument may leave the real domain: a complex result,
 // as the calculators give (LN of a negative, square root of a negative).
 void lnLike(Engine &e, RealFn f, const Real &scale)
@@ -274,6 +286,11 @@ void lnLike(Engine &e, RealFn f, const Real &scale)
 void trig(Engine &e, int which)
 {
     const Value &x = e.level(1);
+    if (x.type() == Type::Complex) {
+        const ComplexFn f = which == 0 ? ComplexFn::Sin : which == 1 ? ComplexFn::Cos : ComplexFn::Tan;
+        e.replace(1, complexFunction(e, f, x));
+        return;
+    }
     if (x.type() != Type::Real)
         throw CalcError(Err::BadArgumentType);
     RealCondition c = RealCondition::Ok;
@@ -296,6 +313,13 @@ void trig(Engine &e, int which)
 void arcTrig(Engine &e, RealFn f)
 {
     const Value &x = e.level(1);
+    const ComplexFn cf = f == RealFn::Asin ? ComplexFn::Asin
+                         : f == RealFn::Acos ? ComplexFn::Acos
+                                             : ComplexFn::Atan;
+    if (x.type() == Type::Complex) {
+        e.replace(1, complexFunction(e, cf, x));
+        return;
+    }
     if (x.type() != Type::Real)
         throw CalcError(Err::BadArgumentType);
     const Real v = x.asReal();
@@ -468,30 +492,32 @@ const CommandDef defs[] = {
     {"+", 2, {AAny, AAny}, F | Infix, [](Engine &e) { binaryOp(e, ops().add); }, 6},
     {"-",
      2,
-     {ACR | ABin | ASym, ACR | ABin | ASym},
+     {ACR | ABin | ASym | AArray, ACR | ABin | ASym | AArray},
      F | Infix,
      [](Engine &e) { binaryOp(e, ops().sub); },
      6},
     {"*",
      2,
-     {ACR | ABin | ASym, ACR | ABin | ASym},
+     {ACR | ABin | ASym | AArray, ACR | ABin | ASym | AArray},
      F | Infix,
      [](Engine &e) { binaryOp(e, ops().mul); },
      7},
     {"/",
      2,
-     {ACR | ABin | ASym, ACR | ABin | ASym},
+     {ACR | ABin | ASym | AArray, ACR | ABin | ASym | AArray},
      F | Infix,
      [](Engine &e) { binaryOp(e, ops().div); },
      7},
     {"^", 2, {ACR | ASym, ACR | ASym}, F | Infix, [](Engine &e) { binaryOp(e, ops().pow); }, 9},
     {"NEG",
      1,
-     {ACR | ABin},
+     {ACR | ABin | AArray},
      F | Prefix,
      [](Engine &e) {
          const Value &x = e.level(1);
-         if (x.type() == Type::Real)
+         if (x.type() == Type::Array)
+             e.replace(1, arrayUnary(e, ArrayUnary::Neg, x));
+         else if (x.type() == Type::Real)
              e.replace(1, Value::real(x.asReal().negated()));
          else if (x.type() == Type::Binary)
              e.replace(1, Value::binary(mask(e, ~x.asBinary() + 1)));
@@ -501,29 +527,39 @@ const CommandDef defs[] = {
      8},
     {"ABS",
      1,
-     {ACR},
+     {ACR | AArray},
      F,
      [](Engine &e) {
          const Value &x = e.level(1);
-         if (x.type() == Type::Real)
+         if (x.type() == Type::Array)
+             e.replace(1, arrayUnary(e, ArrayUnary::Abs, x));
+         else if (x.type() == Type::Real)
              e.replace(1, Value::real(x.asReal().absolute()));
          else
              e.replace(1, Value::real(cxAbs(e, cxOf(x))));
      }},
     {"INV",
      1,
-     {ACR},
+     {ACR | AArray},
      F,
      [](Engine &e) {
+         if (e.level(1).type() == Type::Array) {
+             e.replace(1, arrayUnary(e, ArrayUnary::Inv, e.level(1)));
+             return;
+         }
          const Value one = Value::real(1);
          Value r = arith(e, ops().div, one, e.level(1));
          e.replace(1, std::move(r));
      }},
     {"SQ",
      1,
-     {ACR},
+     {ACR | AArray},
      F,
      [](Engine &e) {
+         if (e.level(1).type() == Type::Array) {
+             e.replace(1, arrayUnary(e, ArrayUnary::Sq, e.level(1)));
+             return;
+         }
          Value r = arith(e, ops().mul, e.level(1), e.level(1));
          e.replace(1, std::move(r));
      }},
@@ -694,7 +730,7 @@ const CommandDef defs[] = {
          RealCondition c = RealCondition::Ok;
          lnLike(e, RealFn::Log, apply(RealFn::Ln, Real::fromInt(10), c));
      }},
-    {"ALOG", 1, {AReal}, F, simpleFn<RealFn::Alog>},
+    {"ALOG", 1, {ACR}, F, cxOr<RealFn::Alog, ComplexFn::Alog>},
     {"EXPM", 1, {AReal}, F, simpleFn<RealFn::Expm1>},
     {"LNP1",
      1,
@@ -705,16 +741,16 @@ const CommandDef defs[] = {
              throw CalcError(Err::UndefinedResult);
          simpleFn<RealFn::Lnp1>(e);
      }},
-    {"SIN", 1, {AReal}, F, [](Engine &e) { trig(e, 0); }},
-    {"COS", 1, {AReal}, F, [](Engine &e) { trig(e, 1); }},
-    {"TAN", 1, {AReal}, F, [](Engine &e) { trig(e, 2); }},
-    {"ASIN", 1, {AReal}, F, [](Engine &e) { arcTrig(e, RealFn::Asin); }},
-    {"ACOS", 1, {AReal}, F, [](Engine &e) { arcTrig(e, RealFn::Acos); }},
-    {"ATAN", 1, {AReal}, F, [](Engine &e) { arcTrig(e, RealFn::Atan); }},
-    {"SINH", 1, {AReal}, F, simpleFn<RealFn::Sinh>},
-    {"COSH", 1, {AReal}, F, simpleFn<RealFn::Cosh>},
-    {"TANH", 1, {AReal}, F, simpleFn<RealFn::Tanh>},
-    {"ASINH", 1, {AReal}, F, simpleFn<RealFn::Asinh>},
+    {"SIN", 1, {ACR}, F, [](Engine &e) { trig(e, 0); }},
+    {"COS", 1, {ACR}, F, [](Engine &e) { trig(e, 1); }},
+    {"TAN", 1, {ACR}, F, [](Engine &e) { trig(e, 2); }},
+    {"ASIN", 1, {ACR}, F, [](Engine &e) { arcTrig(e, RealFn::Asin); }},
+    {"ACOS", 1, {ACR}, F, [](Engine &e) { arcTrig(e, RealFn::Acos); }},
+    {"ATAN", 1, {ACR}, F, [](Engine &e) { arcTrig(e, RealFn::Atan); }},
+    {"SINH", 1, {ACR}, F, cxOr<RealFn::Sinh, ComplexFn::Sinh>},
+    {"COSH", 1, {ACR}, F, cxOr<RealFn::Cosh, ComplexFn::Cosh>},
+    {"TANH", 1, {ACR}, F, cxOr<RealFn::Tanh, ComplexFn::Tanh>},
+    {"ASINH", 1, {ACR}, F, cxOr<RealFn::Asinh, ComplexFn::Asinh>},
     {"ACOSH",
      1,
      {AReal},

@@ -3,6 +3,7 @@
 #include "calc/core/Commands.h"
 #include "calc/core/Engine.h"
 
+#include <algorithm>
 #include <vector>
 
 // What the command families share: their tables and small helpers for the
@@ -25,11 +26,43 @@ CommandGroup stackCommands();
 CommandGroup arithmeticCommands();
 CommandGroup dataCommands();
 CommandGroup programCommands();
+CommandGroup numberCommands();
+CommandGroup arrayCommands();
+CommandGroup graphicsCommands();
+CommandGroup userCommands();
 
+// A later group may define a command again for more argument types (GET for
+// arrays as well as lists); the later definition wins.
 inline std::vector<CommandGroup> allCommandGroups()
 {
-    return {stackCommands(), arithmeticCommands(), dataCommands(), programCommands()};
+    return {stackCommands(), arithmeticCommands(), dataCommands(), programCommands(),
+            numberCommands(), arrayCommands(),     graphicsCommands(), userCommands()};
 }
+
+// Runs the first group's definition of name (checking its argument kinds)
+// from a later definition that has found the arguments are not its own.
+void runEarlierDefinition(Engine &e, const char *name);
+
+// A real in extended precision, and an extended result rounded to twelve
+// digits under the calculators' overflow and underflow rules.
+long double extendedOf(const Real &r);
+Real realOfExtended(Engine &e, long double x);
+
+// Complex functions (trigonometry in radians, as the calculators take it
+// for complex arguments).
+enum class ComplexFn { Sin, Cos, Tan, Asin, Acos, Atan, Sinh, Cosh, Tanh, Asinh, Acosh, Atanh, Alog };
+Value complexFunction(Engine &e, ComplexFn fn, const Value &arg);
+
+// Arithmetic with an array on either side (op: an id from ops()).
+Value arrayArith(Engine &e, int op, const Value &a, const Value &b);
+// NEG, ABS, INV and SQ of an array.
+enum class ArrayUnary { Neg, Abs, Inv, Sq };
+Value arrayUnary(Engine &e, ArrayUnary which, const Value &a);
+// R->C, C->R, RE, IM, CONJ with arrays on the stack.
+void arrayRealsToComplex(Engine &e);
+void arrayComplexToReals(Engine &e);
+void arrayPart(Engine &e, bool imaginary);
+void arrayConj(Engine &e);
 
 // a op b for objects that are not lists (op: an id from ops()).
 Value arith(Engine &e, int op, const Value &a, const Value &b);

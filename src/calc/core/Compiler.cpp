@@ -588,11 +588,24 @@ private:
         skipSpace();
         if (!atEnd() && m_s[m_pos] == sep)
             ++m_pos;
+        skipSpace();
+        const bool polar = !atEnd() && cur() == Angle;
+        if (polar)
+            ++m_pos;
         readPart(im);
         skipSpace();
         if (atEnd() || m_s[m_pos] != ')')
             throw syntaxError(start);
         ++m_pos;
+        if (polar) {
+            // (r,∠a): the angle in the current angle mode
+            RealCondition c = RealCondition::Ok;
+            const Real x = mul(re, cosIn(im, m_opt.angle, c), c);
+            const Real y = mul(re, sinIn(im, m_opt.angle, c), c);
+            if (c != RealCondition::Ok)
+                throw syntaxError(start);
+            return Value::complex(x, y);
+        }
         return Value::complex(re, im);
     }
 

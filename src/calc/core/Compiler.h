@@ -12,6 +12,7 @@ struct CompileOptions
     bool is49 = true;
     bool commaMark = false; // flag -51
     int binaryBase = 10;    // base of "# 12" without a suffix
+    AngleMode angle = AngleMode::Degrees; // of polar input (1,∠90)
 };
 
 // Compiles UserRPL text (calculator bytes) into the objects it denotes, in a

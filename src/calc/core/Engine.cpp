@@ -24,6 +24,7 @@ void Engine::reset()
     m_locals.clear();
     m_halted.clear();
     m_lastArgs.clear();
+    m_pict = Value();
     m_home = Value::directory(new DirObj);
     m_path = {m_home.asDir()};
     m_pathNames.clear();
@@ -203,6 +204,7 @@ Value Engine::compile(std::string_view text) const
     opt.is49 = is49();
     opt.commaMark = flag(-51);
     opt.binaryBase = binaryBase();
+    opt.angle = angleMode();
     return compileText(text, opt);
 }
 
@@ -406,6 +408,22 @@ void Engine::requestInterrupt()
         ui->cancel();
 }
 
+const Value &Engine::pict()
+{
+    if (m_pict.isNull())
+        m_pict = Value::grob(new GrobObj(131, is49() ? 80 : 64));
+    return m_pict;
+}
+
+GrobObj *Engine::drawablePict()
+{
+    pict();
+    // drawn in place only while nothing else shares it
+    if (m_pict.object()->refCount() > 1)
+        m_pict = Value::grob(m_pict.asGrob()->clone());
+    return const_cast<GrobObj *>(m_pict.asGrob());
+}
+
 void Engine::popFrame()
 {
     m_rs.pop_back();
@@ -487,6 +505,8 @@ void Engine::evalName(const Value &v)
             replace(static_cast<size_t>(args), Value::algebraic(std::move(items)));
             return;
         }
+        if (numericResults())
+            throw CalcError(Err::UndefinedName); // ->NUM needs a value for every name
         push(v.withQuoted(true).withCallArgs(0));
         return;
     }

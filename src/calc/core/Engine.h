@@ -222,6 +222,13 @@ public:
     const std::vector<Value> &lastArgs() const { return m_lastArgs; }
     void saveLastArgs(int n);
 
+    // ---- the graphics picture (PICT) ---------------------------------------
+    // PICT as a GROB value (131 x 64 on the 48 series, 131 x 80 on the 49
+    // family until replaced), and the same picture ready to be drawn on.
+    const Value &pict();
+    GrobObj *drawablePict();
+    void setPict(Value grob) { m_pict = std::move(grob); }
+
     // ---- random numbers (RAND, RDZ) ----------------------------------------
     Real nextRandom();
     void seedRandom(const Real &seed);
@@ -274,6 +281,7 @@ private:
     std::vector<Halted> m_halted;
     std::atomic<bool> m_interrupt{false};
     std::atomic<UserInterface *> m_ui{nullptr};
+    Value m_pict;
     bool m_haltRequested = false;
     bool m_killRequested = false;
     bool m_contRequested = false;

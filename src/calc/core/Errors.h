@@ -35,6 +35,9 @@ enum class Err : uint32_t {
     UndefinedResult = 0x304,
     InfiniteResult = 0x305,
     InvalidDimension = 0x501,
+    InvalidArrayElement = 0x502,
+    InvalidUnit = 0xB01,
+    InconsistentUnits = 0xB02,
     Interrupted = 0xA03,
     // DOERR with a string: the user's own message
     UserError = 0x70000,

@@ -7,6 +7,7 @@
 // interactive read-eval-print loop.
 #include "calc/core/Commands.h"
 #include "calc/core/Engine.h"
+#include "TerminalInterface.h"
 #include "formats/CalcCharset.h"
 
 #include <QByteArray>
@@ -124,9 +125,14 @@ void usage(std::ostream &out)
 Engine::Status runLine(Engine &e, const std::string &calcText)
 {
     g_running = &e;
-    std::signal(SIGINT, onInterrupt);
+    // no SA_RESTART: Ctrl-C also ends a read that INPUT is waiting in
+    struct sigaction on = {};
+    on.sa_handler = onInterrupt;
+    sigemptyset(&on.sa_mask);
+    struct sigaction old = {};
+    sigaction(SIGINT, &on, &old);
     const Engine::Status s = e.enter(calcText);
-    std::signal(SIGINT, SIG_DFL);
+    sigaction(SIGINT, &old, nullptr);
     g_running = nullptr;
     return s;
 }
@@ -153,7 +159,7 @@ bool saveState(const Engine &e, const std::string &path)
     return true;
 }
 
-int repl(Engine &e, const std::string &statePath)
+int repl(Engine &e, const std::string &statePath, LineReader &in)
 {
     const bool tty = isatty(0);
     std::string line;
@@ -163,7 +169,8 @@ int repl(Engine &e, const std::string &statePath)
         if (tty) {
             std::cout << "> " << std::flush;
         }
-        if (!std::getline(std::cin, line))
+        const std::atomic<bool> never{false};
+        if (in.readLine(line, never) != LineReader::Result::Line)
             break;
         std::string calc;
         std::string bad;
@@ -254,6 +261,9 @@ int main(int argc, char **argv)
     }
 
     Engine engine(model);
+    LineReader stdinLines;
+    TerminalInterface terminal(stdinLines);
+    engine.setUserInterface(&terminal);
     if (!statePath.empty() && QFile::exists(QString::fromStdString(statePath))) {
         QFile f(QString::fromStdString(statePath));
         if (!f.open(QIODevice::ReadOnly)) {
@@ -275,7 +285,7 @@ int main(int argc, char **argv)
     }
 
     if (inputs.empty())
-        return repl(engine, statePath);
+        return repl(engine, statePath, stdinLines);
 
     int code = 0;
     for (const Input &in : inputs) {

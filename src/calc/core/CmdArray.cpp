@@ -1,0 +1,769 @@
+// Vectors and matrices: building and taking apart, element access,
+// arithmetic and the matrix functions.
+#include "calc/core/CommandTable.h"
+
+#include <cmath>
+#include <complex>
+#include <cstdio>
+
+namespace Calc {
+
+namespace {
+
+using LD = long double;
+using LC = std::complex<long double>;
+
+} // namespace
+
+long double extendedOf(const Real &r)
+{
+    if (r.isZero())
+        return 0;
+    return static_cast<LD>(r.mant) * std::pow(10.0L, static_cast<LD>(r.exp - 11));
+}
+
+// Products and eliminations run in extended precision, as the calculators do
+// internally, so that [[ 1 2 ] [ 3 4 ]] DET is -2 and not -2.00000000001.
+Real realOfExtended(Engine &e, long double x)
+{
+    if (std::isnan(x))
+        throw CalcError(Err::UndefinedResult);
+    if (std::isinf(x))
+        return e.checked(Real::maxReal(x < 0), RealCondition::Overflow);
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.14LE", x);
+    std::string s(buf);
+    const size_t p = s.find("E+");
+    if (p != std::string::npos)
+        s.erase(p + 1, 1);
+    Real r;
+    if (!parseReal(s, r))
+        throw CalcError(Err::UndefinedResult);
+    const LD a = std::fabs(x);
+    if (a > 9.99999999999E499L)
+        return e.checked(Real::maxReal(x < 0), RealCondition::Overflow);
+    if (a != 0 && a < 1E-499L)
+        return e.checked(Real{}, x < 0 ? RealCondition::NegativeUnderflow
+                                       : RealCondition::PositiveUnderflow);
+    return r;
+}
+
+namespace {
+
+LD toLD(const Real &r)
+{
+    return extendedOf(r);
+}
+
+Real fromLD(Engine &e, LD x)
+{
+    return realOfExtended(e, x);
+}
+
+// An array opened up for computing.
+struct Mat
+{
+    std::vector<uint32_t> dims;
+    uint32_t rows = 1;
+    uint32_t cols = 0;
+    bool complex = false;
+    std::vector<LC> el;
+
+    bool isMatrix() const { return dims.size() == 2; }
+    LC &at(uint32_t r, uint32_t c) { return el[static_cast<size_t>(r) * cols + c]; }
+    LC at(uint32_t r, uint32_t c) const { return el[static_cast<size_t>(r) * cols + c]; }
+};
+
+Mat matOf(const Value &v)
+{
+    const ArrayObj &a = *v.asArray();
+    Mat m;
+    m.dims = a.dims;
+    m.rows = a.rows();
+    m.cols = a.cols();
+    m.complex = a.isComplex();
+    m.el.reserve(a.elems.size());
+    for (const Value &x : a.elems) {
+        if (x.type() == Type::Complex)
+            m.el.emplace_back(toLD(x.asComplex()->re), toLD(x.asComplex()->im));
+        else
+            m.el.emplace_back(toLD(x.asReal()), 0.0L);
+    }
+    return m;
+}
+
+Mat shaped(std::vector<uint32_t> dims, bool complex)
+{
+    Mat m;
+    m.dims = std::move(dims);
+    m.rows = m.dims.size() == 2 ? m.dims[0] : 1;
+    m.cols = m.dims.size() == 2 ? m.dims[1] : m.dims[0];
+    m.complex = complex;
+    m.el.assign(static_cast<size_t>(m.rows) * m.cols, LC(0, 0));
+    return m;
+}
+
+Value valueOf(Engine &e, const Mat &m)
+{
+    std::vector<Value> out;
+    out.reserve(m.el.size());
+    for (const LC &z : m.el) {
+        if (m.complex)
+            out.push_back(Value::complex(fromLD(e, z.real()), fromLD(e, z.imag())));
+        else
+            out.push_back(Value::real(fromLD(e, z.real())));
+    }
+    return Value::array(m.dims, std::move(out));
+}
+
+Value numberOf(Engine &e, const LC &z, bool complex)
+{
+    if (complex)
+        return Value::complex(fromLD(e, z.real()), fromLD(e, z.imag()));
+    return Value::real(fromLD(e, z.real()));
+}
+
+// An array built from numbers: complex as soon as one of them is.
+Value arrayFrom(std::vector<uint32_t> dims, std::vector<Value> elems)
+{
+    bool anyComplex = false;
+    for (const Value &v : elems) {
+        if (v.type() != Type::Real && v.type() != Type::Complex)
+            throw CalcError(Err::BadArgumentType);
+        anyComplex = anyComplex || v.type() == Type::Complex;
+    }
+    if (anyComplex)
+        for (Value &v : elems)
+            if (v.type() == Type::Real)
+                v = Value::complex(v.asReal(), Real{});
+    return Value::array(std::move(dims), std::move(elems));
+}
+
+// Dimensions given as n, { n } or { rows cols }.
+std::vector<uint32_t> dimsOf(Engine &e, const Value &v)
+{
+    auto count = [](const Value &x) -> uint32_t {
+        if (x.type() != Type::Real)
+            throw CalcError(Err::BadArgumentType);
+        bool ok = false;
+        const int64_t n = intPart(x.asReal()).toInt(&ok);
+        if (!ok || n < 0 || n > (1 << 20))
+            throw CalcError(Err::BadArgumentValue);
+        return static_cast<uint32_t>(n);
+    };
+    (void)e;
+    if (v.type() == Type::Real)
+        return {count(v)};
+    if (v.type() != Type::List)
+        throw CalcError(Err::BadArgumentType);
+    const auto &items = v.items();
+    if (items.size() == 1)
+        return {count(items[0])};
+    if (items.size() == 2)
+        return {count(items[0]), count(items[1])};
+    throw CalcError(Err::InvalidDimension);
+}
+
+Value dimsValue(const std::vector<uint32_t> &dims)
+{
+    std::vector<Value> items;
+    for (uint32_t d : dims)
+        items.push_back(Value::real(static_cast<int64_t>(d)));
+    return Value::list(std::move(items));
+}
+
+// An element position: n (row-major) or { n } or { row col }; 0-based.
+size_t indexOf(const ArrayObj &a, const Value &idx)
+{
+    auto one = [](const Value &x) -> int64_t {
+        if (x.type() != Type::Real)
+            throw CalcError(Err::BadArgumentType);
+        bool ok = false;
+        const int64_t n = intPart(x.asReal()).toInt(&ok);
+        if (!ok)
+            throw CalcError(Err::BadArgumentValue);
+        return n;
+    };
+    int64_t pos;
+    if (idx.type() == Type::Real || (idx.type() == Type::List && idx.items().size() == 1)) {
+        pos = one(idx.type() == Type::Real ? idx : idx.items()[0]) - 1;
+    } else if (idx.type() == Type::List && idx.items().size() == 2 && a.isMatrix()) {
+        const int64_t r = one(idx.items()[0]);
+        const int64_t c = one(idx.items()[1]);
+        if (r < 1 || c < 1 || r > a.rows() || c > a.cols())
+            throw CalcError(Err::BadArgumentValue);
+        pos = (r - 1) * a.cols() + (c - 1);
+    } else if (idx.type() == Type::List) {
+        throw CalcError(Err::BadArgumentValue);
+    } else {
+        throw CalcError(Err::BadArgumentType);
+    }
+    if (pos < 0 || pos >= static_cast<int64_t>(a.elems.size()))
+        throw CalcError(Err::BadArgumentValue);
+    return static_cast<size_t>(pos);
+}
+
+// The index after pos in the form idx was given, wrapping to the first
+// (flag -64 tells a wrap, as GETI and PUTI do).
+Value nextIndex(Engine &e, const ArrayObj &a, const Value &idx, size_t pos)
+{
+    size_t next = pos + 1;
+    const bool wrapped = next >= a.elems.size();
+    if (wrapped)
+        next = 0;
+    e.setFlag(-64, wrapped);
+    if (idx.type() == Type::List && idx.items().size() == 2)
+        return Value::list({Value::real(static_cast<int64_t>(next / a.cols() + 1)),
+                            Value::real(static_cast<int64_t>(next % a.cols() + 1))});
+    if (idx.type() == Type::List)
+        return Value::list({Value::real(static_cast<int64_t>(next + 1))});
+    return Value::real(static_cast<int64_t>(next + 1));
+}
+
+// The array with element pos replaced by v (a real into a complex array
+// becomes complex; a complex into a real array is refused).
+Value withElement(const ArrayObj &a, size_t pos, const Value &v)
+{
+    Value x = v;
+    if (x.type() == Type::Real && a.isComplex())
+        x = Value::complex(x.asReal(), Real{});
+    if (x.type() != Type::Real && x.type() != Type::Complex)
+        throw CalcError(Err::BadArgumentType);
+    if (x.type() != a.elems.front().type())
+        throw CalcError(Err::BadArgumentType);
+    std::vector<Value> elems = a.elems;
+    elems[pos] = x;
+    return Value::array(a.dims, std::move(elems));
+}
+
+// GET, GETI, PUT, PUTI on an array given directly or in a variable.
+void getArray(Engine &e, bool incr)
+{
+    const Value holder = e.level(2).isName() ? e.recall(e.level(2)) : e.level(2);
+    if (holder.type() != Type::Array) {
+        runEarlierDefinition(e, incr ? "GETI" : "GET");
+        return;
+    }
+    const ArrayObj &a = *holder.asArray();
+    const Value idx = e.level(1);
+    const size_t pos = indexOf(a, idx);
+    const Value elem = a.elems[pos];
+    if (!incr) {
+        e.replace(2, elem);
+        return;
+    }
+    const Value next = nextIndex(e, a, idx, pos);
+    e.drop(1);
+    e.push(next);
+    e.push(elem);
+}
+
+void putArray(Engine &e, bool incr)
+{
+    const Value target = e.level(3);
+    const Value holder = target.isName() ? e.recall(target) : target;
+    if (holder.type() != Type::Array) {
+        runEarlierDefinition(e, incr ? "PUTI" : "PUT");
+        return;
+    }
+    const ArrayObj &a = *holder.asArray();
+    const Value idx = e.level(2);
+    const size_t pos = indexOf(a, idx);
+    const Value updated = withElement(a, pos, e.level(1));
+    const Value next = incr ? nextIndex(e, a, idx, pos) : Value();
+    if (target.isName()) {
+        e.store(target, updated);
+        e.drop(incr ? 1 : 3);
+        if (incr) {
+            e.drop(1);
+            e.push(next);
+        }
+        return;
+    }
+    e.drop(3);
+    e.push(updated);
+    if (incr)
+        e.push(next);
+}
+
+// Gauss-Jordan on a copy: the inverse (or the solution of a x = b when b
+// is given) and the determinant.
+struct Elimination
+{
+    bool singular = false;
+    LC det{1, 0};
+};
+
+Elimination eliminate(Mat a, Mat *rhs)
+{
+    Elimination res;
+    const uint32_t n = a.rows;
+    for (uint32_t col = 0; col < n; ++col) {
+        uint32_t best = col;
+        LD bestMag = std::abs(a.at(col, col));
+        for (uint32_t r = col + 1; r < n; ++r) {
+            const LD m = std::abs(a.at(r, col));
+            if (m > bestMag) {
+                best = r;
+                bestMag = m;
+            }
+        }
+        if (bestMag == 0) {
+            res.singular = true;
+            res.det = 0;
+            return res;
+        }
+        if (best != col) {
+            for (uint32_t c = 0; c < n; ++c)
+                std::swap(a.at(best, c), a.at(col, c));
+            if (rhs)
+                for (uint32_t c = 0; c < rhs->cols; ++c)
+                    std::swap(rhs->at(best, c), rhs->at(col, c));
+            res.det = -res.det;
+        }
+        const LC p = a.at(col, col);
+        res.det *= p;
+        for (uint32_t c = 0; c < n; ++c)
+            a.at(col, c) /= p;
+        if (rhs)
+            for (uint32_t c = 0; c < rhs->cols; ++c)
+                rhs->at(col, c) /= p;
+        for (uint32_t r = 0; r < n; ++r) {
+            if (r == col)
+                continue;
+            const LC f = a.at(r, col);
+            if (f == LC(0, 0))
+                continue;
+            for (uint32_t c = 0; c < n; ++c)
+                a.at(r, c) -= f * a.at(col, c);
+            if (rhs)
+                for (uint32_t c = 0; c < rhs->cols; ++c)
+                    rhs->at(r, c) -= f * rhs->at(col, c);
+        }
+    }
+    return res;
+}
+
+Mat identity(uint32_t n, bool complex)
+{
+    Mat m = shaped({n, n}, complex);
+    for (uint32_t i = 0; i < n; ++i)
+        m.at(i, i) = 1;
+    return m;
+}
+
+void needSquare(const Mat &m)
+{
+    if (!m.isMatrix() || m.rows != m.cols)
+        throw CalcError(Err::InvalidDimension);
+}
+
+Mat product(const Mat &a, const Mat &b)
+{
+    // matrix x matrix, or matrix x vector (a vector is a column here)
+    const uint32_t inner = a.cols;
+    const uint32_t bRows = b.isMatrix() ? b.rows : b.cols;
+    const uint32_t bCols = b.isMatrix() ? b.cols : 1;
+    if (!a.isMatrix() || inner != bRows)
+        throw CalcError(Err::InvalidDimension);
+    Mat r = b.isMatrix() ? shaped({a.rows, bCols}, a.complex || b.complex)
+                         : shaped({a.rows}, a.complex || b.complex);
+    for (uint32_t i = 0; i < a.rows; ++i)
+        for (uint32_t j = 0; j < bCols; ++j) {
+            LC s(0, 0);
+            for (uint32_t k = 0; k < inner; ++k)
+                s += a.at(i, k) * b.el[static_cast<size_t>(k) * bCols + j];
+            r.el[static_cast<size_t>(i) * bCols + j] = s;
+        }
+    return r;
+}
+
+// A / B for a square B: the solution x of B x = A.
+Mat solve(Engine &e, const Mat &b, const Mat &a)
+{
+    needSquare(b);
+    Mat rhs = a;
+    if (!a.isMatrix()) {
+        rhs = shaped({a.cols, 1}, a.complex);
+        rhs.el = a.el;
+    }
+    if (rhs.rows != b.rows)
+        throw CalcError(Err::InvalidDimension);
+    rhs.complex = a.complex || b.complex;
+    if (eliminate(b, &rhs).singular)
+        e.checked(Real::maxReal(), RealCondition::Infinite);
+    if (!a.isMatrix()) {
+        Mat v = shaped({a.cols}, rhs.complex);
+        v.el = rhs.el;
+        return v;
+    }
+    return rhs;
+}
+
+bool isNumber(const Value &v)
+{
+    return v.type() == Type::Real || v.type() == Type::Complex;
+}
+
+// Element by element with the calculator's 12-digit arithmetic.
+Value elementwise(Engine &e, int op, const ArrayObj &a, const ArrayObj &b)
+{
+    if (a.dims != b.dims)
+        throw CalcError(Err::InvalidDimension);
+    std::vector<Value> out;
+    out.reserve(a.elems.size());
+    for (size_t i = 0; i < a.elems.size(); ++i)
+        out.push_back(arith(e, op, a.elems[i], b.elems[i]));
+    return arrayFrom(a.dims, std::move(out));
+}
+
+Value arrayOfLevel(Engine &e, size_t level)
+{
+    const Value &v = e.level(level);
+    if (v.type() != Type::Array)
+        throw CalcError(Err::BadArgumentType);
+    return v;
+}
+
+const CommandDef defs[] = {
+    {"→ARRY",
+     1,
+     {AReal | AList},
+     0,
+     [](Engine &e) {
+         const std::vector<uint32_t> dims = dimsOf(e, e.level(1));
+         size_t n = 1;
+         for (uint32_t d : dims)
+             n *= d;
+         if (n == 0)
+             throw CalcError(Err::BadArgumentValue);
+         e.need(n + 1);
+         std::vector<Value> elems;
+         elems.reserve(n);
+         for (size_t i = n + 1; i >= 2; --i) {
+             const Value &x = e.level(i);
+             elems.push_back(x.type() == Type::Tagged ? x.asTagged()->value : x);
+         }
+         Value arr = arrayFrom(dims, std::move(elems));
+         e.replace(n + 1, std::move(arr));
+     }},
+    {"ARRY→",
+     1,
+     {AArray},
+     0,
+     [](Engine &e) {
+         const Value v = e.level(1);
+         e.drop(1);
+         for (const Value &x : v.asArray()->elems)
+             e.push(x);
+         e.push(dimsValue(v.asArray()->dims));
+     }},
+    {"GET", 2, {AReal | AList, AList | AName | AArray}, 0, [](Engine &e) { getArray(e, false); }},
+    {"GETI", 2, {AReal | AList, AList | AName | AArray}, 0, [](Engine &e) { getArray(e, true); }},
+    {"PUT",
+     3,
+     {AAny, AReal | AList, AList | AName | AArray},
+     0,
+     [](Engine &e) { putArray(e, false); }},
+    {"PUTI",
+     3,
+     {AAny, AReal | AList, AList | AName | AArray},
+     0,
+     [](Engine &e) { putArray(e, true); }},
+    {"DOT",
+     2,
+     {AArray, AArray},
+     0,
+     [](Engine &e) {
+         const Mat a = matOf(e.level(2));
+         const Mat b = matOf(e.level(1));
+         if (a.dims != b.dims)
+             throw CalcError(Err::InvalidDimension);
+         LC s(0, 0);
+         for (size_t i = 0; i < a.el.size(); ++i)
+             s += a.el[i] * b.el[i];
+         e.replace(2, numberOf(e, s, a.complex || b.complex));
+     }},
+    {"CROSS",
+     2,
+     {AArray, AArray},
+     0,
+     [](Engine &e) {
+         Mat a = matOf(e.level(2));
+         Mat b = matOf(e.level(1));
+         auto three = [](Mat &m) {
+             if (m.isMatrix() || m.cols < 2 || m.cols > 3)
+                 throw CalcError(Err::InvalidDimension);
+             m.el.resize(3, LC(0, 0)); // a 2-vector lies in the plane z = 0
+         };
+         three(a);
+         three(b);
+         Mat r = shaped({3}, a.complex || b.complex);
+         r.el[0] = a.el[1] * b.el[2] - a.el[2] * b.el[1];
+         r.el[1] = a.el[2] * b.el[0] - a.el[0] * b.el[2];
+         r.el[2] = a.el[0] * b.el[1] - a.el[1] * b.el[0];
+         e.replace(2, valueOf(e, r));
+     }},
+    {"TRN",
+     1,
+     {AArray},
+     0,
+     [](Engine &e) {
+         const ArrayObj &a = *e.level(1).asArray();
+         if (!a.isMatrix())
+             throw CalcError(Err::InvalidDimension);
+         std::vector<Value> out;
+         out.reserve(a.elems.size());
+         for (uint32_t c = 0; c < a.cols(); ++c)
+             for (uint32_t r = 0; r < a.rows(); ++r) {
+                 const Value &x = a.elems[static_cast<size_t>(r) * a.cols() + c];
+                 // a complex matrix is conjugated as well
+                 out.push_back(x.type() == Type::Complex
+                                   ? Value::complex(x.asComplex()->re, x.asComplex()->im.negated())
+                                   : x);
+             }
+         e.replace(1, Value::array({a.cols(), a.rows()}, std::move(out)));
+     }},
+    {"DET",
+     1,
+     {AArray},
+     0,
+     [](Engine &e) {
+         const Mat a = matOf(e.level(1));
+         needSquare(a);
+         const Elimination el = eliminate(a, nullptr);
+         e.replace(1, numberOf(e, el.det, a.complex));
+     }},
+    {"CON",
+     2,
+     {ANum, AReal | AList | AArray},
+     0,
+     [](Engine &e) {
+         const Value &shape = e.level(2);
+         const std::vector<uint32_t> dims =
+             shape.type() == Type::Array ? shape.asArray()->dims : dimsOf(e, shape);
+         size_t n = 1;
+         for (uint32_t d : dims)
+             n *= d;
+         if (n == 0)
+             throw CalcError(Err::BadArgumentValue);
+         if (n > (16u << 20))
+             throw CalcError(Err::InsufficientMemory);
+         std::vector<Value> elems(n, e.level(1));
+         e.replace(2, arrayFrom(dims, std::move(elems)));
+     }},
+    {"IDN",
+     1,
+     {AReal | AArray},
+     0,
+     [](Engine &e) {
+         const Value &x = e.level(1);
+         uint32_t n;
+         bool complex = false;
+         if (x.type() == Type::Array) {
+             const Mat m = matOf(x);
+             needSquare(m);
+             n = m.rows;
+             complex = m.complex;
+         } else {
+             n = static_cast<uint32_t>(intAt(e, 1, 1, 4096));
+         }
+         e.replace(1, valueOf(e, identity(n, complex)));
+     }},
+    {"RDM",
+     2,
+     {AReal | AList, AArray},
+     0,
+     [](Engine &e) {
+         const ArrayObj &a = *e.level(2).asArray();
+         const std::vector<uint32_t> dims = dimsOf(e, e.level(1));
+         size_t n = 1;
+         for (uint32_t d : dims)
+             n *= d;
+         if (n == 0)
+             throw CalcError(Err::BadArgumentValue);
+         if (n > (16u << 20))
+             throw CalcError(Err::InsufficientMemory);
+         std::vector<Value> elems(a.elems.begin(),
+                                  a.elems.begin() + static_cast<long>(std::min(n, a.elems.size())));
+         const Value zero = a.isComplex() ? Value::complex(Real{}, Real{}) : Value::real(0);
+         elems.resize(n, zero);
+         e.replace(2, Value::array(dims, std::move(elems)));
+     }},
+};
+
+} // namespace
+
+Value arrayArith(Engine &e, int op, const Value &a, const Value &b)
+{
+    const CommonOps &o = ops();
+    const bool arrA = a.type() == Type::Array;
+    const bool arrB = b.type() == Type::Array;
+    if (arrA && arrB) {
+        if (op == o.add || op == o.sub)
+            return elementwise(e, op, *a.asArray(), *b.asArray());
+        if (op == o.mul)
+            return valueOf(e, product(matOf(a), matOf(b)));
+        if (op == o.div)
+            return valueOf(e, solve(e, matOf(b), matOf(a)));
+        throw CalcError(Err::BadArgumentType);
+    }
+    const Value &arr = arrA ? a : b;
+    const Value &num = arrA ? b : a;
+    if (!isNumber(num) || !(op == o.mul || (op == o.div && arrA)))
+        throw CalcError(Err::BadArgumentType);
+    std::vector<Value> out;
+    out.reserve(arr.asArray()->elems.size());
+    for (const Value &x : arr.asArray()->elems)
+        out.push_back(arrA ? arith(e, op, x, num) : arith(e, op, num, x));
+    return arrayFrom(arr.asArray()->dims, std::move(out));
+}
+
+Value arrayUnary(Engine &e, ArrayUnary which, const Value &v)
+{
+    switch (which) {
+    case ArrayUnary::Neg: {
+        std::vector<Value> out;
+        for (const Value &x : v.asArray()->elems)
+            out.push_back(x.type() == Type::Complex
+                              ? Value::complex(x.asComplex()->re.negated(),
+                                               x.asComplex()->im.negated())
+                              : Value::real(x.asReal().negated()));
+        return Value::array(v.asArray()->dims, std::move(out));
+    }
+    case ArrayUnary::Abs: {
+        // the Frobenius norm
+        const Mat m = matOf(v);
+        LD s = 0;
+        for (const LC &z : m.el)
+            s += std::norm(z);
+        return Value::real(fromLD(e, std::sqrt(s)));
+    }
+    case ArrayUnary::Inv: {
+        const Mat m = matOf(v);
+        needSquare(m);
+        Mat inv = identity(m.rows, m.complex);
+        if (eliminate(m, &inv).singular)
+            e.checked(Real::maxReal(), RealCondition::Infinite);
+        return valueOf(e, inv);
+    }
+    case ArrayUnary::Sq: {
+        const Mat m = matOf(v);
+        needSquare(m);
+        return valueOf(e, product(m, m));
+    }
+    }
+    throw CalcError(Err::BadArgumentType);
+}
+
+void arrayRealsToComplex(Engine &e)
+{
+    const Value &x = e.level(2);
+    const Value &y = e.level(1);
+    if (x.type() != Type::Array || y.type() != Type::Array || x.asArray()->isComplex() ||
+        y.asArray()->isComplex())
+        throw CalcError(Err::BadArgumentType);
+    if (x.asArray()->dims != y.asArray()->dims)
+        throw CalcError(Err::InvalidDimension);
+    std::vector<Value> out;
+    for (size_t i = 0; i < x.asArray()->elems.size(); ++i)
+        out.push_back(
+            Value::complex(x.asArray()->elems[i].asReal(), y.asArray()->elems[i].asReal()));
+    e.replace(2, Value::array(x.asArray()->dims, std::move(out)));
+}
+
+void arrayComplexToReals(Engine &e)
+{
+    const Value v = arrayOfLevel(e, 1);
+    if (!v.asArray()->isComplex())
+        throw CalcError(Err::BadArgumentType);
+    std::vector<Value> re;
+    std::vector<Value> im;
+    for (const Value &x : v.asArray()->elems) {
+        re.push_back(Value::real(x.asComplex()->re));
+        im.push_back(Value::real(x.asComplex()->im));
+    }
+    e.replace(1, Value::array(v.asArray()->dims, std::move(re)));
+    e.push(Value::array(v.asArray()->dims, std::move(im)));
+}
+
+void arrayPart(Engine &e, bool imaginary)
+{
+    const Value v = arrayOfLevel(e, 1);
+    std::vector<Value> out;
+    for (const Value &x : v.asArray()->elems) {
+        if (x.type() == Type::Complex)
+            out.push_back(Value::real(imaginary ? x.asComplex()->im : x.asComplex()->re));
+        else
+            out.push_back(imaginary ? Value::real(0) : x);
+    }
+    e.replace(1, Value::array(v.asArray()->dims, std::move(out)));
+}
+
+void arrayConj(Engine &e)
+{
+    const Value v = arrayOfLevel(e, 1);
+    if (!v.asArray()->isComplex())
+        return;
+    std::vector<Value> out;
+    for (const Value &x : v.asArray()->elems)
+        out.push_back(Value::complex(x.asComplex()->re, x.asComplex()->im.negated()));
+    e.replace(1, Value::array(v.asArray()->dims, std::move(out)));
+}
+
+void runEarlierDefinition(Engine &e, const char *name)
+{
+    static const std::vector<CommandGroup> earlier = {stackCommands(), arithmeticCommands(),
+                                                      dataCommands(), programCommands()};
+    for (const CommandGroup &g : earlier)
+        for (size_t i = 0; i < g.count; ++i) {
+            const CommandDef &d = g.defs[i];
+            if (std::string_view(d.name) != name || !d.fn)
+                continue;
+            for (int k = 0; k < d.argc && k < 3; ++k) {
+                const Value &a = e.level(static_cast<size_t>(k + 1));
+                const bool ok = [&] {
+                    switch (a.type()) {
+                    case Type::Real:
+                        return (d.args[k] & AReal) != 0;
+                    case Type::Binary:
+                        return (d.args[k] & ABin) != 0;
+                    case Type::Complex:
+                        return (d.args[k] & AComplex) != 0;
+                    case Type::String:
+                        return (d.args[k] & AString) != 0;
+                    case Type::List:
+                        return (d.args[k] & AList) != 0;
+                    case Type::Program:
+                        return (d.args[k] & AProgram) != 0;
+                    case Type::Algebraic:
+                        return (d.args[k] & AAlg) != 0;
+                    case Type::GlobalName:
+                        return (d.args[k] & AGlobal) != 0;
+                    case Type::LocalName:
+                        return (d.args[k] & ALocal) != 0;
+                    case Type::Tagged:
+                        return (d.args[k] & ATagged) != 0;
+                    case Type::Directory:
+                        return (d.args[k] & ADir) != 0;
+                    case Type::Command:
+                        return (d.args[k] & ACmd) != 0;
+                    default:
+                        return d.args[k] == AAny;
+                    }
+                }();
+                if (!ok)
+                    throw CalcError(Err::BadArgumentType);
+            }
+            d.fn(e);
+            return;
+        }
+    throw CalcError(Err::BadArgumentType);
+}
+
+CommandGroup arrayCommands()
+{
+    return group(defs);
+}
+
+} // namespace Calc

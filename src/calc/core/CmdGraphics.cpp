@@ -1,0 +1,508 @@
+// Pictures (GROB, PICT and drawing on it), and the general object commands
+// (SIZE, SUB, REPL, OBJ->, NUM, ->STR, STO, RCL) taught the arrays,
+// pictures, characters and units; algebraic substitution (|) and QUOTE.
+#include "calc/core/CommandTable.h"
+#include "calc/core/Compiler.h"
+#include "calc/core/UserInterface.h"
+
+#include <cmath>
+
+namespace Calc {
+
+namespace {
+
+int pictId()
+{
+    static const int id = findCommand("PICT");
+    return id;
+}
+
+bool isPict(const Value &v)
+{
+    return v.type() == Type::Command && v.commandId() == pictId();
+}
+
+// A whole number from a binary integer or a real.
+int64_t wholeOf(const Value &v)
+{
+    if (v.type() == Type::Binary)
+        return static_cast<int64_t>(std::min<uint64_t>(v.asBinary(), INT32_MAX));
+    if (v.type() == Type::Real) {
+        bool ok = false;
+        const int64_t i = intPart(v.asReal()).toInt(&ok);
+        if (!ok || i < INT32_MIN || i > INT32_MAX)
+            throw CalcError(Err::BadArgumentValue);
+        return i;
+    }
+    throw CalcError(Err::BadArgumentType);
+}
+
+struct Point
+{
+    int64_t x, y;
+};
+
+// A pixel position: { #x #y } in pixels, or (x,y) in user units mapped
+// through PPAR (or the default plot range).
+Point pointOf(Engine &e, const Value &v)
+{
+    if (v.type() == Type::List) {
+        if (v.items().size() != 2)
+            throw CalcError(Err::InvalidDimension);
+        return {wholeOf(v.items()[0]), wholeOf(v.items()[1])};
+    }
+    if (v.type() != Type::Complex)
+        throw CalcError(Err::BadArgumentType);
+    double xmin = -6.5, ymin = -3.1, xmax = 6.5, ymax = 3.2;
+    if (Value *ppar = e.findGlobal(internName("PPAR"))) {
+        if (ppar->type() == Type::List && ppar->items().size() >= 2 &&
+            ppar->items()[0].type() == Type::Complex && ppar->items()[1].type() == Type::Complex) {
+            xmin = ppar->items()[0].asComplex()->re.toDouble();
+            ymin = ppar->items()[0].asComplex()->im.toDouble();
+            xmax = ppar->items()[1].asComplex()->re.toDouble();
+            ymax = ppar->items()[1].asComplex()->im.toDouble();
+        }
+    }
+    const Value &p = e.pict();
+    const double w = p.asGrob()->width;
+    const double h = p.asGrob()->height;
+    if (xmax == xmin || ymax == ymin)
+        throw CalcError(Err::BadArgumentValue);
+    const double x = (v.asComplex()->re.toDouble() - xmin) / (xmax - xmin) * (w - 1);
+    const double y = (ymax - v.asComplex()->im.toDouble()) / (ymax - ymin) * (h - 1);
+    if (!std::isfinite(x) || !std::isfinite(y) || std::fabs(x) > 1e9 || std::fabs(y) > 1e9)
+        throw CalcError(Err::BadArgumentValue);
+    return {static_cast<int64_t>(std::llround(x)), static_cast<int64_t>(std::llround(y))};
+}
+
+void line(GrobObj &g, Point a, Point b, int mode) // 0 off, 1 on, 2 toggle
+{
+    int64_t dx = std::llabs(b.x - a.x);
+    int64_t dy = -std::llabs(b.y - a.y);
+    const int sx = a.x < b.x ? 1 : -1;
+    const int sy = a.y < b.y ? 1 : -1;
+    int64_t err = dx + dy;
+    // a line far outside the picture is clipped by stopping early
+    for (int64_t steps = 0; steps < 40000; ++steps) {
+        g.setPixel(a.x, a.y, mode == 2 ? !g.pixel(a.x, a.y) : mode == 1);
+        if (a.x == b.x && a.y == b.y)
+            break;
+        const int64_t e2 = 2 * err;
+        if (e2 >= dy) {
+            err += dy;
+            a.x += sx;
+        }
+        if (e2 <= dx) {
+            err += dx;
+            a.y += sy;
+        }
+    }
+}
+
+Value newGrob(int64_t w, int64_t h)
+{
+    if (w < 0 || h < 0)
+        throw CalcError(Err::BadArgumentValue);
+    if (w > MaxGrobSide || h > MaxGrobSide)
+        throw CalcError(Err::InsufficientMemory);
+    return Value::grob(new GrobObj(static_cast<uint32_t>(w), static_cast<uint32_t>(h)));
+}
+
+Value subGrob(const GrobObj &g, Point a, Point b)
+{
+    const int64_t x1 = std::clamp<int64_t>(std::min(a.x, b.x), 0, g.width);
+    const int64_t y1 = std::clamp<int64_t>(std::min(a.y, b.y), 0, g.height);
+    const int64_t x2 = std::clamp<int64_t>(std::max(a.x, b.x), -1, g.width - 1);
+    const int64_t y2 = std::clamp<int64_t>(std::max(a.y, b.y), -1, g.height - 1);
+    Value out = newGrob(std::max<int64_t>(0, x2 - x1 + 1), std::max<int64_t>(0, y2 - y1 + 1));
+    auto *r = const_cast<GrobObj *>(out.asGrob());
+    for (uint32_t y = 0; y < r->height; ++y)
+        for (uint32_t x = 0; x < r->width; ++x)
+            r->setPixel(x, y, g.pixel(x1 + x, y1 + y));
+    return out;
+}
+
+// Copies src onto dst at p: 0 replace, 1 or, 2 xor.
+void blit(GrobObj &dst, Point p, const GrobObj &src, int mode)
+{
+    for (uint32_t y = 0; y < src.height; ++y)
+        for (uint32_t x = 0; x < src.width; ++x) {
+            const int64_t tx = p.x + x;
+            const int64_t ty = p.y + y;
+            const bool s = src.pixel(x, y);
+            const bool d = dst.pixel(tx, ty);
+            dst.setPixel(tx, ty, mode == 0 ? s : mode == 1 ? (s || d) : (s != d));
+        }
+}
+
+void showPict(Engine &e)
+{
+    if (UserInterface *ui = e.userInterface())
+        ui->showPicture(e.pict());
+}
+
+// GOR, GXOR and REPL of a picture: target (a GROB or PICT), position, source.
+void combine(Engine &e, int mode)
+{
+    const Value target = e.level(3);
+    const Point p = pointOf(e, e.level(2));
+    const Value src = e.level(1);
+    if (src.type() != Type::Grob)
+        throw CalcError(Err::BadArgumentType);
+    if (isPict(target)) {
+        blit(*e.drawablePict(), p, *src.asGrob(), mode);
+        e.drop(3);
+        showPict(e);
+        return;
+    }
+    if (target.type() != Type::Grob)
+        throw CalcError(Err::BadArgumentType);
+    GrobObj *copy = target.asGrob()->clone();
+    Value out = Value::grob(copy);
+    blit(*copy, p, *src.asGrob(), mode);
+    e.replace(3, std::move(out));
+}
+
+void drawLine(Engine &e, int mode)
+{
+    const Point a = pointOf(e, e.level(2));
+    const Point b = pointOf(e, e.level(1));
+    line(*e.drawablePict(), a, b, mode);
+    e.drop(2);
+}
+
+// ---- arrays: SUB and REPL ---------------------------------------------------
+
+// 0-based row and column of a position given as n or { r c } (or { n }).
+std::pair<int64_t, int64_t> cellOf(const ArrayObj &a, const Value &v)
+{
+    if (v.type() == Type::Real || (v.type() == Type::List && v.items().size() == 1)) {
+        const int64_t n = wholeOf(v.type() == Type::Real ? v : v.items()[0]) - 1;
+        return {n / a.cols(), n % a.cols()};
+    }
+    if (v.type() == Type::List && v.items().size() == 2)
+        return {wholeOf(v.items()[0]) - 1, wholeOf(v.items()[1]) - 1};
+    throw CalcError(Err::BadArgumentType);
+}
+
+Value subArray(const ArrayObj &a, const Value &from, const Value &to)
+{
+    const auto [r1, c1] = cellOf(a, from);
+    const auto [r2, c2] = cellOf(a, to);
+    if (r1 < 0 || c1 < 0 || r2 >= a.rows() || c2 >= a.cols() || r2 < r1 || c2 < c1)
+        throw CalcError(Err::BadArgumentValue);
+    std::vector<Value> out;
+    for (int64_t r = r1; r <= r2; ++r)
+        for (int64_t c = c1; c <= c2; ++c)
+            out.push_back(a.elems[static_cast<size_t>(r * a.cols() + c)]);
+    if (!a.isMatrix())
+        return Value::array({static_cast<uint32_t>(c2 - c1 + 1)}, std::move(out));
+    return Value::array({static_cast<uint32_t>(r2 - r1 + 1), static_cast<uint32_t>(c2 - c1 + 1)},
+                        std::move(out));
+}
+
+Value replArray(const ArrayObj &a, const Value &at, const ArrayObj &src)
+{
+    const auto [r0, c0] = cellOf(a, at);
+    if (r0 < 0 || c0 < 0 || r0 >= a.rows() || c0 >= a.cols())
+        throw CalcError(Err::BadArgumentValue);
+    if (src.isComplex() && !a.isComplex())
+        throw CalcError(Err::BadArgumentType);
+    std::vector<Value> out = a.elems;
+    if (!src.isMatrix() || !a.isMatrix()) {
+        // elements in row order from the position on
+        size_t pos = static_cast<size_t>(r0 * a.cols() + c0);
+        if (pos + src.elems.size() > out.size())
+            throw CalcError(Err::BadArgumentValue);
+        for (const Value &x : src.elems) {
+            out[pos++] = x.type() == Type::Real && a.isComplex() ? Value::complex(x.asReal(), Real{})
+                                                                 : x;
+        }
+        return Value::array(a.dims, std::move(out));
+    }
+    if (r0 + src.rows() > a.rows() || c0 + src.cols() > a.cols())
+        throw CalcError(Err::BadArgumentValue);
+    for (uint32_t r = 0; r < src.rows(); ++r)
+        for (uint32_t c = 0; c < src.cols(); ++c) {
+            const Value &x = src.elems[static_cast<size_t>(r) * src.cols() + c];
+            out[static_cast<size_t>((r0 + r) * a.cols() + c0 + c)] =
+                x.type() == Type::Real && a.isComplex() ? Value::complex(x.asReal(), Real{}) : x;
+        }
+    return Value::array(a.dims, std::move(out));
+}
+
+// ---- algebraics ---------------------------------------------------------------
+
+// expr { name value ... } |: every free occurrence of each name replaced.
+Value substitute(const Value &expr, const std::vector<Value> &pairs)
+{
+    if (pairs.size() % 2 != 0)
+        throw CalcError(Err::BadArgumentValue);
+    for (size_t i = 0; i < pairs.size(); i += 2) {
+        if (!pairs[i].isName())
+            throw CalcError(Err::BadArgumentType);
+        const Value &val = pairs[i + 1];
+        if (!(val.isSymbolic() || val.type() == Type::Real || val.type() == Type::Complex))
+            throw CalcError(Err::BadArgumentType);
+    }
+    auto replacement = [&](const Value &item) -> const Value * {
+        if (!item.isName() || item.callArgs() != 0)
+            return nullptr;
+        for (size_t i = 0; i < pairs.size(); i += 2)
+            if (pairs[i].asName() == item.asName())
+                return &pairs[i + 1];
+        return nullptr;
+    };
+    if (expr.isName()) {
+        const Value *r = replacement(expr);
+        return r ? *r : expr;
+    }
+    std::vector<Value> out;
+    for (const Value &item : expr.items()) {
+        const Value *r = replacement(item);
+        if (!r)
+            out.push_back(item);
+        else if (r->type() == Type::Algebraic)
+            out.insert(out.end(), r->items().begin(), r->items().end());
+        else
+            out.push_back(r->isName() ? r->withQuoted(false) : *r);
+    }
+    if (out.size() == 1 && (out[0].type() == Type::Real || out[0].type() == Type::Complex))
+        return out[0];
+    if (out.size() == 1 && out[0].isName() && out[0].callArgs() == 0)
+        return out[0].withQuoted(true);
+    return Value::algebraic(std::move(out));
+}
+
+constexpr uint16_t ACoord = AList | AComplex;
+constexpr uint16_t AWhole = AReal | ABin;
+
+const CommandDef defs[] = {
+    {"BLANK",
+     2,
+     {AWhole, AWhole},
+     0,
+     [](Engine &e) { e.replace(2, newGrob(wholeOf(e.level(2)), wholeOf(e.level(1)))); }},
+    {"PICT", 0, {}, 0, [](Engine &e) { e.push(Value::command(pictId())); }},
+    {"ERASE",
+     0,
+     {},
+     0,
+     [](Engine &e) {
+         auto *g = e.drawablePict();
+         std::fill(g->bits.begin(), g->bits.end(), 0);
+     }},
+    {"PVIEW",
+     1,
+     {ACoord},
+     0,
+     [](Engine &e) {
+         if (e.level(1).type() == Type::List && !e.level(1).items().empty())
+             pointOf(e, e.level(1)); // checks the position
+         e.drop(1);
+         showPict(e);
+     }},
+    {"PIXON",
+     1,
+     {ACoord},
+     0,
+     [](Engine &e) {
+         const Point p = pointOf(e, e.level(1));
+         e.drawablePict()->setPixel(p.x, p.y, true);
+         e.drop(1);
+     }},
+    {"PIXOFF",
+     1,
+     {ACoord},
+     0,
+     [](Engine &e) {
+         const Point p = pointOf(e, e.level(1));
+         e.drawablePict()->setPixel(p.x, p.y, false);
+         e.drop(1);
+     }},
+    {"PIX?",
+     1,
+     {ACoord},
+     0,
+     [](Engine &e) {
+         const Point p = pointOf(e, e.level(1));
+         e.replace(1, truth(e.pict().asGrob()->pixel(p.x, p.y)));
+     }},
+    {"LINE", 2, {ACoord, ACoord}, 0, [](Engine &e) { drawLine(e, 1); }},
+    {"TLINE", 2, {ACoord, ACoord}, 0, [](Engine &e) { drawLine(e, 2); }},
+    {"BOX",
+     2,
+     {ACoord, ACoord},
+     0,
+     [](Engine &e) {
+         const Point a = pointOf(e, e.level(2));
+         const Point b = pointOf(e, e.level(1));
+         GrobObj &g = *e.drawablePict();
+         line(g, a, {b.x, a.y}, 1);
+         line(g, {b.x, a.y}, b, 1);
+         line(g, b, {a.x, b.y}, 1);
+         line(g, {a.x, b.y}, a, 1);
+         e.drop(2);
+     }},
+    {"GOR", 3, {AGrob, ACoord, AGrob | ACmd}, 0, [](Engine &e) { combine(e, 1); }},
+    {"GXOR", 3, {AGrob, ACoord, AGrob | ACmd}, 0, [](Engine &e) { combine(e, 2); }},
+    {"SIZE",
+     1,
+     {AAny},
+     0,
+     [](Engine &e) {
+         const Value &v = e.level(1);
+         if (v.type() == Type::Grob || isPict(v)) {
+             const GrobObj &g = *(isPict(v) ? e.pict() : v).asGrob();
+             const uint64_t w = g.width;
+             const uint64_t h = g.height;
+             e.replace(1, Value::binary(w));
+             e.push(Value::binary(h));
+             return;
+         }
+         if (v.type() == Type::Array) {
+             std::vector<Value> dims;
+             for (uint32_t d : v.asArray()->dims)
+                 dims.push_back(Value::real(static_cast<int64_t>(d)));
+             e.replace(1, Value::list(std::move(dims)));
+             return;
+         }
+         runEarlierDefinition(e, "SIZE");
+     }},
+    {"SUB",
+     3,
+     {AAny, AAny, AAny},
+     0,
+     [](Engine &e) {
+         const Value &v = e.level(3);
+         if (v.type() == Type::Grob || isPict(v)) {
+             const Point a = pointOf(e, e.level(2));
+             const Point b = pointOf(e, e.level(1));
+             e.replace(3, subGrob(*(isPict(v) ? e.pict() : v).asGrob(), a, b));
+             return;
+         }
+         if (v.type() == Type::Array) {
+             e.replace(3, subArray(*v.asArray(), e.level(2), e.level(1)));
+             return;
+         }
+         runEarlierDefinition(e, "SUB");
+     }},
+    {"REPL",
+     3,
+     {AAny, AAny, AAny},
+     0,
+     [](Engine &e) {
+         const Value &v = e.level(3);
+         if (v.type() == Type::Grob || isPict(v)) {
+             combine(e, 0);
+             return;
+         }
+         if (v.type() == Type::Array) {
+             if (e.level(1).type() != Type::Array)
+                 throw CalcError(Err::BadArgumentType);
+             e.replace(3, replArray(*v.asArray(), e.level(2), *e.level(1).asArray()));
+             return;
+         }
+         runEarlierDefinition(e, "REPL");
+     }},
+    {"OBJ→",
+     1,
+     {AAny},
+     KeepTags,
+     [](Engine &e) {
+         const Value v = e.level(1);
+         switch (v.type()) {
+         case Type::Array: {
+             e.drop(1);
+             for (const Value &x : v.asArray()->elems)
+                 e.push(x);
+             std::vector<Value> dims;
+             for (uint32_t d : v.asArray()->dims)
+                 dims.push_back(Value::real(static_cast<int64_t>(d)));
+             e.push(Value::list(std::move(dims)));
+             return;
+         }
+         case Type::Unit:
+             // the number, and the unit with a factor of one
+             e.replace(1, v.asUnit()->number);
+             e.push(Value::unit(Value::real(1), v.asUnit()->unit));
+             return;
+         case Type::Character:
+             e.replace(1, Value::string(std::string(1, static_cast<char>(v.asChar()))));
+             return;
+         case Type::Grob:
+             throw CalcError(Err::BadArgumentType);
+         default:
+             runEarlierDefinition(e, "OBJ→");
+         }
+     }},
+    {"NUM",
+     1,
+     {AString | AChar},
+     0,
+     [](Engine &e) {
+         if (e.level(1).type() == Type::Character) {
+             e.replace(1, Value::real(e.level(1).asChar()));
+             return;
+         }
+         runEarlierDefinition(e, "NUM");
+     }},
+    {"→STR",
+     1,
+     {AAny},
+     0,
+     [](Engine &e) {
+         if (e.level(1).type() == Type::Character) {
+             e.replace(1, Value::string(std::string(1, static_cast<char>(e.level(1).asChar()))));
+             return;
+         }
+         runEarlierDefinition(e, "→STR");
+     }},
+    {"STO",
+     2,
+     {AName | ACmd, AAny},
+     KeepTags,
+     [](Engine &e) {
+         if (isPict(e.level(1))) {
+             if (e.level(2).type() != Type::Grob)
+                 throw CalcError(Err::BadArgumentType);
+             e.setPict(e.level(2));
+             e.drop(2);
+             return;
+         }
+         runEarlierDefinition(e, "STO");
+     }},
+    {"RCL",
+     1,
+     {AName | ACmd},
+     0,
+     [](Engine &e) {
+         if (isPict(e.level(1))) {
+             e.replace(1, e.pict());
+             return;
+         }
+         runEarlierDefinition(e, "RCL");
+     }},
+    {"|",
+     2,
+     {AList, ASym | ANum},
+     0,
+     [](Engine &e) {
+         const Value expr = e.level(2);
+         if (!expr.isSymbolic()) {
+             e.drop(1); // a number has nothing to substitute
+             return;
+         }
+         e.replace(2, substitute(expr, e.level(1).items()));
+     }},
+    {"QUOTE", 1, {AAny}, KeepTags, [](Engine &) {}},
+};
+
+} // namespace
+
+CommandGroup graphicsCommands()
+{
+    return group(defs);
+}
+
+} // namespace Calc
