@@ -362,31 +362,48 @@ QByteArray InsertBreakpoint(const QByteArray &text, int breakpointLine)
     return crLfLines(lines);
 }
 
+namespace {
+
+// A send that failed because no calculator could be made ends a run: every
+// later send would only try again and repeat the same error message.
+bool sendOrGiveUp(const QByteArray &text, bool run)
+{
+    return SendCommandLine(text, run) || g_session.EmulatorRunning;
+}
+
+} // namespace
+
 void RunProgram(const QByteArray &documentText, const QByteArray &parameters, int breakpointLine)
 {
     QByteArray text = documentText;
     if (breakpointLine != 0) {
         text = InsertBreakpoint(text, breakpointLine);
-        SendCommandLine("41.01 TMENU", true);
+        if (!sendOrGiveUp("41.01 TMENU", true))
+            return;
         WaitEmulatorReady();
     }
     if (!parameters.isEmpty()) {
-        SendCommandLine(parameters, true);
+        if (!sendOrGiveUp(parameters, true))
+            return;
         WaitEmulatorReady();
     }
-    SendCommandLine(StripCarriageReturns(StripTransferHeader(text)), true);
+    if (!sendOrGiveUp(StripCarriageReturns(StripTransferHeader(text)), true))
+        return;
     ShowEmulatorWindow(true);
 }
 
 void StepProgram(const QByteArray &documentText, const QByteArray &parameters)
 {
-    SendCommandLine("41.01 TMENU", true);
+    if (!sendOrGiveUp("41.01 TMENU", true))
+        return;
     WaitEmulatorReady();
     if (!parameters.isEmpty()) {
-        SendCommandLine(parameters, true);
+        if (!sendOrGiveUp(parameters, true))
+            return;
         WaitEmulatorReady();
     }
-    SendCommandLine(StripCarriageReturns(StripTransferHeader(documentText)), false);
+    if (!sendOrGiveUp(StripCarriageReturns(StripTransferHeader(documentText)), false))
+        return;
     WaitEmulatorReady();
     PaintedSleep(AfterCompileMs);
     PressKeys("A");

@@ -83,7 +83,8 @@ QByteArray StoreText(const QByteArray &documentText, const Directives &directive
 QByteArray InsertBreakpoint(const QByteArray &text, int breakpointLine);
 
 // Runs a program: the debug menu first when a breakpoint is set, then the
-// parameters, then the program with its HALT.
+// parameters, then the program with its HALT. When no calculator can be made
+// the first send reports it and the rest are not tried.
 void RunProgram(const QByteArray &documentText, const QByteArray &parameters, int breakpointLine);
 // Starts a program under the calculator's single-step debugger.
 void StepProgram(const QByteArray &documentText, const QByteArray &parameters);

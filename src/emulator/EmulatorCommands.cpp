@@ -109,8 +109,9 @@ void EmulatorCommands::EmuProgramRunExecute()
         return;
     const int index = m_documents->ActiveDocument();
     const QByteArray text = editor->textWithCrLf();
-    if (ReadDirectives(text).found)
-        SendDocument(text, false);
+    // Without a calculator the run would only repeat the error just shown.
+    if (ReadDirectives(text).found && !SendDocument(text, false) && !EmuSession().EmulatorRunning)
+        return;
     RunProgram(text,
                CalcCharset::encode(m_documents->programParameters(index)),
                m_documents->breakpointLine(index) + 1);
@@ -133,8 +134,8 @@ void EmulatorCommands::EmuProgramStepExecute()
     if (!editor)
         return;
     const QByteArray text = editor->textWithCrLf();
-    if (ReadDirectives(text).found)
-        SendDocument(text, true);
+    if (ReadDirectives(text).found && !SendDocument(text, true) && !EmuSession().EmulatorRunning)
+        return;
     StepProgram(text, CalcCharset::encode(m_documents->programParameters(m_documents->ActiveDocument())));
 }
 

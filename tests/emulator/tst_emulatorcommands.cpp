@@ -53,6 +53,8 @@ private slots:
     void run_stores_then_runs_with_parameters_and_halt();
     void step_stores_with_blanks_and_sends_no_halt();
     void send_failure_is_reported();
+    void without_a_calculator_a_run_reports_once_data();
+    void without_a_calculator_a_run_reports_once();
     void import_makes_a_new_document_of_exactly_the_text();
     void import_failure_makes_no_document();
     void export_sends_the_object_source_and_reports_failure();
@@ -247,6 +249,33 @@ void TestEmulatorCommands::send_failure_is_reported()
     QCOMPARE(m_dialogs->messages.size(), 2);
     QCOMPARE(m_dialogs->messages[0].text, QString("message 12"));
     QCOMPARE(m_dialogs->messages[1].text, QString("message 7"));
+}
+
+void TestEmulatorCommands::without_a_calculator_a_run_reports_once_data()
+{
+    QTest::addColumn<QByteArray>("command");
+    QTest::addColumn<QStringList>("messages");
+    QTest::newRow("F9 with a name, a breakpoint and parameters") << QByteArray("EmuProgramRun")
+                                                                 << QStringList{"message 12", "message 7"};
+    QTest::newRow("F8 with a name and parameters") << QByteArray("EmuProgramStep")
+                                                   << QStringList{"message 12", "message 7"};
+}
+
+void TestEmulatorCommands::without_a_calculator_a_run_reports_once()
+{
+    QFETCH(QByteArray, command);
+    QFETCH(QStringList, messages);
+    m_fake->createSucceeds = false;
+    DocumentEditor *editor = open(Program);
+    m_documents->setProgramParameters(m_documents->ActiveDocument(), "9");
+    editor->setCursorPosition(3, 0);
+    trigger("EmuProgramBreak");
+    trigger(command.constData());
+    QStringList shown;
+    for (const ScriptedDialogs::Message &message : std::as_const(m_dialogs->messages))
+        shown << message.text;
+    QCOMPARE(shown, messages);
+    QCOMPARE(m_fake->lines("create").size(), 1);
 }
 
 void TestEmulatorCommands::import_makes_a_new_document_of_exactly_the_text()
