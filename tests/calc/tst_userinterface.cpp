@@ -276,6 +276,19 @@ private slots:
         QCOMPARE(stackTexts(e), QStringList{"0"});
     }
 
+    void aCancelledInputLeavesHaltedProgramsAlone()
+    {
+        Engine e(Model::HP48GX);
+        ScriptedUi ui;
+        ui.answers = {"!cancel"};
+        e.setUserInterface(&ui);
+        QCOMPARE(e.enter(calc("« HALT 5 » EVAL")), Engine::Status::Halted);
+        QCOMPARE(e.enter(calc("\"N?\" \"\" INPUT 2")), Engine::Status::Done);
+        QCOMPARE(e.haltedCount(), 1);
+        QCOMPARE(e.enter(calc("CONT")), Engine::Status::Done);
+        QCOMPARE(stackTexts(e), QStringList{"5"});
+    }
+
     void anInterruptWakesAProgramWaitingForInput()
     {
         Engine e(Model::HP48GX);

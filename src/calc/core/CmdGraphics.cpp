@@ -123,6 +123,15 @@ Value subGrob(const GrobObj &g, Point a, Point b)
     return out;
 }
 
+// x + dx for a user-unit radius (a real of the stack).
+Real realOfExtendedSum(const Real &x, const Value &dx)
+{
+    if (dx.type() != Type::Real)
+        throw CalcError(Err::BadArgumentType);
+    RealCondition c = RealCondition::Ok;
+    return add(x, dx.asReal(), c);
+}
+
 // Copies src onto dst at p: 0 replace, 1 or, 2 xor.
 void blit(GrobObj &dst, Point p, const GrobObj &src, int mode)
 {
@@ -518,6 +527,43 @@ const CommandDef defs[] = {
          line(g, b, {a.x, b.y}, 1);
          line(g, {a.x, b.y}, a, 1);
          e.drop(2);
+     }},
+    {"ARC",
+     -1,
+     {},
+     0,
+     [](Engine &e) {
+         // centre radius from to ARC: a { #x #y } centre takes the radius in
+         // pixels, an (x,y) centre in user units along x
+         e.need(4);
+         if (e.level(1).type() != Type::Real || e.level(2).type() != Type::Real)
+             throw CalcError(Err::BadArgumentType);
+         const Value centre = e.level(4);
+         const Point c = pointOf(e, centre);
+         double r;
+         if (centre.type() == Type::Complex) {
+             const Point edge = pointOf(
+                 e, Value::complex(realOfExtendedSum(centre.asComplex()->re, e.level(3)),
+                                   centre.asComplex()->im));
+             r = std::fabs(static_cast<double>(edge.x - c.x));
+         } else {
+             r = static_cast<double>(wholeOf(e.level(3)));
+         }
+         RealCondition k = RealCondition::Ok;
+         const double a1 = fromAngle(realAt(e, 2), e.angleMode(), k).toDouble();
+         const double a2 = fromAngle(realAt(e, 1), e.angleMode(), k).toDouble();
+         if (r < 0 || r > 1e5)
+             throw CalcError(Err::BadArgumentValue);
+         GrobObj &g = *e.drawablePict();
+         const int steps = static_cast<int>(std::clamp(std::fabs(a2 - a1) * r * 2, 8.0, 20000.0));
+         Point last{c.x + std::llround(r * std::cos(a1)), c.y - std::llround(r * std::sin(a1))};
+         for (int i = 1; i <= steps; ++i) {
+             const double t = a1 + (a2 - a1) * i / steps;
+             const Point p{c.x + std::llround(r * std::cos(t)), c.y - std::llround(r * std::sin(t))};
+             line(g, last, p, 1);
+             last = p;
+         }
+         e.drop(4);
      }},
     {"GOR", 3, {AGrob, ACoord, AGrob | ACmd}, 0, [](Engine &e) { combine(e, 1); }},
     {"GXOR", 3, {AGrob, ACoord, AGrob | ACmd}, 0, [](Engine &e) { combine(e, 2); }},

@@ -98,7 +98,7 @@ void input(Engine &e)
     e.drop(2);
     if (a == UI::Answer::Cancelled) {
         // CANCEL abandons the program, as on the calculator
-        e.requestKill();
+        e.requestAbandon();
         return;
     }
     if (answered(e, a))

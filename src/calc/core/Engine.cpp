@@ -981,13 +981,16 @@ Engine::Status Engine::run(size_t base, bool step, bool into)
                     break;
                 }
                 }
-                if (m_haltRequested | m_killRequested | m_contRequested) {
-                    if (m_killRequested) {
+                if (m_haltRequested | m_killRequested | m_contRequested | m_abandonRequested) {
+                    if (m_killRequested || m_abandonRequested) {
+                        const bool kill = m_killRequested;
                         m_killRequested = false;
+                        m_abandonRequested = false;
                         m_haltRequested = false;
                         m_contRequested = false;
                         abortAll();
-                        killHalted();
+                        if (kill)
+                            killHalted();
                         return Status::Done;
                     }
                     if (m_haltRequested) {

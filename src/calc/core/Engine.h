@@ -209,6 +209,8 @@ public:
     void applySymbolic(int id, int argc);
     void requestHalt() { m_haltRequested = true; }
     void requestKill() { m_killRequested = true; }
+    // Abandons the running program only (CANCEL in INPUT); halted ones stay.
+    void requestAbandon() { m_abandonRequested = true; }
     void requestCont() { m_contRequested = true; }
 
     // ---- error state and LASTARG --------------------------------------------
@@ -284,6 +286,7 @@ private:
     Value m_pict;
     bool m_haltRequested = false;
     bool m_killRequested = false;
+    bool m_abandonRequested = false;
     bool m_contRequested = false;
     int m_numeric = 0;
     uint64_t m_seed = 0;
