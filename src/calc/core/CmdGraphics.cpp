@@ -671,7 +671,7 @@ const CommandDef defs[] = {
     {"→STR",
      1,
      {AAny},
-     0,
+     KeepTags,
      [](Engine &e) {
          if (e.level(1).type() == Type::Character) {
              e.replace(1, Value::string(std::string(1, static_cast<char>(e.level(1).asChar()))));

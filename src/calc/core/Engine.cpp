@@ -489,6 +489,8 @@ void Engine::evalName(const Value &v)
     }
     Value *g = findGlobal(n);
     if (!g) {
+        if (numericResults())
+            throw CalcError(Err::UndefinedName); // ->NUM needs a value for every name
         const int args = v.callArgs();
         if (args > 0) {
             // an undefined user function stays symbolic: 'F(X)'
@@ -505,8 +507,6 @@ void Engine::evalName(const Value &v)
             replace(static_cast<size_t>(args), Value::algebraic(std::move(items)));
             return;
         }
-        if (numericResults())
-            throw CalcError(Err::UndefinedName); // ->NUM needs a value for every name
         push(v.withQuoted(true).withCallArgs(0));
         return;
     }
