@@ -17,6 +17,18 @@ int novalId()
     return id;
 }
 
+// A small whole number inside a list argument; anything else is refused.
+int smallInt(const Value &v)
+{
+    if (v.type() != Type::Real)
+        throw CalcError(Err::BadArgumentType);
+    bool ok = false;
+    const int64_t i = intPart(v.asReal()).toInt(&ok);
+    if (!ok || i < -100000 || i > 100000)
+        throw CalcError(Err::BadArgumentValue);
+    return static_cast<int>(i);
+}
+
 bool isNoval(const Value &v)
 {
     return v.type() == Type::Command && v.commandId() == novalId();
@@ -71,10 +83,10 @@ void input(Engine &e)
             if (item.type() == Type::String) {
                 req.commandLine = item.str();
             } else if (item.type() == Type::Real) {
-                req.cursorColumn = static_cast<int>(intPart(item.asReal()).toInt());
+                req.cursorColumn = smallInt(item);
             } else if (item.type() == Type::List && item.items().size() == 2) {
-                req.cursorRow = static_cast<int>(intPart(item.items()[0].asReal()).toInt());
-                req.cursorColumn = static_cast<int>(intPart(item.items()[1].asReal()).toInt());
+                req.cursorRow = smallInt(item.items()[0]);
+                req.cursorColumn = smallInt(item.items()[1]);
             } else if (item.isName()) {
                 const std::string &n = item.nameText();
                 if (n == "ALG")
@@ -152,9 +164,9 @@ void inform(Engine &e)
     if (format.type() == Type::List) {
         const auto &f = format.items();
         if (!f.empty())
-            req.columns = static_cast<int>(std::max<int64_t>(1, intPart(f[0].asReal()).toInt()));
+            req.columns = std::max(1, smallInt(f[0]));
         if (f.size() > 1)
-            req.tab = static_cast<int>(intPart(f[1].asReal()).toInt());
+            req.tab = smallInt(f[1]);
     }
     std::vector<size_t> slot; // field number -> index in fields
     for (size_t i = 0; i < fields.size(); ++i) {
@@ -170,7 +182,7 @@ void inform(Engine &e)
             if (p.size() > 1)
                 field.help = shown(e, p[1]);
             for (size_t k = 2; k < p.size(); ++k)
-                field.types.push_back(static_cast<int>(intPart(p[k].asReal()).toInt()));
+                field.types.push_back(smallInt(p[k]));
         } else {
             throw CalcError(Err::BadArgumentType);
         }
