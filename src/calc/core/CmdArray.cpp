@@ -425,6 +425,161 @@ Value arrayOfLevel(Engine &e, size_t level)
     return v;
 }
 
+// ---- coordinate modes and vectors ------------------------------------------
+
+// Flags -16 and -15: rectangular, cylindrical (polar) or spherical.
+enum class Coords { Rect, Cylin, Sphere };
+Coords coordsOf(Engine &e)
+{
+    if (!e.flag(-16))
+        return Coords::Rect;
+    return e.flag(-15) ? Coords::Sphere : Coords::Cylin;
+}
+
+void setCoords(Engine &e, Coords c)
+{
+    e.setFlag(-16, c != Coords::Rect);
+    e.setFlag(-15, c == Coords::Sphere);
+}
+
+LD angleOfRadians(Engine &e, LD a)
+{
+    const LD pi = 3.141592653589793238462643383279502884L;
+    switch (e.angleMode()) {
+    case AngleMode::Degrees:
+        return a * 180.0L / pi;
+    case AngleMode::Grads:
+        return a * 200.0L / pi;
+    case AngleMode::Radians:
+        break;
+    }
+    return a;
+}
+
+// A real argument at level n (refusing anything else).
+Real realArg(Engine &e, size_t level)
+{
+    if (e.level(level).type() != Type::Real)
+        throw CalcError(Err::BadArgumentType);
+    return e.level(level).asReal();
+}
+
+// Vectors made from the stack's reals in the current coordinate mode (the
+// angles exact at the quarter turns, as the calculators are).
+void toVector(Engine &e, int n)
+{
+    e.need(static_cast<size_t>(n));
+    std::vector<Real> in;
+    for (int i = n; i >= 1; --i)
+        in.push_back(realArg(e, static_cast<size_t>(i)));
+    const Coords c = coordsOf(e);
+    const AngleMode m = e.angleMode();
+    RealCondition k = RealCondition::Ok;
+    std::vector<Real> out;
+    if (c == Coords::Rect) {
+        out = in;
+    } else if (n == 2 || c == Coords::Cylin) {
+        out.push_back(mul(in[0], cosIn(in[1], m, k), k));
+        out.push_back(mul(in[0], sinIn(in[1], m, k), k));
+        if (n == 3)
+            out.push_back(in[2]);
+    } else {
+        const Real rs = mul(in[0], sinIn(in[2], m, k), k);
+        out.push_back(mul(rs, cosIn(in[1], m, k), k));
+        out.push_back(mul(rs, sinIn(in[1], m, k), k));
+        out.push_back(mul(in[0], cosIn(in[2], m, k), k));
+    }
+    std::vector<Value> elems;
+    for (const Real &r : out)
+        elems.push_back(Value::real(e.checked(r, k)));
+    e.replace(static_cast<size_t>(n), Value::array({static_cast<uint32_t>(n)}, std::move(elems)));
+}
+
+// Columns (or rows) of a matrix as vectors, and back.
+void explodeMatrix(Engine &e, bool columns)
+{
+    const ArrayObj &a = *e.level(1).asArray();
+    const Value keep = e.level(1);
+    e.drop(1);
+    if (!a.isMatrix()) {
+        for (const Value &x : a.elems)
+            e.push(x);
+        e.push(Value::real(static_cast<int64_t>(a.elems.size())));
+        return;
+    }
+    const uint32_t n = columns ? a.cols() : a.rows();
+    const uint32_t len = columns ? a.rows() : a.cols();
+    for (uint32_t k = 0; k < n; ++k) {
+        std::vector<Value> v;
+        for (uint32_t i = 0; i < len; ++i)
+            v.push_back(columns ? a.elems[static_cast<size_t>(i) * a.cols() + k]
+                                : a.elems[static_cast<size_t>(k) * a.cols() + i]);
+        e.push(Value::array({len}, std::move(v)));
+    }
+    e.push(Value::real(static_cast<int64_t>(n)));
+}
+
+void buildMatrix(Engine &e, bool columns)
+{
+    const int64_t n = intAt(e, 1, 1, 1 << 20);
+    e.need(static_cast<size_t>(n) + 1);
+    const Value &first = e.level(static_cast<size_t>(n) + 1);
+    if (first.type() != Type::Array) {
+        // numbers: a vector of them
+        std::vector<Value> elems;
+        for (int64_t i = n + 1; i >= 2; --i)
+            elems.push_back(e.level(static_cast<size_t>(i)));
+        Value v = arrayFrom({static_cast<uint32_t>(n)}, std::move(elems));
+        e.replace(static_cast<size_t>(n) + 1, std::move(v));
+        return;
+    }
+    const uint32_t len = first.asArray()->isMatrix() ? 0 : first.asArray()->cols();
+    std::vector<std::vector<Value>> parts;
+    for (int64_t i = n + 1; i >= 2; --i) {
+        const Value &v = e.level(static_cast<size_t>(i));
+        if (v.type() != Type::Array)
+            throw CalcError(Err::BadArgumentType);
+        if (v.asArray()->isMatrix() || v.asArray()->cols() != len)
+            throw CalcError(Err::InvalidDimension);
+        parts.push_back(v.asArray()->elems);
+    }
+    std::vector<Value> elems;
+    const uint32_t count = static_cast<uint32_t>(n);
+    if (columns) {
+        for (uint32_t i = 0; i < len; ++i)
+            for (uint32_t k = 0; k < count; ++k)
+                elems.push_back(parts[k][i]);
+    } else {
+        for (auto &p : parts)
+            elems.insert(elems.end(), p.begin(), p.end());
+    }
+    Value m = arrayFrom(columns ? std::vector<uint32_t>{len, count}
+                                : std::vector<uint32_t>{count, len},
+                        std::move(elems));
+    e.replace(static_cast<size_t>(n) + 1, std::move(m));
+}
+
+// CNRM: the largest column sum of magnitudes; RNRM: the largest row sum.
+void norm(Engine &e, bool columns)
+{
+    const Mat m = matOf(e.level(1));
+    LD best = 0;
+    if (!m.isMatrix()) {
+        for (const LC &z : m.el)
+            best = columns ? best + std::abs(z) : std::max(best, std::abs(z));
+    } else {
+        const uint32_t n = columns ? m.cols : m.rows;
+        const uint32_t len = columns ? m.rows : m.cols;
+        for (uint32_t k = 0; k < n; ++k) {
+            LD sum = 0;
+            for (uint32_t i = 0; i < len; ++i)
+                sum += std::abs(columns ? m.at(i, k) : m.at(k, i));
+            best = std::max(best, sum);
+        }
+    }
+    e.replace(1, Value::real(fromLD(e, best)));
+}
+
 const CommandDef defs[] = {
     {"→ARRY",
      1,
@@ -570,6 +725,48 @@ const CommandDef defs[] = {
          }
          e.replace(1, valueOf(e, identity(n, complex)));
      }},
+    {"RECT", 0, {}, 0, [](Engine &e) { setCoords(e, Coords::Rect); }},
+    {"CYLIN", 0, {}, 0, [](Engine &e) { setCoords(e, Coords::Cylin); }},
+    {"SPHERE", 0, {}, 0, [](Engine &e) { setCoords(e, Coords::Sphere); }},
+    {"→V2", 2, {AReal, AReal}, 0, [](Engine &e) { toVector(e, 2); }},
+    {"→V3", 3, {AReal, AReal, AReal}, 0, [](Engine &e) { toVector(e, 3); }},
+    {"V→",
+     1,
+     {AArray},
+     0,
+     [](Engine &e) {
+         const ArrayObj &a = *e.level(1).asArray();
+         if (a.isMatrix() || a.isComplex() || a.cols() < 2 || a.cols() > 3)
+             throw CalcError(Err::BadArgumentValue);
+         const LD x = toLD(a.elems[0].asReal());
+         const LD y = toLD(a.elems[1].asReal());
+         const LD z = a.cols() == 3 ? toLD(a.elems[2].asReal()) : 0;
+         const Coords c = coordsOf(e);
+         std::vector<Value> out;
+         if (c == Coords::Rect) {
+             out = a.elems;
+         } else if (a.cols() == 2 || c == Coords::Cylin) {
+             out.push_back(Value::real(fromLD(e, std::hypot(x, y))));
+             out.push_back(Value::real(fromLD(e, angleOfRadians(e, std::atan2(y, x)))));
+             if (a.cols() == 3)
+                 out.push_back(a.elems[2]);
+         } else {
+             const LD r = std::sqrt(x * x + y * y + z * z);
+             out.push_back(Value::real(fromLD(e, r)));
+             out.push_back(Value::real(fromLD(e, angleOfRadians(e, std::atan2(y, x)))));
+             out.push_back(
+                 Value::real(fromLD(e, angleOfRadians(e, std::atan2(std::hypot(x, y), z)))));
+         }
+         e.drop(1);
+         for (Value &v : out)
+             e.push(std::move(v));
+     }},
+    {"→COL", 1, {AArray}, 0, [](Engine &e) { explodeMatrix(e, true); }},
+    {"→ROW", 1, {AArray}, 0, [](Engine &e) { explodeMatrix(e, false); }},
+    {"COL→", 1, {AReal}, 0, [](Engine &e) { buildMatrix(e, true); }},
+    {"ROW→", 1, {AReal}, 0, [](Engine &e) { buildMatrix(e, false); }},
+    {"CNRM", 1, {AArray}, 0, [](Engine &e) { norm(e, true); }},
+    {"RNRM", 1, {AArray}, 0, [](Engine &e) { norm(e, false); }},
     {"RDM",
      2,
      {AReal | AList, AArray},

@@ -1,6 +1,9 @@
 #include "calc/core/Decompiler.h"
 
-#include "calc/core/Commands.h"
+#include "calc/core/CommandTable.h"
+
+#include <cmath>
+#include <cstdio>
 
 namespace Calc {
 
@@ -142,9 +145,38 @@ void appendSeq(std::string &out, const std::vector<Value> &items, const TextStyl
     }
 }
 
+// A value computed in extended precision, rounded to twelve digits (0 when
+// it leaves the range: only the display uses it).
+Real rounded(long double x)
+{
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.14LE", x);
+    std::string t(buf);
+    const size_t p = t.find("E+");
+    if (p != std::string::npos)
+        t.erase(p + 1, 1);
+    Real r;
+    if (!std::isfinite(x) || !parseReal(t, r))
+        return Real{};
+    return r;
+}
+
 std::string complexText(const Real &re, const Real &im, const TextStyle &st)
 {
     const char sep = st.number.commaMark ? ';' : ',';
+    if (st.polar) {
+        // (r,∠a) with the angle in the current mode, exact on the axes
+        const long double x = extendedOf(re);
+        const long double y = extendedOf(im);
+        const long double pi = 3.141592653589793238462643383279502884L;
+        long double a = std::atan2(y, x);
+        if (st.angle == AngleMode::Degrees)
+            a = a * 180.0L / pi;
+        else if (st.angle == AngleMode::Grads)
+            a = a * 200.0L / pi;
+        return "(" + formatReal(rounded(std::hypot(x, y)), st.number) + sep + "\x80" +
+               formatReal(rounded(a), st.number) + ")";
+    }
     return "(" + formatReal(re, st.number) + sep + formatReal(im, st.number) + ")";
 }
 

@@ -12,6 +12,8 @@ struct TextStyle
     int base = 10;     // binary integers
     int wordSize = 64; // binary integers are shown masked to it
     bool is49 = true;
+    bool polar = false; // flag -16: complex numbers as (r,∠angle)
+    AngleMode angle = AngleMode::Degrees;
 };
 
 // The text ->STR gives for an object: one line, in the given modes. On the

@@ -190,6 +190,8 @@ std::string Engine::toText(const Value &v) const
     st.base = binaryBase();
     st.wordSize = wordSize();
     st.is49 = is49();
+    st.polar = flag(-16);
+    st.angle = angleMode();
     return decompile(v, st, true);
 }
 
