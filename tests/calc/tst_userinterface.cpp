@@ -245,6 +245,11 @@ private slots:
         QTest::newRow("MENU with a list keeps it in CST")
             << "{ X Y } MENU CST" << QStringList() << QStringList{"{ X Y }"}
             << QStringList{"MENU 1 [X Y]"};
+        QTest::newRow("→LCD draws a picture on the screen")
+            << "GROB 1 1 10 →LCD" << QStringList() << QStringList()
+            << QStringList{"DISP 1: "};
+        QTest::newRow("LCD→ without a picture of the screen gives a blank one")
+            << "LCD→ SIZE" << QStringList() << QStringList{"# 131d", "# 64d"} << QStringList();
         QTest::newRow("CLLCD, FREEZE and BEEP reach the screen")
             << "CLLCD 2 FREEZE 440 0.1 BEEP" << QStringList() << QStringList()
             << QStringList{"CLLCD", "FREEZE 2", "BEEP 440 0.1"};

@@ -282,6 +282,27 @@ const CommandDef defs[] = {
          if (UI *ui = e.userInterface())
              ui->display(obj, text, std::clamp(line, 1, last));
      }},
+    {"LCD→",
+     0,
+     {},
+     0,
+     [](Engine &e) {
+         UI *ui = e.userInterface();
+         Value shot = ui ? ui->screen() : Value();
+         if (shot.type() != Type::Grob)
+             shot = Value::grob(new GrobObj(131, e.is49() ? 80 : 64));
+         e.push(std::move(shot));
+     }},
+    {"→LCD",
+     1,
+     {AGrob},
+     0,
+     [](Engine &e) {
+         const Value g = e.level(1);
+         e.drop(1);
+         if (UI *ui = e.userInterface())
+             ui->display(g, std::string(), 1);
+     }},
     {"CLLCD",
      0,
      {},

@@ -26,7 +26,8 @@ public:
 
     // ---- output (never blocks for long) -------------------------------------
     // DISP: text on display line 1 (top) to 7 or 8; the object as given and
-    // its text (a string without quotes, others in their ->STR form).
+    // its text (a string without quotes, others in their ->STR form). A GROB
+    // object is drawn with its top left corner at the top of the screen.
     virtual void display(const Value &object, const std::string &text, int line) = 0;
     virtual void clearDisplay() = 0; // CLLCD
     // FREEZE: areas 1 status, 2 stack, 4 menu (sums combine) keep what the
@@ -34,6 +35,10 @@ public:
     virtual void freeze(int areas) = 0;
     // PVIEW and the PICT commands: the graphics picture was changed or shown.
     virtual void showPicture(const Value &grob) { (void)grob; }
+    // LCD->: the screen as a GROB (131 x 64 on the 48 series, 131 x 80 on
+    // the 49 family); a null Value gives a blank picture. ->LCD shows a GROB
+    // through display() on line 1.
+    virtual Value screen() { return Value(); }
     // PROMPT: text shown in the status area; the engine then halts the
     // program (CONT resumes it).
     virtual void prompt(const std::string &text) = 0;
