@@ -716,7 +716,7 @@ const CommandDef defs[] = {
          }
          e.replace(2, substitute(expr, e.level(1).items()));
      }},
-    {"QUOTE", 1, {AAny}, KeepTags, [](Engine &) {}},
+    {"QUOTE", 1, {AAny}, KeepTags | Function, [](Engine &) {}},
 };
 
 } // namespace

@@ -861,6 +861,20 @@ private:
         const bool call = lx.peek() == '(';
         const bool local = isValidName(word) && isLocal(internName(word));
         const int id = local ? -1 : findCommand(word, m_opt.is49);
+        if (id >= 0 && call && word == "QUOTE") {
+            // QUOTE(expr): the expression kept whole, not evaluated
+            std::vector<Value> inner;
+            if (parseCallArgs(lx, inner) != 1)
+                throw syntaxError(at);
+            if (inner.size() == 1 && inner[0].isName() && inner[0].callArgs() == 0)
+                out.push_back(inner[0].withQuoted(true));
+            else if (inner.size() == 1)
+                out.push_back(inner[0]);
+            else
+                out.push_back(Value::algebraic(std::move(inner)));
+            out.push_back(Value::command(id));
+            return;
+        }
         if (id >= 0) {
             const CommandInfo &ci = commandInfo(id);
             if (ci.def.flags & Constant) {

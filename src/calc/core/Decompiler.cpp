@@ -79,6 +79,9 @@ private:
         case Type::GlobalName:
         case Type::LocalName:
             return v.nameText();
+        case Type::Algebraic:
+            // a quoted sub-expression (QUOTE) is shown in place
+            return algebraicText(v.items(), m_style);
         default:
             return decompile(v, m_style, false);
         }
