@@ -294,13 +294,20 @@ private slots:
         QCOMPARE(stackTexts(e), QStringList{"5"});
     }
 
+    void anInterruptWakesAProgramWaitingForInput_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::newRow("INPUT in the middle of a command line") << "1 \"N?\" \"\" INPUT 2";
+        QTest::newRow("INPUT as the last object of a command line") << "1 \"N?\" \"\" INPUT";
+    }
     void anInterruptWakesAProgramWaitingForInput()
     {
+        QFETCH(QString, line);
         Engine e(Model::HP48GX);
         BlockingUi ui;
         e.setUserInterface(&ui);
         Engine::Status status = Engine::Status::Done;
-        std::thread runner([&] { status = e.enter(calc("1 \"N?\" \"\" INPUT 2")); });
+        std::thread runner([&] { status = e.enter(calc(line)); });
         {
             std::unique_lock<std::mutex> lock(ui.m);
             ui.cv.wait(lock, [&] { return ui.waiting; });

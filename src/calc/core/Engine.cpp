@@ -1007,6 +1007,11 @@ Engine::Status Engine::run(size_t base, bool step, bool into)
                     }
                 }
             }
+            if (m_interrupt.exchange(false, std::memory_order_relaxed)) {
+                // interrupted in the last object (a request waiting for the user)
+                m_lastError = CalcError(Err::Interrupted);
+                return Status::Interrupted;
+            }
             return Status::Done;
         } catch (const CalcError &e) {
             if (!unwindToTrap(e)) {
