@@ -321,7 +321,7 @@ private slots:
         QVERIFY(enter(m, "« 1 2 + 10 * »"));
         QVERIFY(m.runWhenIdle(
             [&](Engine &) {
-                m.showMenu(Value::real(realOf("41.01")));
+                m.setMenu({}, 41.01);
                 return true;
             },
             Limit));
@@ -351,7 +351,7 @@ private slots:
         QVERIFY(enter(m, "« 5 » 'SUBP' STO « SUBP 1 + »"));
         QVERIFY(m.runWhenIdle(
             [&](Engine &) {
-                m.showMenu(Value::real(realOf("41.01")));
+                m.setMenu({}, 41.01);
                 return true;
             },
             Limit));
@@ -364,12 +364,95 @@ private slots:
         QCOMPARE(stack(m), QStringList());
     }
 
+    void programsTalkToTheUserThroughTheScreen_data()
+    {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QString>("keys"); // typed after EVAL
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("INPUT gives the text typed")
+            << "« \"Name?\" \"\" INPUT »" << "=1 =2 #ENTER" << QStringList{"\"12\""};
+        QTest::newRow("INPUT starts from its text; backspace on an empty line keeps it open")
+            << "« \"N?\" \"ab\" INPUT »" << "#BKSP #BKSP #BKSP =9 #ENTER" << QStringList{"\"9\""};
+        QTest::newRow("CHOOSE gives the item and 1")
+            << "« \"Pick\" { \"a\" \"b\" \"c\" } 1 CHOOSE »" << "#DOWN #DOWN #ENTER"
+            << QStringList{"\"c\"", "1."};
+        QTest::newRow("CHOOSE cancelled gives 0")
+            << "« \"Pick\" { 1 2 } 1 CHOOSE »" << "#F5" << QStringList{"0."};
+        QTest::newRow("MSGBOX waits for a key")
+            << "« \"Done\" MSGBOX 7 »" << "#ENTER" << QStringList{"7."};
+        QTest::newRow("WAIT 0 gives the key's row, column and plane")
+            << "« 0 WAIT »" << "=7" << QStringList{"72.1"};
+        QTest::newRow("WAIT 0 counts a shift in the plane")
+            << "« 0 WAIT »" << "#RS =7" << QStringList{"72.3"};
+        QTest::newRow("PROMPT halts the program and CONT goes on")
+            << "« \"Give\" PROMPT 5 »" << "#LS #ON" << QStringList{"5."};
+        QTest::newRow("TMENU's soft keys run their objects")
+            << "« { { \"ONE\" 1 } { \"TWO\" 2 } } TMENU »" << "#F2" << QStringList{"2."};
+        QTest::newRow("INFORM gives the fields typed and 1")
+            << "« \"T\" { \"X:\" } { } { } { } INFORM »" << "=5 #ENTER #ENTER"
+            << QStringList{"{ 5. }", "1."};
+    }
+
+    void programsTalkToTheUserThroughTheScreen()
+    {
+        QFETCH(QString, program);
+        QFETCH(QString, keys);
+        QFETCH(QStringList, expected);
+        Machine m(Model::HP50G);
+        m.start();
+        QVERIFY(enter(m, program));
+        QVERIFY(press(m, "#EVAL " + keys));
+        QCOMPARE(stack(m), expected);
+    }
+
+    void whatAProgramDisplaysStaysOnlyWhenFrozen()
+    {
+        Machine m(Model::HP48GX);
+        m.start();
+        QVERIFY(enter(m, "« \"HELLO\" 1 DISP »"));
+        QVERIFY(press(m, "#EVAL"));
+        QCOMPARE(text(m.screen().lines[0]), QString("DEG DEC"));
+        QVERIFY(enter(m, "« \"FROZEN\" 3 DISP 3 FREEZE »"));
+        QVERIFY(press(m, "#EVAL"));
+        QCOMPARE(text(m.screen().lines[2]), QString("FROZEN"));
+        QVERIFY(press(m, "#LS")); // a shift alone keeps it
+        QCOMPARE(text(m.screen().lines[2]), QString("FROZEN"));
+        QVERIFY(press(m, "#LS #ON"));
+        QVERIFY(text(m.screen().lines[2]) != QString("FROZEN"));
+    }
+
+    void aMessageBoxIsShownUntilAKey()
+    {
+        Machine m(Model::HP50G);
+        m.start();
+        QVERIFY(enter(m, "« \"All done\" MSGBOX »"));
+        const KeyDef *eval = findKey(Model::HP50G, "#EVAL");
+        m.pressKey(eval->out, 1 << eval->bit);
+        QTRY_VERIFY_WITH_TIMEOUT(lines(m.screen()).split('\n').contains(" All done"), Limit);
+        QVERIFY(!m.isReady()); // the program still runs
+        QCOMPARE(text(m.screen().menu[5]), QString("OK"));
+        QVERIFY(press(m, "#ENTER"));
+        QVERIFY(!lines(m.screen()).split('\n').contains(" All done"));
+    }
+
+    void onStopsAProgramWaitingInInput()
+    {
+        Machine m(Model::HP50G);
+        m.start();
+        QVERIFY(enter(m, "« \"N?\" \"\" INPUT 5 »"));
+        const KeyDef *eval = findKey(Model::HP50G, "#EVAL");
+        m.pressKey(eval->out, 1 << eval->bit);
+        QTRY_VERIFY_WITH_TIMEOUT(lines(m.screen()).split('\n').contains("N?"), Limit);
+        QVERIFY(press(m, "#ON"));
+        QVERIFY(!stack(m).contains("5."));
+    }
+
     void aMenuNumberThatNamesNoMenuIsAnError()
     {
         Machine m(Model::HP50G);
         bool threw = false;
         try {
-            m.showMenu(Value::real(999));
+            m.setMenu({}, 999);
         } catch (const CalcError &e) {
             threw = e.code == uint32_t(Err::BadArgumentValue);
         }

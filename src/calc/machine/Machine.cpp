@@ -11,12 +11,6 @@
 
 namespace Calc {
 
-struct TaskDone
-{
-    bool finished = false;
-    bool result = false;
-};
-
 namespace {
 
 constexpr int Columns = 21; // 131 dots / 6-dot cells
@@ -78,11 +72,13 @@ Machine::Machine(Model model)
     , m_engine(model)
 {
     m_screen.lcd = LcdPicture(lcdWidth(), lcdHeight());
+    m_engine.setUserInterface(this);
 }
 
 Machine::~Machine()
 {
     stop();
+    m_engine.setUserInterface(nullptr);
 }
 
 bool Machine::loadState(const std::string &bytes)
@@ -269,6 +265,11 @@ void Machine::handleKey(const KeyDef &k)
     const int shift = m_shift;
     m_shift = 0;
     m_message.clear();
+    if (m_nested == 0) {
+        // what a program drew stays until the next key
+        m_userDisplay = false;
+        m_frozen = 0;
+    }
     if (m_alpha && k.alpha && shift != 2) {
         const char c = shift == 1 ? static_cast<char>(k.alpha - 'A' + 'a') : k.alpha;
         if (m_alpha == 1)
@@ -293,9 +294,9 @@ void Machine::perform(const std::string &action, int shift)
     if (action.compare(0, 5, "menu:") == 0) {
         const std::string name = action.substr(5);
         if (name == "CST")
-            setMenu(MenuKind::Custom);
+            selectMenu(MenuKind::Custom);
         else
-            setMenu(MenuKind::Builtin, name);
+            selectMenu(MenuKind::Builtin, name);
         return;
     }
     if (action[0] != '#') {
@@ -316,6 +317,8 @@ void Machine::perform(const std::string &action, int shift)
             runCommand("DROP");
         } else if (m_cursor > 0) {
             m_cmd.erase(--m_cursor, 1);
+            if (m_cmd.empty())
+                cancelEdit(); // erasing the last character ends the line
         } else if (m_cmd.empty()) {
             cancelEdit();
         }
@@ -363,9 +366,9 @@ void Machine::perform(const std::string &action, int shift)
         if (!m_editing)
             editLevel1();
     } else if (f == "VAR") {
-        setMenu(MenuKind::Var);
+        selectMenu(MenuKind::Var);
     } else if (f == "CST") {
-        setMenu(MenuKind::Custom);
+        selectMenu(MenuKind::Custom);
     } else if (f == "NXT" || f == "PREV") {
         const size_t n = menuItems().size();
         const int pages = std::max<int>(1, static_cast<int>((n + 5) / 6));
@@ -631,6 +634,11 @@ void Machine::moveLine(int delta)
 
 Engine::Status Machine::runEngine(const std::function<Engine::Status()> &f)
 {
+    if (m_nested > 0)
+        return Engine::Status::Done; // a program is waiting in a dialog: no second run
+    m_cancel = false;
+    m_userDisplay = false;
+    m_frozen = 0;
     {
         std::lock_guard lk(m_mx);
         if (m_stop)
@@ -644,6 +652,8 @@ Engine::Status Machine::runEngine(const std::function<Engine::Status()> &f)
         std::lock_guard lk(m_mx);
         m_running = false;
     }
+    if (!m_frozen)
+        m_userDisplay = false;
     if (s == Engine::Status::Error)
         m_message = {"Error:", m_engine.lastError().message};
     if (s == Engine::Status::Halted) {
@@ -701,42 +711,38 @@ void Machine::evaluateItem(const Value &action)
 
 // ---- menus ------------------------------------------------------------------------
 
-void Machine::setMenu(MenuKind kind, const std::string &name, Value list)
+void Machine::selectMenu(MenuKind kind, const std::string &name, std::vector<MenuKey> keys)
 {
     if (kind == MenuKind::Builtin && !builtinMenu(name))
         return;
     m_lastMenuKind = m_menuKind;
     m_lastMenuName = m_menuName;
-    m_lastMenuList = m_menuList;
+    m_lastMenuKeys = m_menuKeys;
     m_menuKind = kind;
     m_menuName = name;
-    m_menuList = std::move(list);
+    m_menuKeys = std::move(keys);
     m_menuPage = 0;
 }
 
-void Machine::showMenu(const Value &menu)
+void Machine::setMenu(const std::vector<MenuKey> &keys, double menuNumber)
 {
-    if (menu.type() == Type::List) {
-        setMenu(MenuKind::List, {}, menu);
+    if (!keys.empty()) {
+        selectMenu(MenuKind::List, {}, keys);
         return;
     }
-    if (!menu.isReal())
-        throw CalcError(Err::BadArgumentType);
-    const Real r = menu.asReal();
-    const double d = r.toDouble();
-    const int number = static_cast<int>(d);
-    const int page = std::max(0, static_cast<int>(std::lround((d - number) * 100)) - 1);
+    const int number = static_cast<int>(menuNumber);
+    const int page = std::max(0, static_cast<int>(std::lround((menuNumber - number) * 100)) - 1);
     if (number == 0) {
         const MenuKind k = m_lastMenuKind;
         const std::string n = m_lastMenuName;
-        const Value l = m_lastMenuList;
-        setMenu(k, n, l);
+        const std::vector<MenuKey> l = m_lastMenuKeys;
+        selectMenu(k, n, l);
     } else if (number == 1) {
-        setMenu(MenuKind::Custom);
+        selectMenu(MenuKind::Custom);
     } else if (number == 2) {
-        setMenu(MenuKind::Var);
+        selectMenu(MenuKind::Var);
     } else if (number == 41) {
-        setMenu(MenuKind::Debug);
+        selectMenu(MenuKind::Debug);
     } else {
         const BuiltinMenu *found = nullptr;
         for (const BuiltinMenu &m : builtinMenus())
@@ -744,7 +750,7 @@ void Machine::showMenu(const Value &menu)
                 found = &m;
         if (!found)
             throw CalcError(Err::BadArgumentValue);
-        setMenu(MenuKind::Builtin, found->name);
+        selectMenu(MenuKind::Builtin, found->name);
     }
     m_menuPage = page;
 }
@@ -797,7 +803,8 @@ std::vector<Machine::MenuItem> Machine::menuItems() const
         break;
     }
     case MenuKind::List:
-        fromList(m_menuList);
+        for (const MenuKey &k : m_menuKeys)
+            items.push_back({k.label, k.action, false});
         break;
     case MenuKind::Builtin:
         if (const BuiltinMenu *m = builtinMenu(m_menuName))
@@ -922,22 +929,38 @@ void Machine::render()
         const size_t pad = Columns - prefix.size() - text.size();
         s.lines[static_cast<size_t>(row)] = prefix + std::string(pad, ' ') + text;
     }
+    if (m_overlay) {
+        drawOverlay(s, menuRow);
+        cursorRow = -1;
+    } else if (m_userDisplay && !(m_editing && m_nested)) {
+        s.lines = m_userLines;
+        s.lines.resize(static_cast<size_t>(menuRow));
+        cursorRow = -1;
+    }
     for (size_t i = 0; i < s.lines.size(); ++i)
         s.lcd.drawText(0, static_cast<int>(i) * LcdPicture::CellHeight, s.lines[i]);
+    if (m_overlay && m_overlayInverse >= 0)
+        s.lcd.invert(0, m_overlayInverse * LcdPicture::CellHeight, w, LcdPicture::CellHeight);
     if (cursorRow >= 0)
         s.lcd.invert(cursorCol * LcdPicture::CellWidth, cursorRow * LcdPicture::CellHeight,
                      LcdPicture::CellWidth, LcdPicture::CellHeight - 1);
 
     // six soft-menu labels: white on black tabs
-    const std::vector<MenuItem> items = menuItems();
+    std::vector<MenuItem> items = menuItems();
+    if (m_overlay) {
+        items.clear();
+        for (const std::string &l : m_overlayMenu)
+            items.push_back({l, Value(), false});
+    }
     const int pages = std::max<int>(1, static_cast<int>((items.size() + 5) / 6));
     if (m_menuPage >= pages)
         m_menuPage = 0;
+    const int page = m_overlay ? 0 : m_menuPage;
     const int y = menuRow * LcdPicture::CellHeight;
     for (int i = 0; i < 6; ++i) {
-        const size_t idx = static_cast<size_t>(m_menuPage * 6 + i);
+        const size_t idx = static_cast<size_t>(page * 6 + i);
         const int x = i * 22;
-        if (idx >= items.size()) {
+        if (idx >= items.size() || items[idx].label.empty()) {
             s.lcd.fill(x, y + 1, 21, 7, true);
             s.lcd.fill(x + 1, y + 1, 19, 6, false);
             continue;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "calc/core/Engine.h"
+#include "calc/core/UserInterface.h"
 #include "calc/machine/Keyboard.h"
 #include "calc/machine/Lcd.h"
 
@@ -16,6 +17,12 @@
 #include <vector>
 
 namespace Calc {
+
+struct TaskDone
+{
+    bool finished = false;
+    bool result = false;
+};
 
 // What the calculator shows: the dot matrix and the annunciators above it,
 // with the text the dots were drawn from (for tests and tooltips).
@@ -41,11 +48,11 @@ struct Screen
 // Ready means idle at the top level (no program running, nothing being
 // edited by a program's INPUT or WAIT), waiting for a key, with no key or
 // task queued: exactly what register 28 bit 15 reports.
-class Machine
+class Machine : public UserInterface
 {
 public:
     explicit Machine(Model model);
-    ~Machine();
+    ~Machine() override;
     Machine(const Machine &) = delete;
     Machine &operator=(const Machine &) = delete;
 
@@ -83,11 +90,26 @@ public:
     // Called on the machine's thread when a program halts.
     void setHaltListener(std::function<void()> f);
 
-    // ---- menus (used by the machine itself and by TMENU/MENU) -------------
-    // A menu from what TMENU or MENU take: a list of items, or a menu number
-    // (0 the last menu, 1 the custom menu, 2 VAR, 41.01 run and debug).
-    // Throws CalcError on a number that names no menu.
-    void showMenu(const Value &menu);
+    // ---- the user-interface commands (the engine calls these on the
+    // machine's thread while a program runs) ---------------------------------
+    void display(const Value &object, const std::string &text, int line) override;
+    void clearDisplay() override;
+    void freeze(int areas) override;
+    void prompt(const std::string &text) override;
+    void beep(double hertz, double seconds) override;
+    // keys: TMENU's soft keys; none: menu number menuNumber (0 the last menu,
+    // 1 the custom menu, 2 VAR, 41.01 run and debug ...). Throws CalcError
+    // on a number that names no menu.
+    void setMenu(const std::vector<MenuKey> &keys, double menuNumber) override;
+    Answer messageBox(const std::string &text) override;
+    Answer input(const InputRequest &request, std::string &text) override;
+    Answer choose(const std::string &title, const std::vector<std::string> &items,
+                  int &choice) override;
+    Answer inform(const InformRequest &request, std::vector<std::string> &values) override;
+    Answer wait(double seconds) override;
+    Answer waitKey(std::string &keyCode) override;
+    std::string key() override;
+    void cancel() override;
 
 private:
     struct Event
@@ -95,7 +117,7 @@ private:
         int out = -1;
         int mask = 0;
         std::function<bool(Engine &)> task;
-        std::shared_ptr<struct TaskDone> done;
+        std::shared_ptr<TaskDone> done;
     };
     struct MenuItem
     {
@@ -132,7 +154,13 @@ private:
 
     // menus
     std::vector<MenuItem> menuItems() const;
-    void setMenu(MenuKind kind, const std::string &name = {}, Value list = {});
+    void selectMenu(MenuKind kind, const std::string &name = {},
+                    std::vector<MenuKey> keys = {});
+    // a key typed while a program waits in INPUT, CHOOSE ...; none when
+    // cancelled or stopped
+    const KeyDef *nextKey();
+    std::string keyCode(const KeyDef &k, int plane) const;
+    void drawOverlay(Screen &s, int menuRow);
 
     Model m_model;
     Engine m_engine;
@@ -165,11 +193,23 @@ private:
     // soft menu
     MenuKind m_menuKind = MenuKind::Var;
     std::string m_menuName;
-    Value m_menuList;
+    std::vector<MenuKey> m_menuKeys;
     int m_menuPage = 0;
     MenuKind m_lastMenuKind = MenuKind::Var;
     std::string m_lastMenuName;
-    Value m_lastMenuList;
+    std::vector<MenuKey> m_lastMenuKeys;
+
+    // what programs put on the screen
+    bool m_userDisplay = false; // DISP or CLLCD drew over the stack
+    int m_frozen = 0;           // FREEZE areas kept after the program
+    std::vector<std::string> m_userLines;
+    // a dialog of a running program (MSGBOX, CHOOSE, INFORM)
+    bool m_overlay = false;
+    std::vector<std::string> m_overlayLines;
+    int m_overlayInverse = -1;
+    std::array<std::string, 6> m_overlayMenu;
+    int m_nested = 0; // inside a program's INPUT, CHOOSE ...: no engine runs
+    std::atomic<bool> m_cancel{false};
 };
 
 } // namespace Calc

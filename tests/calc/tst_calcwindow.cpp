@@ -1,0 +1,171 @@
+// The calculator window: its name and menu, keys clicked with the mouse or
+// typed on the computer's keyboard, and the screen it paints.
+#include "calc/ui/CalculatorWindow.h"
+#include "formats/CalcCharset.h"
+
+#include <QtTest>
+#include <QMenuBar>
+#include <QMessageBox>
+
+using namespace Calc;
+
+namespace {
+
+class TestHost : public CalculatorHost
+{
+public:
+    explicit TestHost(Model m)
+        : m_machine(std::make_shared<Machine>(m))
+    {
+        m_machine->start();
+    }
+    std::shared_ptr<Machine> machine() const override { return m_machine; }
+    QString stateFile() const override { return "/tmp/test.e49"; }
+    bool openStateFile(const QString &, QString *error) override
+    {
+        *error = "refused";
+        return false;
+    }
+    bool saveState(QString *) override { return true; }
+    bool saveStateAs(const QString &, QString *) override { return true; }
+    void windowClosed() override { ++closed; }
+    int closed = 0;
+
+private:
+    std::shared_ptr<Machine> m_machine;
+};
+
+QStringList stack(Machine &m)
+{
+    QStringList out;
+    m.runWhenIdle(
+        [&](Engine &e) {
+            for (const Value &v : e.stack()) {
+                const std::string t = e.toText(v);
+                out << CalcCharset::decode(QByteArray(t.data(), qsizetype(t.size())));
+            }
+            return true;
+        },
+        10000);
+    return out;
+}
+
+} // namespace
+
+class TestCalcWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void theWindowIsNamedAndHasItsMenu()
+    {
+        TestHost host(Model::HP50G);
+        CalculatorWindow w(host);
+        QCOMPARE(w.objectName(), QString("QEmu48"));
+        for (const char *name : {"OpenStateFile", "SaveState", "SaveStateAs", "Close"})
+            QVERIFY2(w.findChild<QAction *>(name), name);
+        QVERIFY(w.windowTitle().startsWith("QEmu48"));
+        w.close();
+        QCOMPARE(host.closed, 1);
+    }
+
+    void thePcKeyboardTypesOnTheCalculator_data()
+    {
+        QTest::addColumn<int>("model");
+        QTest::addColumn<QString>("typed"); // text; \n is Enter, \x1b Escape, \b Backspace
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("digits, Enter and an operator") << int(Model::HP48GX) << "12\n3+"
+                                                        << QStringList{"15"};
+        QTest::newRow("Backspace erases, then drops")
+            << int(Model::HP48GX) << "1\n2\n34\b\b\b" << QStringList{"1"};
+        QTest::newRow("Escape is ON: the command line is cancelled")
+            << int(Model::HP50G) << "5\n99\x1b" << QStringList{"5."};
+        QTest::newRow("letters are typed in alpha mode, small ones with the left shift")
+            << int(Model::HP50G) << "'Ab\n" << QStringList{"'Ab'"};
+        QTest::newRow("a blank and a point") << int(Model::HP48GX) << "1.5 2\n*"
+                                             << QStringList{"3"};
+    }
+
+    void thePcKeyboardTypesOnTheCalculator()
+    {
+        QFETCH(int, model);
+        QFETCH(QString, typed);
+        QFETCH(QStringList, expected);
+        TestHost host(static_cast<Model>(model));
+        CalculatorWindow w(host);
+        w.show();
+        for (const QChar c : typed) {
+            if (c == '\n')
+                QTest::keyClick(&w, Qt::Key_Return);
+            else if (c == '\x1b')
+                QTest::keyClick(&w, Qt::Key_Escape);
+            else if (c == '\b')
+                QTest::keyClick(&w, Qt::Key_Backspace);
+            else
+                QTest::keyClicks(&w, QString(c));
+        }
+        QVERIFY(host.machine()->waitReady(10000));
+        QCOMPARE(stack(*host.machine()), expected);
+    }
+
+    void clickingAKeyPressesIt()
+    {
+        TestHost host(Model::HP50G);
+        CalculatorWindow w(host);
+        w.show();
+        CalculatorFace *face = w.face();
+        auto click = [&](const std::string &action) {
+            for (const KeyDef &k : keyboardOf(Model::HP50G).keys)
+                if (k.action == action) {
+                    QTest::mouseClick(face, Qt::LeftButton, {}, face->keyRect(k).center());
+                    return true;
+                }
+            return false;
+        };
+        QVERIFY(click("=4") && click("#ENTER") && click("=6") && click("*"));
+        QVERIFY(host.machine()->waitReady(10000));
+        QCOMPARE(stack(*host.machine()), QStringList{"24."});
+    }
+
+    void theScreenIsPaintedAtAnIntegerZoomFromTheMachinesDots()
+    {
+        TestHost host(Model::HP48GX);
+        CalculatorWindow w(host);
+        w.show();
+        CalculatorFace *face = w.face();
+        const QRect lcd = face->lcdRect();
+        QCOMPARE(lcd.width(), 131 * face->zoom());
+        QCOMPARE(lcd.height(), 64 * face->zoom());
+        QVERIFY(face->width() > lcd.width());
+        // a dark dot of the machine's picture is a dark square in the window
+        QVERIFY(host.machine()->waitReady(10000));
+        QTRY_VERIFY_WITH_TIMEOUT(host.machine()->screen().serial > 0, 10000);
+        const Screen s = host.machine()->screen();
+        const QImage img = face->grab().toImage();
+        int checked = 0;
+        for (int y = 0; y < s.lcd.height() && checked < 50; y += 3)
+            for (int x = 0; x < s.lcd.width() && checked < 50; x += 2) {
+                const QColor c = img.pixelColor(lcd.x() + x * face->zoom() + face->zoom() / 2,
+                                                lcd.y() + y * face->zoom() + face->zoom() / 2);
+                QCOMPARE(c.lightness() < 100, s.lcd.dot(x, y));
+                ++checked;
+            }
+    }
+
+    void aRefusedStateFileLeavesTheCalculatorAsItWas()
+    {
+        TestHost host(Model::HP50G);
+        CalculatorWindow w(host);
+        // no message box in tests: the failure is reported through the result
+        QTimer::singleShot(0, [] {
+            for (QWidget *top : QApplication::topLevelWidgets())
+                if (auto *box = qobject_cast<QMessageBox *>(top))
+                    box->accept();
+        });
+        QVERIFY(!w.openStateFile("/nonexistent.e49"));
+        QCOMPARE(w.face()->machine(), host.machine());
+    }
+};
+
+QTEST_MAIN(TestCalcWindow)
+#include "tst_calcwindow.moc"
