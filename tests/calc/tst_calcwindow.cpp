@@ -139,8 +139,8 @@ private slots:
         QVERIFY(face->width() > lcd.width());
         // a dark dot of the machine's picture is a dark square in the window
         QVERIFY(host.machine()->waitReady(10000));
-        QTRY_VERIFY_WITH_TIMEOUT(host.machine()->screen().serial > 0, 10000);
-        const Screen s = host.machine()->screen();
+        QTRY_VERIFY_WITH_TIMEOUT(host.machine()->currentScreen().serial > 0, 10000);
+        const Screen s = host.machine()->currentScreen();
         const QImage img = face->grab().toImage();
         int checked = 0;
         for (int y = 0; y < s.lcd.height() && checked < 50; y += 3)

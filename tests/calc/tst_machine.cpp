@@ -245,7 +245,7 @@ private slots:
         m.start();
         QVERIFY(enter(m, "12 'ALPHA' STO 'DIR1' CRDIR 5 \"hi\""));
         QVERIFY(press(m, "#VAR"));
-        const Screen s = m.screen();
+        const Screen s = m.currentScreen();
         QCOMPARE(s.lcd.width(), 131);
         QCOMPARE(s.lcd.height(), height);
         QCOMPARE(int(s.lines.size()), levels + 2);
@@ -263,7 +263,7 @@ private slots:
         QVERIFY(dark > 200);
         // entering the directory from its soft key changes the path
         QVERIFY(press(m, "#F1"));
-        QCOMPARE(text(m.screen().lines[1]), QString("{ HOME DIR1 }"));
+        QCOMPARE(text(m.currentScreen().lines[1]), QString("{ HOME DIR1 }"));
     }
 
     void theCommandLineIsShownWithTheStackAboveIt()
@@ -271,14 +271,14 @@ private slots:
         Machine m(Model::HP48GX);
         m.start();
         QVERIFY(press(m, "=1 #ENTER =2 =3"));
-        const Screen s = m.screen();
+        const Screen s = m.currentScreen();
         QCOMPARE(text(s.lines.back()), QString("23"));
         QCOMPARE(text(s.lines[s.lines.size() - 2]), QString("1:%1 1").arg("", 21 - 4));
         // an unfinished program shows its lines; a syntax error keeps them
         QVERIFY(press(m, "#ON #LS - =1 #RS =. =2"));
-        QCOMPARE(text(m.screen().lines.back()), QString("2 »"));
+        QCOMPARE(text(m.currentScreen().lines.back()), QString("2 »"));
         QVERIFY(press(m, "#RIGHT #RIGHT #BKSP #BKSP #ENTER"));
-        QCOMPARE(text(m.screen().lines[0]), QString("Invalid Syntax"));
+        QCOMPARE(text(m.currentScreen().lines[0]), QString("Invalid Syntax"));
         QCOMPARE(stack(m), QStringList{"1"});
     }
 
@@ -294,12 +294,12 @@ private slots:
         const KeyDef *eval = findKey(Model::HP50G, "#EVAL");
         m.pressKey(eval->out, 1 << eval->bit);
         QVERIFY(!m.isReady()); // a key is pending or running from here on
-        QTRY_VERIFY_WITH_TIMEOUT(m.screen().busy, Limit);
+        QTRY_VERIFY_WITH_TIMEOUT(m.currentScreen().busy, Limit);
         QVERIFY(!m.isReady());
         const KeyDef *on = findKey(Model::HP50G, "#ON");
         m.pressKey(on->out, 1 << on->bit);
         QVERIFY(m.waitReady(Limit));
-        QVERIFY(!m.screen().busy);
+        QVERIFY(!m.currentScreen().busy);
     }
 
     void aShiftOrAlphaKeyAloneLeavesTheMachineReady()
@@ -308,10 +308,10 @@ private slots:
         m.start();
         QVERIFY(press(m, "#LS"));
         QVERIFY(m.isReady());
-        QVERIFY(m.screen().leftShift);
+        QVERIFY(m.currentScreen().leftShift);
         QVERIFY(press(m, "#ALPHA"));
-        QVERIFY(m.screen().alpha);
-        QVERIFY(!m.screen().leftShift);
+        QVERIFY(m.currentScreen().alpha);
+        QVERIFY(!m.currentScreen().leftShift);
     }
 
     void theDebugMenuStepsAProgram()
@@ -325,23 +325,23 @@ private slots:
                 return true;
             },
             Limit));
-        Screen s = m.screen();
+        Screen s = m.currentScreen();
         QCOMPARE(text(s.menu[0]), QString("DBUG"));
         QCOMPARE(text(s.menu[2]), QString("SST↓"));
         QCOMPARE(text(s.menu[5]), QString("KILL"));
         QVERIFY(press(m, "#F1")); // DBUG
-        QVERIFY(m.screen().halted);
-        QVERIFY(text(m.screen().lines[0]).endsWith("HALT"));
+        QVERIFY(m.currentScreen().halted);
+        QVERIFY(text(m.currentScreen().lines[0]).endsWith("HALT"));
         QCOMPARE(stack(m), QStringList());
         QVERIFY(press(m, "#F4")); // NEXT shows the next two objects
-        QCOMPARE(text(m.screen().lines[0]), QString("1"));
-        QCOMPARE(text(m.screen().lines[1]), QString("2"));
+        QCOMPARE(text(m.currentScreen().lines[0]), QString("1"));
+        QCOMPARE(text(m.currentScreen().lines[1]), QString("2"));
         QVERIFY(press(m, "#F2 #F2 #F2"));
         QCOMPARE(stack(m), QStringList{"3"});
-        QCOMPARE(text(m.screen().lines[0]), QString("+"));
+        QCOMPARE(text(m.currentScreen().lines[0]), QString("+"));
         QVERIFY(press(m, "#LS #ON")); // CONT
         QCOMPARE(stack(m), QStringList{"30"});
-        QVERIFY(!m.screen().halted);
+        QVERIFY(!m.currentScreen().halted);
     }
 
     void stepIntoEntersASubprogramAndKillEndsIt()
@@ -356,11 +356,11 @@ private slots:
             },
             Limit));
         QVERIFY(press(m, "#F1 #F3")); // DBUG, SST↓ into SUB
-        QVERIFY(m.screen().halted);
+        QVERIFY(m.currentScreen().halted);
         QVERIFY(press(m, "#F4"));
-        QCOMPARE(text(m.screen().lines[0]), QString("5."));
+        QCOMPARE(text(m.currentScreen().lines[0]), QString("5."));
         QVERIFY(press(m, "#F6")); // KILL
-        QVERIFY(!m.screen().halted);
+        QVERIFY(!m.currentScreen().halted);
         QCOMPARE(stack(m), QStringList());
     }
 
@@ -411,14 +411,29 @@ private slots:
         m.start();
         QVERIFY(enter(m, "« \"HELLO\" 1 DISP »"));
         QVERIFY(press(m, "#EVAL"));
-        QCOMPARE(text(m.screen().lines[0]), QString("DEG DEC"));
+        QCOMPARE(text(m.currentScreen().lines[0]), QString("DEG DEC"));
         QVERIFY(enter(m, "« \"FROZEN\" 3 DISP 3 FREEZE »"));
         QVERIFY(press(m, "#EVAL"));
-        QCOMPARE(text(m.screen().lines[2]), QString("FROZEN"));
+        QCOMPARE(text(m.currentScreen().lines[2]), QString("FROZEN"));
         QVERIFY(press(m, "#LS")); // a shift alone keeps it
-        QCOMPARE(text(m.screen().lines[2]), QString("FROZEN"));
+        QCOMPARE(text(m.currentScreen().lines[2]), QString("FROZEN"));
         QVERIFY(press(m, "#LS #ON"));
-        QVERIFY(text(m.screen().lines[2]) != QString("FROZEN"));
+        QVERIFY(text(m.currentScreen().lines[2]) != QString("FROZEN"));
+    }
+
+    void lcdToGivesTheScreenAndToLcdShowsAPicture()
+    {
+        Machine m(Model::HP48GX);
+        m.start();
+        QVERIFY(press(m, "=7 #ENTER"));
+        QVERIFY(enter(m, "LCD→ SIZE"));
+        QCOMPARE(stack(m), (QStringList{"7", "# 131d", "# 64d"}));
+        // a black 2 x 2 picture frozen on the screen
+        QVERIFY(enter(m, "CLEAR « GROB 2 2 3030 →LCD 3 FREEZE »"));
+        QVERIFY(press(m, "#EVAL"));
+        const Screen s = m.currentScreen();
+        QVERIFY(s.lcd.dot(0, 0) && s.lcd.dot(1, 1));
+        QVERIFY(!s.lcd.dot(2, 2));
     }
 
     void aMessageBoxIsShownUntilAKey()
@@ -428,11 +443,11 @@ private slots:
         QVERIFY(enter(m, "« \"All done\" MSGBOX »"));
         const KeyDef *eval = findKey(Model::HP50G, "#EVAL");
         m.pressKey(eval->out, 1 << eval->bit);
-        QTRY_VERIFY_WITH_TIMEOUT(lines(m.screen()).split('\n').contains(" All done"), Limit);
+        QTRY_VERIFY_WITH_TIMEOUT(lines(m.currentScreen()).split('\n').contains(" All done"), Limit);
         QVERIFY(!m.isReady()); // the program still runs
-        QCOMPARE(text(m.screen().menu[5]), QString("OK"));
+        QCOMPARE(text(m.currentScreen().menu[5]), QString("OK"));
         QVERIFY(press(m, "#ENTER"));
-        QVERIFY(!lines(m.screen()).split('\n').contains(" All done"));
+        QVERIFY(!lines(m.currentScreen()).split('\n').contains(" All done"));
     }
 
     void onStopsAProgramWaitingInInput()
@@ -442,7 +457,7 @@ private slots:
         QVERIFY(enter(m, "« \"N?\" \"\" INPUT 5 »"));
         const KeyDef *eval = findKey(Model::HP50G, "#EVAL");
         m.pressKey(eval->out, 1 << eval->bit);
-        QTRY_VERIFY_WITH_TIMEOUT(lines(m.screen()).split('\n').contains("N?"), Limit);
+        QTRY_VERIFY_WITH_TIMEOUT(lines(m.currentScreen()).split('\n').contains("N?"), Limit);
         QVERIFY(press(m, "#ON"));
         QVERIFY(!stack(m).contains("5."));
     }
@@ -479,7 +494,7 @@ private slots:
         QVERIFY(enter(m, "« DO UNTIL 0 END »"));
         const KeyDef *eval = findKey(Model::HP48GX, "#EVAL");
         m.pressKey(eval->out, 1 << eval->bit);
-        QTRY_VERIFY_WITH_TIMEOUT(m.screen().busy, Limit);
+        QTRY_VERIFY_WITH_TIMEOUT(m.currentScreen().busy, Limit);
         m.stop();
         m.stop();
         QVERIFY(!m.isReady());

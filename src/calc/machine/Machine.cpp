@@ -176,7 +176,7 @@ bool Machine::runWhenIdle(const std::function<bool(Engine &)> &task, int limitMs
     return done->finished && done->result;
 }
 
-Screen Machine::screen() const
+Screen Machine::currentScreen() const
 {
     std::lock_guard lk(m_screenMx);
     return m_screen;
@@ -268,6 +268,7 @@ void Machine::handleKey(const KeyDef &k)
     if (m_nested == 0) {
         // what a program drew stays until the next key
         m_userDisplay = false;
+        m_userPicture = Value();
         m_frozen = 0;
     }
     if (m_alpha && k.alpha && shift != 2) {
@@ -638,6 +639,7 @@ Engine::Status Machine::runEngine(const std::function<Engine::Status()> &f)
         return Engine::Status::Done; // a program is waiting in a dialog: no second run
     m_cancel = false;
     m_userDisplay = false;
+    m_userPicture = Value();
     m_frozen = 0;
     {
         std::lock_guard lk(m_mx);
@@ -652,8 +654,10 @@ Engine::Status Machine::runEngine(const std::function<Engine::Status()> &f)
         std::lock_guard lk(m_mx);
         m_running = false;
     }
-    if (!m_frozen)
+    if (!m_frozen) {
         m_userDisplay = false;
+        m_userPicture = Value();
+    }
     if (s == Engine::Status::Error)
         m_message = {"Error:", m_engine.lastError().message};
     if (s == Engine::Status::Halted) {
@@ -939,6 +943,14 @@ void Machine::render()
     }
     for (size_t i = 0; i < s.lines.size(); ++i)
         s.lcd.drawText(0, static_cast<int>(i) * LcdPicture::CellHeight, s.lines[i]);
+    if (m_userDisplay && !m_overlay && m_userPicture.type() == Type::Grob) {
+        const GrobObj *g = m_userPicture.asGrob();
+        const int gw = std::min<int>(static_cast<int>(g->width), w);
+        const int gh = std::min<int>(static_cast<int>(g->height), menuRow * LcdPicture::CellHeight);
+        for (int y = 0; y < gh; ++y)
+            for (int x = 0; x < gw; ++x)
+                s.lcd.setDot(x, y, g->pixel(x, y));
+    }
     if (m_overlay && m_overlayInverse >= 0)
         s.lcd.invert(0, m_overlayInverse * LcdPicture::CellHeight, w, LcdPicture::CellHeight);
     if (cursorRow >= 0)

@@ -84,7 +84,7 @@ public:
     // started or stayed busy. The screen is drawn again afterwards.
     bool runWhenIdle(const std::function<bool(Engine &)> &task, int limitMs);
 
-    Screen screen() const;
+    Screen currentScreen() const;
     // Called on the machine's thread after every new picture.
     void setScreenListener(std::function<void()> f);
     // Called on the machine's thread when a program halts.
@@ -93,6 +93,9 @@ public:
     // ---- the user-interface commands (the engine calls these on the
     // machine's thread while a program runs) ---------------------------------
     void display(const Value &object, const std::string &text, int line) override;
+    void showPicture(const Value &grob) override;
+    // LCD->: the dots shown now as a picture
+    Value screen() override;
     void clearDisplay() override;
     void freeze(int areas) override;
     void prompt(const std::string &text) override;
@@ -203,6 +206,7 @@ private:
     bool m_userDisplay = false; // DISP or CLLCD drew over the stack
     int m_frozen = 0;           // FREEZE areas kept after the program
     std::vector<std::string> m_userLines;
+    Value m_userPicture; // a GROB drawn from the top left over the lines
     // a dialog of a running program (MSGBOX, CHOOSE, INFORM)
     bool m_overlay = false;
     std::vector<std::string> m_overlayLines;

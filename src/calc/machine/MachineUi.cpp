@@ -80,12 +80,16 @@ std::string Machine::keyCode(const KeyDef &k, int plane) const
     return std::to_string(k.row + 1) + std::to_string(column) + "." + std::to_string(plane);
 }
 
-void Machine::display(const Value &, const std::string &text, int line)
+void Machine::display(const Value &object, const std::string &text, int line)
 {
+    if (object.type() == Type::Grob) {
+        showPicture(object);
+        return;
+    }
     const size_t rows = static_cast<size_t>(lcdHeight() / LcdPicture::CellHeight - 1);
     if (!m_userDisplay) {
         // the first DISP of a program draws over the stack it sees
-        const Screen s = screen();
+        const Screen s = currentScreen();
         m_userLines = s.lines;
         m_userLines.resize(rows);
         m_userDisplay = true;
@@ -99,8 +103,29 @@ void Machine::display(const Value &, const std::string &text, int line)
     render();
 }
 
+void Machine::showPicture(const Value &grob)
+{
+    if (!m_userDisplay) {
+        m_userLines.assign(static_cast<size_t>(lcdHeight() / LcdPicture::CellHeight - 1), std::string());
+        m_userDisplay = true;
+    }
+    m_userPicture = grob.type() == Type::Grob ? grob : Value();
+    render();
+}
+
+Value Machine::screen()
+{
+    const Screen s = currentScreen();
+    auto *g = new GrobObj(static_cast<uint32_t>(s.lcd.width()), static_cast<uint32_t>(s.lcd.height()));
+    for (int y = 0; y < s.lcd.height(); ++y)
+        for (int x = 0; x < s.lcd.width(); ++x)
+            g->setPixel(x, y, s.lcd.dot(x, y));
+    return Value::grob(g);
+}
+
 void Machine::clearDisplay()
 {
+    m_userPicture = Value();
     m_userLines.assign(static_cast<size_t>(lcdHeight() / LcdPicture::CellHeight - 1), std::string());
     m_userDisplay = true;
     render();

@@ -1,5 +1,5 @@
 // The calculator window draws the machine's screen and keyboard and sends
-// keys; everything it shows comes from Machine::screen().
+// keys; everything it shows comes from Machine::currentScreen().
 #include "calc/ui/CalculatorWindow.h"
 
 #include <QAction>
@@ -256,7 +256,7 @@ bool CalculatorFace::typeKey(int qtKey, const QString &text)
             if (!letterKey)
                 return false;
             // letters are typed in alpha mode; lower case with the left shift
-            if (!m_machine->screen().alpha)
+            if (!m_machine->currentScreen().alpha)
                 if (const KeyDef *a = keyByAction("#ALPHA"))
                     clickKey(*a);
             if (c.isLower())
@@ -306,7 +306,7 @@ void CalculatorFace::paintEvent(QPaintEvent *)
     p.drawRoundedRect(QRectF(rect()).adjusted(3, 3, -3, -3), 22, 22);
     if (!m_machine)
         return;
-    const Screen s = m_machine->screen();
+    const Screen s = m_machine->currentScreen();
 
     // screen with its bezel
     const QRect lcd = lcdRect();
