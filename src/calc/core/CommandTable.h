@@ -30,13 +30,15 @@ CommandGroup numberCommands();
 CommandGroup arrayCommands();
 CommandGroup graphicsCommands();
 CommandGroup userCommands();
+CommandGroup transferCommands();
 
 // A later group may define a command again for more argument types (GET for
 // arrays as well as lists); the later definition wins.
 inline std::vector<CommandGroup> allCommandGroups()
 {
     return {stackCommands(), arithmeticCommands(), dataCommands(), programCommands(),
-            numberCommands(), arrayCommands(),     graphicsCommands(), userCommands()};
+            numberCommands(), arrayCommands(),     graphicsCommands(), userCommands(),
+            transferCommands()};
 }
 
 // Runs the first group's definition of name (checking its argument kinds)

@@ -15,6 +15,7 @@ enum class Model : uint8_t { HP48GX, HP49G, HP50G };
 
 class Engine;
 class UserInterface;
+struct MachineState;
 
 // The algebraic that applies command id to argc arguments (in stack order,
 // deepest first): names, algebraics, reals and complex numbers.
@@ -240,6 +241,10 @@ public:
     // and back. load() returns false and changes nothing on damaged data.
     std::string saveState() const;
     bool loadState(const std::string &bytes);
+    // The machine's parts that the engine holds, for the state files
+    // (StateFile.h); restoreState takes a copy.
+    void captureState(MachineState &state) const;
+    void restoreState(const MachineState &state);
 
     // Bounds that end in "Insufficient Memory" instead of exhausting the
     // process.

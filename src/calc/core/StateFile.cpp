@@ -1,6 +1,8 @@
-// The machine's whole state as bytes: what qvrpl --state keeps between runs.
+// State and port files: the layout is described in StateFile.h.
+#include "calc/core/StateFile.h"
+
+#include "calc/core/BinaryObject.h"
 #include "calc/core/Commands.h"
-#include "calc/core/Compiler.h"
 #include "calc/core/Engine.h"
 
 #include <cstring>
@@ -9,14 +11,35 @@ namespace Calc {
 
 namespace {
 
-const char Magic[] = "QVRPL-STATE\n";
-constexpr uint8_t Version = 1;
+const char StateMagic[] = "QVCALCSTATE\x1A";
+const char PortMagic[] = "QVCALCPORT\x1A\x1A";
+constexpr size_t MagicLen = 12;
+constexpr size_t HeaderLen = MagicLen + 3;
 
-class Writer
+uint32_t crc32(std::string_view s)
+{
+    static const auto table = [] {
+        std::vector<uint32_t> t(256);
+        for (uint32_t i = 0; i < 256; ++i) {
+            uint32_t c = i;
+            for (int k = 0; k < 8; ++k)
+                c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+            t[i] = c;
+        }
+        return t;
+    }();
+    uint32_t c = 0xFFFFFFFFu;
+    for (unsigned char b : s)
+        c = table[(c ^ b) & 0xFF] ^ (c >> 8);
+    return c ^ 0xFFFFFFFFu;
+}
+
+class Out
 {
 public:
-    std::string out;
-    void u8(uint8_t v) { out.push_back(static_cast<char>(v)); }
+    std::string bytes;
+
+    void u8(uint8_t v) { bytes.push_back(static_cast<char>(v)); }
     void u16(uint16_t v)
     {
         u8(v & 0xFF);
@@ -32,109 +55,78 @@ public:
         for (int i = 0; i < 8; ++i)
             u8(static_cast<uint8_t>(v >> (8 * i)));
     }
-    void str(const std::string &s)
+    void shortText(const std::string &s)
     {
-        u32(static_cast<uint32_t>(s.size()));
-        out += s;
+        u8(static_cast<uint8_t>(s.size()));
+        bytes.append(s, 0, 255);
     }
-    void value(const Value &v)
+    void object(const Value &v)
     {
-        u8(static_cast<uint8_t>(v.type()));
-        switch (v.type()) {
-        case Type::Null:
-        case Type::Native:
-            break;
-        case Type::Real:
-            u64(static_cast<uint64_t>(v.asReal().mant));
-            u16(static_cast<uint16_t>(v.asReal().exp));
-            break;
-        case Type::Binary:
-            u64(v.asBinary());
-            break;
-        case Type::Command:
-            str(commandInfo(v.commandId()).name);
-            u16(static_cast<uint16_t>(v.role()));
-            u32(v.target());
-            break;
-        case Type::Complex:
-            u64(static_cast<uint64_t>(v.asComplex()->re.mant));
-            u16(static_cast<uint16_t>(v.asComplex()->re.exp));
-            u64(static_cast<uint64_t>(v.asComplex()->im.mant));
-            u16(static_cast<uint16_t>(v.asComplex()->im.exp));
-            break;
-        case Type::String:
-            str(v.str());
-            break;
-        case Type::List:
-        case Type::Program:
-        case Type::Algebraic:
-            u32(static_cast<uint32_t>(v.items().size()));
-            for (const Value &x : v.items())
-                value(x);
-            break;
-        case Type::GlobalName:
-        case Type::LocalName:
-            u8(v.quoted() ? 1 : 0);
-            u32(static_cast<uint32_t>(v.callArgs()));
-            str(v.nameText());
-            break;
-        case Type::Tagged:
-            str(v.asTagged()->tag);
-            value(v.asTagged()->value);
-            break;
-        case Type::Directory:
-            dir(v.asDir());
-            break;
-        case Type::Array: {
-            const ArrayObj *a = v.asArray();
-            u8(static_cast<uint8_t>(a->dims.size()));
-            for (uint32_t d : a->dims)
-                u32(d);
-            for (const Value &x : a->elems)
-                value(x);
-            break;
-        }
-        case Type::Grob:
-            u32(v.asGrob()->width);
-            u32(v.asGrob()->height);
-            out.append(v.asGrob()->bits.begin(), v.asGrob()->bits.end());
-            break;
-        case Type::Character:
-            u8(v.asChar());
-            break;
-        case Type::Unit:
-            str(v.asUnit()->unit);
-            value(v.asUnit()->number);
-            break;
+        const std::string nib = encodeObject(v);
+        u32(static_cast<uint32_t>(nib.size()));
+        auto val = [](char c) { return c <= '9' ? c - '0' : c - 'A' + 10; };
+        for (size_t i = 0; i < nib.size(); i += 2) {
+            const int lo = val(nib[i]);
+            const int hi = i + 1 < nib.size() ? val(nib[i + 1]) : 0;
+            u8(static_cast<uint8_t>(lo | (hi << 4)));
         }
     }
-    void dir(const DirObj *d)
+    // Starts a section; end() fills in its length.
+    size_t begin(const char *tag)
     {
-        u32(static_cast<uint32_t>(d->vars.size()));
-        for (const auto &var : d->vars) {
-            str(var.name->text);
-            value(var.value);
-        }
+        bytes.append(tag, 4);
+        const size_t at = bytes.size();
+        u32(0);
+        return at;
+    }
+    void end(size_t at)
+    {
+        const uint32_t len = static_cast<uint32_t>(bytes.size() - at - 4);
+        for (int i = 0; i < 4; ++i)
+            bytes[at + i] = static_cast<char>(len >> (8 * i));
+    }
+    void header(const char *magic, char letter)
+    {
+        bytes.append(magic, MagicLen);
+        u16(StateVersion);
+        u8(static_cast<uint8_t>(letter));
+        // every command id is written as its XLIB number; the names make
+        // the numbers mean the same commands to another build
+        const size_t at = begin("CMDS");
+        const int n = commandCount();
+        u32(static_cast<uint32_t>(n));
+        for (int id = 0; id < n; ++id)
+            shortText(commandInfo(id).name);
+        end(at);
+    }
+    void finish()
+    {
+        const uint32_t crc = crc32(bytes);
+        const size_t at = begin("END ");
+        u32(crc);
+        end(at);
     }
 };
 
-class Reader
+struct Bad
+{
+    std::string message;
+};
+
+class In
 {
 public:
-    Reader(const std::string &s, bool is49)
+    In(std::string_view s, size_t pos, size_t end)
         : m_s(s)
-        , m_is49(is49)
+        , m_pos(pos)
+        , m_end(end)
     {
     }
 
-    struct Bad
-    {
-    };
-
     uint8_t u8()
     {
-        if (m_pos >= m_s.size())
-            throw Bad{};
+        if (m_pos >= m_end)
+            throw Bad{"a section is cut short"};
         return static_cast<uint8_t>(m_s[m_pos++]);
     }
     uint16_t u16()
@@ -156,252 +148,428 @@ public:
             v |= static_cast<uint64_t>(u8()) << (8 * i);
         return v;
     }
-    std::string str()
+    std::string text(size_t n)
     {
-        const uint32_t n = u32();
-        if (n > m_s.size() - m_pos)
-            throw Bad{};
-        std::string r = m_s.substr(m_pos, n);
+        if (n > m_end - m_pos)
+            throw Bad{"a section is cut short"};
+        std::string r(m_s.substr(m_pos, n));
         m_pos += n;
         return r;
     }
-    Real real()
+    std::string shortText() { return text(u8()); }
+    // A count of items that each take at least minBytes.
+    uint32_t count(size_t minBytes = 1)
     {
-        Real r;
-        r.mant = static_cast<int64_t>(u64());
-        r.exp = static_cast<int16_t>(u16());
-        const int64_t a = r.mant < 0 ? -r.mant : r.mant;
-        if ((r.mant != 0 && (a < Real::MantMin || a >= Real::MantLimit)) || r.exp > Real::MaxExp ||
-            r.exp < -Real::MaxExp)
-            throw Bad{};
-        if (r.mant == 0)
-            r.exp = 0;
-        return r;
-    }
-    Value value(uint32_t depth = 0)
-    {
-        if (depth > MaxNesting)
-            throw Bad{};
-        const Type t = static_cast<Type>(u8());
-        switch (t) {
-        case Type::Real:
-            return Value::real(real());
-        case Type::Binary:
-            return Value::binary(u64());
-        case Type::Command: {
-            const int id = findCommand(str(), m_is49);
-            const int role = static_cast<int16_t>(u16());
-            const uint32_t target = u32();
-            if (id < 0)
-                throw Bad{};
-            return Value::command(id, role, target);
-        }
-        case Type::Complex: {
-            const Real re = real();
-            return Value::complex(re, real());
-        }
-        case Type::String:
-            return Value::string(str());
-        case Type::List:
-        case Type::Program:
-        case Type::Algebraic: {
-            const uint32_t n = u32();
-            if (n > m_s.size() - m_pos)
-                throw Bad{};
-            std::vector<Value> items;
-            items.reserve(n);
-            for (uint32_t i = 0; i < n; ++i)
-                items.push_back(value(depth + 1));
-            if (t == Type::List)
-                return Value::list(std::move(items));
-            if (t == Type::Program) {
-                // jumps are worked out again, which also checks the structure
-                for (Value &x : items)
-                    if (x.type() == Type::Command && x.commandId() < OpLocals)
-                        x = Value::command(x.commandId());
-                return Value::program(linkStructures(std::move(items)));
-            }
-            return Value::algebraic(std::move(items));
-        }
-        case Type::GlobalName:
-        case Type::LocalName: {
-            const bool quoted = u8() != 0;
-            const uint32_t args = u32();
-            const std::string text = str();
-            if (text.empty() || args > 255)
-                throw Bad{};
-            return Value::name(internName(text), t, quoted).withCallArgs(static_cast<int>(args));
-        }
-        case Type::Tagged: {
-            std::string tag = str();
-            return Value::tagged(std::move(tag), value(depth + 1));
-        }
-        case Type::Directory:
-            return dir(depth + 1);
-        case Type::Array: {
-            const uint8_t nd = u8();
-            if (nd < 1 || nd > 2)
-                throw Bad{};
-            std::vector<uint32_t> dims;
-            uint64_t n = 1;
-            for (uint8_t i = 0; i < nd; ++i) {
-                dims.push_back(u32());
-                n *= dims.back();
-            }
-            if (n == 0 || n > m_s.size() - m_pos)
-                throw Bad{};
-            std::vector<Value> elems;
-            elems.reserve(n);
-            for (uint64_t i = 0; i < n; ++i) {
-                elems.push_back(value(depth + 1));
-                if (elems.back().type() != elems.front().type() ||
-                    (elems.back().type() != Type::Real && elems.back().type() != Type::Complex))
-                    throw Bad{};
-            }
-            return Value::array(std::move(dims), std::move(elems));
-        }
-        case Type::Grob: {
-            const uint32_t w = u32();
-            const uint32_t h = u32();
-            if (w > MaxGrobSide || h > MaxGrobSide)
-                throw Bad{};
-            auto *g = new GrobObj(w, h);
-            Value holder = Value::grob(g);
-            if (g->bits.size() > m_s.size() - m_pos)
-                throw Bad{};
-            for (auto &b : g->bits)
-                b = u8();
-            return holder;
-        }
-        case Type::Character:
-            return Value::character(u8());
-        case Type::Unit: {
-            std::string unit = str();
-            Value n = value(depth + 1);
-            if (unit.empty() || (n.type() != Type::Real && n.type() != Type::Complex))
-                throw Bad{};
-            return Value::unit(std::move(n), std::move(unit));
-        }
-        default:
-            throw Bad{};
-        }
-    }
-    Value dir(uint32_t depth)
-    {
-        auto *d = new DirObj;
-        Value holder = Value::directory(d);
         const uint32_t n = u32();
-        if (n > m_s.size() - m_pos)
-            throw Bad{};
-        for (uint32_t i = 0; i < n; ++i) {
-            const std::string name = str();
-            if (name.empty() || d->find(internName(name)))
-                throw Bad{};
-            Value v = value(depth + 1);
-            d->vars.push_back({internName(name), std::move(v)});
-        }
-        return holder;
+        if (n > (m_end - m_pos) / minBytes)
+            throw Bad{"a section counts more items than it holds"};
+        return n;
     }
-    bool atEnd() const { return m_pos == m_s.size(); }
+    Value object(const std::vector<int> &ids)
+    {
+        const uint32_t nibbles = u32();
+        const size_t nbytes = (static_cast<size_t>(nibbles) + 1) / 2;
+        if (nbytes > m_end - m_pos)
+            throw Bad{"an object is cut short"};
+        std::string nib;
+        nib.reserve(nibbles);
+        static const char digits[] = "0123456789ABCDEF";
+        for (size_t i = 0; i < nbytes; ++i) {
+            const unsigned char b = static_cast<unsigned char>(m_s[m_pos + i]);
+            nib.push_back(digits[b & 15]);
+            nib.push_back(digits[b >> 4]);
+        }
+        nib.resize(nibbles);
+        m_pos += nbytes;
+        DecodeOptions opt;
+        opt.commandIds = &ids;
+        DecodedObject d = decodeObject(nib, opt);
+        if (!d.ok())
+            throw Bad{"an object is damaged: " + d.error};
+        if (d.length != nibbles)
+            throw Bad{"an object is followed by stray data"};
+        return d.value;
+    }
+    bool atEnd() const { return m_pos == m_end; }
 
 private:
-    const std::string &m_s;
-    size_t m_pos = 0;
-    bool m_is49;
+    std::string_view m_s;
+    size_t m_pos;
+    size_t m_end;
 };
+
+struct Section
+{
+    std::string tag;
+    size_t begin;
+    size_t end;
+};
+
+// Checks the frame (magic, version, model, sections, CRC) and lists the
+// sections; throws Bad with the reason.
+std::vector<Section> readFrame(std::string_view s, const char *magic, const char *otherMagic,
+                               const char *kind, char &letter)
+{
+    if (s.size() < MagicLen || s.compare(0, MagicLen, std::string_view(magic, MagicLen)) != 0) {
+        if (s.size() >= MagicLen && s.compare(0, MagicLen, std::string_view(otherMagic, MagicLen)) == 0)
+            throw Bad{std::string("the file is not a ") + kind + " of this calculator but a " +
+                      (std::strcmp(kind, "state file") == 0 ? "port file" : "state file")};
+        throw Bad{std::string("the file is not a ") + kind + " of this calculator"};
+    }
+    if (s.size() < HeaderLen)
+        throw Bad{"the file is cut short"};
+    const uint16_t version =
+        static_cast<uint16_t>(static_cast<uint8_t>(s[MagicLen]) | (static_cast<uint8_t>(s[MagicLen + 1]) << 8));
+    if (version != StateVersion)
+        throw Bad{"the file has format version " + std::to_string(version) +
+                  (version > StateVersion ? ", newer than this program reads (" : ", which this program no longer reads (") +
+                  std::to_string(StateVersion) + ")"};
+    letter = s[MagicLen + 2];
+    if (!isModelLetter(letter))
+        throw Bad{"the file names an unknown calculator model"};
+    std::vector<Section> out;
+    size_t pos = HeaderLen;
+    for (;;) {
+        if (s.size() - pos < 8)
+            throw Bad{"the file is cut short"};
+        std::string tag(s.substr(pos, 4));
+        In len(s, pos + 4, pos + 8);
+        const uint32_t n = len.u32();
+        if (n > s.size() - pos - 8)
+            throw Bad{"the file is cut short"};
+        if (tag == "END ") {
+            if (n != 4)
+                throw Bad{"the file's check sum is damaged"};
+            In c(s, pos + 8, pos + 12);
+            if (c.u32() != crc32(s.substr(0, pos)))
+                throw Bad{"the file is damaged (its check sum does not match)"};
+            if (pos + 12 != s.size())
+                throw Bad{"the file has stray data after its end"};
+            return out;
+        }
+        for (const Section &o : out)
+            if (o.tag == tag)
+                throw Bad{"the file holds a section twice"};
+        out.push_back({tag, pos + 8, pos + 8 + n});
+        pos += 8 + n;
+    }
+}
+
+const Section *findSection(const std::vector<Section> &secs, const char *tag)
+{
+    for (const Section &s : secs)
+        if (s.tag == tag)
+            return &s;
+    return nullptr;
+}
+
+std::vector<int> readCommandTable(std::string_view s, const std::vector<Section> &secs, bool is49)
+{
+    const Section *c = findSection(secs, "CMDS");
+    if (!c)
+        throw Bad{"the file lacks its command table"};
+    In in(s, c->begin, c->end);
+    const uint32_t n = in.count();
+    if (n > 4096)
+        throw Bad{"the file's command table is too long"};
+    std::vector<int> ids;
+    ids.reserve(n);
+    for (uint32_t i = 0; i < n; ++i) {
+        const std::string name = in.shortText();
+        int id = findCommand(name, is49);
+        if (id < 0)
+            id = findCommand(name, !is49);
+        ids.push_back(id); // -1: a command this build lacks; refused if used
+    }
+    if (!in.atEnd())
+        throw Bad{"the file's command table is damaged"};
+    return ids;
+}
+
+bool is49Letter(char c)
+{
+    return c != 'G';
+}
 
 } // namespace
 
+bool isModelLetter(char c)
+{
+    return c == 'G' || c == 'X' || c == '2' || c == 'P' || c == 'Q';
+}
+
+std::string saveState(const MachineState &st)
+{
+    Out o;
+    o.header(StateMagic, st.modelLetter);
+    size_t at = o.begin("FLAG");
+    o.u64(st.systemFlags[0]);
+    o.u64(st.systemFlags[1]);
+    o.u64(st.userFlags[0]);
+    o.u64(st.userFlags[1]);
+    o.end(at);
+    at = o.begin("STAK");
+    o.u32(static_cast<uint32_t>(st.stack.size()));
+    for (const Value &v : st.stack)
+        o.object(v);
+    o.end(at);
+    at = o.begin("HOME");
+    if (st.home.type() == Type::Directory) {
+        o.object(st.home);
+    } else {
+        auto *empty = new DirObj;
+        o.object(Value::directory(empty));
+    }
+    o.end(at);
+    at = o.begin("PATH");
+    o.u32(static_cast<uint32_t>(st.path.size()));
+    for (const std::string &n : st.path)
+        o.shortText(n);
+    o.end(at);
+    at = o.begin("LARG");
+    o.u32(static_cast<uint32_t>(st.lastArgs.size()));
+    for (const Value &v : st.lastArgs)
+        o.object(v);
+    o.end(at);
+    at = o.begin("ERRS");
+    o.u32(st.errorNumber);
+    o.u32(static_cast<uint32_t>(st.errorMessage.size()));
+    o.bytes += st.errorMessage;
+    o.end(at);
+    at = o.begin("SEED");
+    o.u64(st.randomSeed);
+    o.end(at);
+    at = o.begin("MENU");
+    o.object(Value::real(st.menu));
+    o.object(st.customMenu.isNull() ? Value::list({}) : st.customMenu);
+    o.end(at);
+    for (const auto &[tag, bytes] : st.extra) {
+        if (tag.size() != 4)
+            continue;
+        at = o.begin(tag.c_str());
+        o.bytes += bytes;
+        o.end(at);
+    }
+    o.finish();
+    return o.bytes;
+}
+
+StateLoad loadState(std::string_view s)
+{
+    StateLoad r;
+    try {
+        char letter = 0;
+        const auto secs = readFrame(s, StateMagic, PortMagic, "state file", letter);
+        MachineState st;
+        st.modelLetter = letter;
+        const std::vector<int> ids = readCommandTable(s, secs, is49Letter(letter));
+        auto need = [&](const char *tag) {
+            const Section *x = findSection(secs, tag);
+            if (!x)
+                throw Bad{std::string("the file lacks its ") + tag + " section"};
+            return In(s, x->begin, x->end);
+        };
+        auto done = [](In &in) {
+            if (!in.atEnd())
+                throw Bad{"a section holds more than it should"};
+        };
+        {
+            In in = need("FLAG");
+            st.systemFlags[0] = in.u64();
+            st.systemFlags[1] = in.u64();
+            st.userFlags[0] = in.u64();
+            st.userFlags[1] = in.u64();
+            done(in);
+        }
+        {
+            In in = need("STAK");
+            const uint32_t n = in.count(4);
+            for (uint32_t i = 0; i < n; ++i) {
+                Value v = in.object(ids);
+                if (v.type() == Type::Command && v.commandId() < OpFirstOrdinary)
+                    throw Bad{"the stack holds a structure word"};
+                st.stack.push_back(std::move(v));
+            }
+            done(in);
+        }
+        {
+            In in = need("HOME");
+            st.home = in.object(ids);
+            if (st.home.type() != Type::Directory)
+                throw Bad{"the file's HOME is not a directory"};
+            done(in);
+        }
+        {
+            In in = need("PATH");
+            const uint32_t n = in.count();
+            if (n > Engine::MaxDirDepth)
+                throw Bad{"the file's current directory is too deep"};
+            for (uint32_t i = 0; i < n; ++i)
+                st.path.push_back(in.shortText());
+            done(in);
+        }
+        if (const Section *x = findSection(secs, "LARG")) {
+            In in(s, x->begin, x->end);
+            const uint32_t n = in.count(4);
+            if (n > 16)
+                throw Bad{"the file's LASTARG is damaged"};
+            for (uint32_t i = 0; i < n; ++i)
+                st.lastArgs.push_back(in.object(ids));
+            done(in);
+        }
+        if (const Section *x = findSection(secs, "ERRS")) {
+            In in(s, x->begin, x->end);
+            st.errorNumber = in.u32();
+            st.errorMessage = in.text(in.count());
+            done(in);
+        }
+        if (const Section *x = findSection(secs, "SEED")) {
+            In in(s, x->begin, x->end);
+            st.randomSeed = in.u64();
+            done(in);
+        }
+        if (const Section *x = findSection(secs, "MENU")) {
+            In in(s, x->begin, x->end);
+            const Value m = in.object(ids);
+            const Value c = in.object(ids);
+            if (m.type() != Type::Real)
+                throw Bad{"the file's menu is damaged"};
+            st.menu = m.asReal();
+            if (!(c.type() == Type::List && c.items().empty()))
+                st.customMenu = c;
+            done(in);
+        }
+        static const char *known[] = {"CMDS", "FLAG", "STAK", "HOME", "PATH",
+                                      "LARG", "ERRS", "SEED", "MENU"};
+        for (const Section &x : secs) {
+            bool isKnown = false;
+            for (const char *k : known)
+                isKnown = isKnown || x.tag == k;
+            if (!isKnown)
+                st.extra[x.tag] = std::string(s.substr(x.begin, x.end - x.begin));
+        }
+        r.state = std::move(st);
+    } catch (const Bad &b) {
+        r.error = b.message;
+    } catch (const CalcError &e) {
+        r.error = "an object is damaged: " + e.message;
+    }
+    return r;
+}
+
+std::string savePort(const PortState &p)
+{
+    Out o;
+    o.header(PortMagic, p.modelLetter);
+    const size_t at = o.begin("PORT");
+    o.u8(static_cast<uint8_t>(p.port));
+    o.u32(p.sizeKB);
+    o.u32(static_cast<uint32_t>(p.entries.size()));
+    for (const auto &[name, v] : p.entries) {
+        o.shortText(name);
+        o.object(v);
+    }
+    o.end(at);
+    o.finish();
+    return o.bytes;
+}
+
+PortLoad loadPort(std::string_view s)
+{
+    PortLoad r;
+    try {
+        char letter = 0;
+        const auto secs = readFrame(s, PortMagic, StateMagic, "port file", letter);
+        const std::vector<int> ids = readCommandTable(s, secs, is49Letter(letter));
+        const Section *x = findSection(secs, "PORT");
+        if (!x)
+            throw Bad{"the file lacks its PORT section"};
+        In in(s, x->begin, x->end);
+        PortState p;
+        p.modelLetter = letter;
+        p.port = in.u8();
+        p.sizeKB = in.u32();
+        const uint32_t n = in.count(5);
+        for (uint32_t i = 0; i < n; ++i) {
+            std::string name = in.shortText();
+            if (name.empty())
+                throw Bad{"a port entry has no name"};
+            p.entries.emplace_back(std::move(name), in.object(ids));
+        }
+        if (!in.atEnd())
+            throw Bad{"the PORT section holds more than it should"};
+        r.port = std::move(p);
+    } catch (const Bad &b) {
+        r.error = b.message;
+    } catch (const CalcError &e) {
+        r.error = "an object is damaged: " + e.message;
+    }
+    return r;
+}
+
+// ---- the engine's side ------------------------------------------------------
+
+void Engine::captureState(MachineState &st) const
+{
+    st.modelLetter = m_model == Model::HP48GX ? 'G' : m_model == Model::HP49G ? 'X' : 'Q';
+    st.stack = m_stack;
+    // a copy: the engine's tree goes on changing
+    st.home = Value::directory(m_home.asDir()->clone());
+    st.path.clear();
+    for (const NameObj *n : m_pathNames)
+        st.path.push_back(n->text);
+    st.systemFlags[0] = m_sysFlags[0];
+    st.systemFlags[1] = m_sysFlags[1];
+    st.userFlags[0] = m_userFlags[0];
+    st.userFlags[1] = m_userFlags[1];
+    st.lastArgs = m_lastArgs;
+    st.errorNumber = m_errn;
+    st.errorMessage = m_errm;
+    st.randomSeed = m_seed;
+}
+
+void Engine::restoreState(const MachineState &st)
+{
+    const char c = st.modelLetter;
+    m_model = c == 'G' ? Model::HP48GX : (c == 'X' || c == '2') ? Model::HP49G : Model::HP50G;
+    m_rs.clear();
+    m_locals.clear();
+    m_halted.clear();
+    m_sysFlags[0] = st.systemFlags[0];
+    m_sysFlags[1] = st.systemFlags[1];
+    m_userFlags[0] = st.userFlags[0];
+    m_userFlags[1] = st.userFlags[1];
+    m_seed = st.randomSeed;
+    m_errn = st.errorNumber;
+    m_errm = st.errorMessage;
+    m_stack = st.stack;
+    m_lastArgs = st.lastArgs;
+    if (st.home.type() == Type::Directory) {
+        // the engine owns its tree: a copy keeps the state reusable
+        m_home = Value::directory(st.home.asDir()->clone());
+    } else {
+        m_home = Value::directory(new DirObj);
+    }
+    std::vector<const NameObj *> path;
+    for (const std::string &n : st.path)
+        path.push_back(internName(n));
+    setPath(path);
+}
+
 std::string Engine::saveState() const
 {
-    Writer w;
-    w.out.append(Magic, sizeof(Magic) - 1);
-    w.u8(Version);
-    w.u8(static_cast<uint8_t>(m_model));
-    w.u64(m_sysFlags[0]);
-    w.u64(m_sysFlags[1]);
-    w.u64(m_userFlags[0]);
-    w.u64(m_userFlags[1]);
-    w.u64(m_seed);
-    w.u32(m_errn);
-    w.str(m_errm);
-    w.u32(static_cast<uint32_t>(m_stack.size()));
-    for (const Value &v : m_stack)
-        w.value(v);
-    w.u32(static_cast<uint32_t>(m_lastArgs.size()));
-    for (const Value &v : m_lastArgs)
-        w.value(v);
-    w.dir(m_home.asDir());
-    w.u32(static_cast<uint32_t>(m_pathNames.size()));
-    for (const NameObj *n : m_pathNames)
-        w.str(n->text);
-    return w.out;
+    MachineState st;
+    captureState(st);
+    return Calc::saveState(st);
 }
 
 bool Engine::loadState(const std::string &bytes)
 {
-    const size_t magicLen = sizeof(Magic) - 1;
-    if (bytes.size() < magicLen + 2 || bytes.compare(0, magicLen, Magic) != 0)
+    const StateLoad r = Calc::loadState(bytes);
+    if (!r.ok())
         return false;
-    if (static_cast<uint8_t>(bytes[magicLen]) != Version)
-        return false;
-    const uint8_t model = static_cast<uint8_t>(bytes[magicLen + 1]);
-    if (model > static_cast<uint8_t>(Model::HP50G))
-        return false;
-    // Command names are read as the model that wrote them spells them.
-    Reader r(bytes, model != static_cast<uint8_t>(Model::HP48GX));
-    try {
-        for (size_t i = 0; i < magicLen + 2; ++i)
-            r.u8();
-        uint64_t flags[4];
-        for (auto &f : flags)
-            f = r.u64();
-        const uint64_t seed = r.u64();
-        const uint32_t errn = r.u32();
-        std::string errm = r.str();
-        std::vector<Value> stack;
-        const uint32_t depth = r.u32();
-        if (depth > MaxStack)
-            return false;
-        for (uint32_t i = 0; i < depth; ++i)
-            stack.push_back(r.value());
-        std::vector<Value> lastArgs;
-        const uint32_t nargs = r.u32();
-        if (nargs > 16)
-            return false;
-        for (uint32_t i = 0; i < nargs; ++i)
-            lastArgs.push_back(r.value());
-        Value home = r.dir(0);
-        std::vector<const NameObj *> path;
-        const uint32_t npath = r.u32();
-        if (npath > MaxNesting)
-            return false;
-        for (uint32_t i = 0; i < npath; ++i)
-            path.push_back(internName(r.str()));
-        if (!r.atEnd())
-            return false;
-        // all read: take it
-        m_model = static_cast<Model>(model);
-        m_rs.clear();
-        m_locals.clear();
-        m_halted.clear();
-        m_sysFlags[0] = flags[0];
-        m_sysFlags[1] = flags[1];
-        m_userFlags[0] = flags[2];
-        m_userFlags[1] = flags[3];
-        m_seed = seed;
-        m_errn = errn;
-        m_errm = std::move(errm);
-        m_stack = std::move(stack);
-        m_lastArgs = std::move(lastArgs);
-        m_home = home;
-        setPath(path);
-        return true;
-    } catch (const Reader::Bad &) {
-        return false;
-    } catch (const CalcError &) {
-        return false;
-    }
+    restoreState(r.state);
+    return true;
 }
 
 } // namespace Calc

@@ -2,11 +2,17 @@
 //
 //   qvrpl [--model 48gx|49g|50g] [--state FILE] [-e TEXT]... [FILE]...
 //
-// Each text and file runs in order as a command line, as ENTER does; then the
-// stack is printed, highest level first. Without texts or files it is an
-// interactive read-eval-print loop.
+// Each text and file runs in order as a command line, as ENTER does (a text
+// file is translated as its %%HP: header asks; an object file's object is
+// put on the stack instead, as the emulator loads it); then the stack is
+// printed, highest level first. Without texts or files it is an interactive
+// read-eval-print loop. --make-port writes a port file of the tagged objects
+// left on the stack (the build makes the default port files so).
+#include "calc/core/BinaryObject.h"
 #include "calc/core/Commands.h"
 #include "calc/core/Engine.h"
+#include "calc/core/StateFile.h"
+#include "calc/core/Transfer.h"
 #include "TerminalInterface.h"
 #include "formats/CalcCharset.h"
 
@@ -15,6 +21,7 @@
 #include <QString>
 
 #include <csignal>
+#include <cstdlib>
 #include <cstdio>
 #include <iostream>
 #include <string>
@@ -56,47 +63,6 @@ bool toCalc(const std::string &utf8, std::string &out, std::string &bad)
     return true;
 }
 
-// A file's command line: the %%HP: transfer header and the @ comment lines
-// in front of the object are skipped.
-std::string fileCommandLine(const QByteArray &bytes)
-{
-    std::string s(bytes.constData(), static_cast<size_t>(bytes.size()));
-    size_t pos = 0;
-    auto lineEnd = [&](size_t p) {
-        const size_t e = s.find_first_of("\r\n", p);
-        return e == std::string::npos ? s.size() : e;
-    };
-    auto skipBreak = [&](size_t p) {
-        if (p < s.size() && s[p] == '\r')
-            ++p;
-        if (p < s.size() && s[p] == '\n')
-            ++p;
-        return p;
-    };
-    for (;;) {
-        size_t p = pos;
-        while (p < s.size() && (s[p] == ' ' || s[p] == '\t'))
-            ++p;
-        if (p < s.size() && (s[p] == '\r' || s[p] == '\n')) {
-            pos = skipBreak(p);
-            continue;
-        }
-        if (s.compare(p, 4, "%%HP") == 0) {
-            // the header ends at its ';' or at the end of its line
-            const size_t e = lineEnd(p);
-            const size_t semi = s.find(';', p);
-            pos = (semi != std::string::npos && semi < e) ? semi + 1 : skipBreak(e);
-            continue;
-        }
-        if (p < s.size() && s[p] == '@') {
-            pos = skipBreak(lineEnd(p));
-            continue;
-        }
-        break;
-    }
-    return s.substr(pos);
-}
-
 void printStack(const Engine &e, bool numbered)
 {
     const auto &st = e.stack();
@@ -118,6 +84,9 @@ void usage(std::ostream &out)
            "prints the stack (highest level first). Without TEXT or FILE: interactive.\n"
            "  --model M      48gx, 49g or 50g (default 50g)\n"
            "  --state FILE   load the calculator's memory from FILE and save it back\n"
+           "                 (a new file is made when FILE does not exist)\n"
+           "  --make-port FILE  write the tagged objects left on the stack (:NAME:obj)\n"
+           "                 as a port file (RAM card) of --port-size KB (default 128)\n"
            "  --coverage     how many of the model's commands are implemented\n"
            "  --missing      with --coverage: list the commands not implemented yet\n";
 }
@@ -197,6 +166,8 @@ int main(int argc, char **argv)
     Model model = Model::HP50G;
     bool modelGiven = false;
     std::string statePath;
+    std::string portPath;
+    uint32_t portSize = 128;
     bool showCoverage = false;
     bool listMissing = false;
     struct Input
@@ -231,6 +202,10 @@ int main(int argc, char **argv)
             modelGiven = true;
         } else if (a == "--state") {
             statePath = value("a file name");
+        } else if (a == "--make-port") {
+            portPath = value("a file name");
+        } else if (a == "--port-size") {
+            portSize = static_cast<uint32_t>(std::strtoul(value("a size in KB").c_str(), nullptr, 10));
         } else if (a == "-e") {
             inputs.push_back({false, value("a text")});
         } else if (a == "--coverage") {
@@ -272,11 +247,13 @@ int main(int argc, char **argv)
             return 2;
         }
         const QByteArray b = f.readAll();
-        if (!engine.loadState(std::string(b.constData(), static_cast<size_t>(b.size())))) {
-            std::cerr << "qvrpl: " << statePath
-                      << " is not a calculator state file (or it is damaged); nothing was run\n";
+        const StateLoad loaded = loadState(std::string_view(b.constData(), static_cast<size_t>(b.size())));
+        if (!loaded.ok()) {
+            std::cerr << "qvrpl: " << statePath << " cannot be loaded: " << loaded.error
+                      << "; nothing was run\n";
             return 2;
         }
+        engine.restoreState(loaded.state);
         if (modelGiven && engine.model() != model) {
             std::cerr << "qvrpl: " << statePath << " holds the memory of another model; run it "
                       << "without --model or with the model it was made with\n";
@@ -298,7 +275,19 @@ int main(int argc, char **argv)
                 code = 2;
                 break;
             }
-            calc = fileCommandLine(f.readAll());
+            const QByteArray bytes = f.readAll();
+            const std::string_view view(bytes.constData(), static_cast<size_t>(bytes.size()));
+            if (bytes.startsWith("HPHP4")) {
+                const DecodedObject d = readObjectFile(view);
+                if (!d.ok()) {
+                    std::cerr << "qvrpl: " << in.text << " cannot be loaded: " << d.error << '\n';
+                    code = 2;
+                    break;
+                }
+                engine.push(d.value);
+                continue;
+            }
+            calc = receivedCommandLine(view);
         } else {
             std::string bad;
             if (!toCalc(in.text, calc, bad)) {
@@ -322,5 +311,20 @@ int main(int argc, char **argv)
         printStack(engine, false);
     if (!statePath.empty() && !saveState(engine, statePath) && code == 0)
         code = 2;
+    if (!portPath.empty() && code == 0) {
+        PortState port;
+        port.modelLetter = engine.model() == Model::HP48GX ? 'G' : engine.is49() && engine.model() == Model::HP49G ? 'X' : 'Q';
+        port.sizeKB = portSize;
+        for (const Value &v : engine.stack())
+            if (v.type() == Type::Tagged)
+                port.entries.emplace_back(v.asTagged()->tag, v.asTagged()->value);
+        const std::string bytes = savePort(port);
+        QFile f(QString::fromStdString(portPath));
+        if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+            f.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size())) {
+            std::cerr << "qvrpl: cannot write the port file " << portPath << '\n';
+            code = 2;
+        }
+    }
     return code;
 }

@@ -1,0 +1,52 @@
+// The two commands behind the editor's command-line wrapper (see
+// BinaryObject.h): a string run as a command line, as ENTER runs it, and the
+// same followed by EVAL of level 1 when the command line left a new object.
+#include "calc/core/BinaryObject.h"
+#include "calc/core/CommandTable.h"
+
+namespace Calc {
+
+namespace {
+
+// After the command line has run: EVAL of level 1 when the stack grew past
+// the depth it had without the string.
+class EvalIfNew : public Continuation
+{
+public:
+    explicit EvalIfNew(size_t depth)
+        : m_depth(depth)
+    {
+    }
+    void resume(Engine &e) override
+    {
+        e.popFrame();
+        if (e.depth() > m_depth)
+            e.scheduleEval(e.pop());
+    }
+
+private:
+    size_t m_depth;
+};
+
+void runLine(Engine &e, bool thenEval)
+{
+    const Value line = e.compile(e.level(1).str());
+    e.drop(1);
+    if (thenEval)
+        e.pushContinuation(new EvalIfNew(e.depth()));
+    e.scheduleEval(line);
+}
+
+const CommandDef defs[] = {
+    {"→ENTER", 1, {AString}, NoLastArg, [](Engine &e) { runLine(e, false); }},
+    {"→ENTER→EVAL", 1, {AString}, NoLastArg, [](Engine &e) { runLine(e, true); }},
+};
+
+} // namespace
+
+CommandGroup transferCommands()
+{
+    return group(defs);
+}
+
+} // namespace Calc
