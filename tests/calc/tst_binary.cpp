@@ -72,6 +72,10 @@ private slots:
                                        << "CFA20 10 45 33920 000 000000000001 0";
         QTest::newRow("a quoted name in a program is an algebraic holding it")
             << "« 'X' »" << "D9D20 8BA20 84E20 10 85 B2130 B2130";
+        QTest::newRow("a vector: size, element prolog, one dimension, bodies")
+            << "[1 2]" << "8E920 43000 33920 10000 20000 000 000000000001 0 000 000000000002 0";
+        QTest::newRow("a picture: size, height, width, rows of whole bytes")
+            << "GROB 9 2 FF01FF01" << "E1B20 71000 20000 90000 FF01 FF01";
         QTest::newRow("an unquoted name in a list is a bare name")
             << "{ X }" << "47A20 84E20 10 85 B2130";
     }
@@ -108,6 +112,11 @@ private slots:
         QTest::newRow("local name in a program") << "« → x 'x+1' »";
         QTest::newRow("tagged list") << ":Name:{ 1 2 }";
         QTest::newRow("command alone in a list") << "{ DUP SWAP + }";
+        QTest::newRow("real matrix") << "[[1 2][3 4.5]]";
+        QTest::newRow("complex vector") << "[(1,2) (3,-4)]";
+        QTest::newRow("picture of 9 by 2 pixels") << "GROB 9 2 FF01FF01";
+        QTest::newRow("number with a unit") << "1.5_m/s^2";
+        QTest::newRow("list holding a matrix and a picture") << "{ [1 2] GROB 1 1 10 }";
     }
     void everyObjectReadsBackTheSame()
     {
@@ -167,10 +176,20 @@ private slots:
         QVERIFY(same(d.value, s));
     }
 
-    void aListOfRealsWrittenAndReadIsByteIdentical()
+    void objectsWrittenAndReadAreByteIdentical_data()
     {
+        QTest::addColumn<QString>("source");
+        QTest::newRow("a string") << "\"Hello\nworld «»\"";
+        QTest::newRow("a list of reals") << "{ 1 -2.5 3E100 0 }";
+        QTest::newRow("a matrix") << "[[1 2 3][4 5 6]]";
+        QTest::newRow("a GROB") << "GROB 131 2 " + QString(68, 'F');
+    }
+    void objectsWrittenAndReadAreByteIdentical()
+    {
+        QFETCH(QString, source);
         Engine e;
-        const Value v = objectOf(e, "{ 1 -2.5 3E100 0 }");
+        const Value v = objectOf(e, source.toUtf8().constData());
+        QVERIFY(!v.isNull());
         const std::string file = writeObjectFile(v, false);
         QVERIFY(file.starts_with("HPHP49-W"));
         const DecodedObject d = readObjectFile(file);
@@ -247,8 +266,12 @@ private slots:
         QTest::newRow("a name of no characters") << "84E20 00" << "no characters";
         QTest::newRow("a directory whose last offset points nowhere")
             << "69A20 FF7 FFFFF" << "cut short";
-        QTest::newRow("a graphic is not read yet as a stack object here")
-            << "E1B20 F0000 10000 10000 00" << "";
+        QTest::newRow("a graphic whose size does not match its width and height")
+            << "E1B20 F0000 10000 10000 00" << "size does not match";
+        QTest::newRow("a graphic larger than the data") << "E1B20 F1000 0F000 0F000 00" << "cut short";
+        QTest::newRow("an array of strings") << "8E920 F0000 C2A20 10000 10000" << "real or complex";
+        QTest::newRow("an array whose size lies") << "8E920 41000 33920 10000 10000 000 000000000001 0"
+                                                  << "size does not match";
         QTest::newRow("not hexadecimal") << "ZZZZZ" << "hexadecimal";
     }
     void damagedDataIsRefusedWithAReason()
@@ -276,6 +299,22 @@ private slots:
         QVERIFY(!readObjectFile("HPHP48-W").ok());
         QVERIFY(QString::fromStdString(readObjectFile("%%HP: T(3)A(D)F(.);\r\n1").error)
                     .contains("not a calculator object file"));
+    }
+
+    // A picture written by the calculator reads with the editor's reader and
+    // the reverse.
+    void picturesAgreeWithTheEditorsPictureFiles()
+    {
+        Engine e;
+        const Value g = objectOf(e, "GROB 10 3 FF2000005000");
+        const QByteArray file = QByteArray::fromStdString(writeObjectFile(g, true));
+        const TGrob t = GrobFromNibbleText(ObjectFileNibbles(file));
+        QCOMPARE(t.Width, 10);
+        QCOMPARE(t.Height, 3);
+        QVERIFY(t.pixel(0, 0) && t.pixel(9, 0) && !t.pixel(0, 1) && t.pixel(0, 2) && !t.pixel(1, 2));
+        const DecodedObject back = readObjectFile(MakeObjectFile(GrobNibbleText(t), false).toStdString());
+        QVERIFY2(back.ok(), back.error.c_str());
+        QVERIFY(same(back.value, g));
     }
 
     void everyCutOfAnObjectIsRefusedWithoutACrash()

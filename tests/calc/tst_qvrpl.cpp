@@ -124,7 +124,7 @@ private slots:
         f.close();
         const Run r = qvrpl({"--state", state, "-e", "1"});
         QCOMPARE(r.code, 2);
-        QVERIFY(r.err.contains("not a calculator state file"));
+        QVERIFY(r.err.contains("not a state file of this calculator"));
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.readAll(), QByteArray("not a state"));
     }
