@@ -1,0 +1,7 @@
+// libFuzzer target: see FuzzEntries.h.
+#include "FuzzEntries.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    return QvFuzz::objectFile(data, size);
+}
