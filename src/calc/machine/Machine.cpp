@@ -91,6 +91,69 @@ bool Machine::loadState(const std::string &bytes)
     return m_engine.loadState(bytes);
 }
 
+bool Machine::restore(const MachineState &state)
+{
+    // the 49g+ and 48gII letters run as a 50g
+    const Model want = state.modelLetter == 'G'   ? Model::HP48GX
+                       : state.modelLetter == 'X' ? Model::HP49G
+                                                  : Model::HP50G;
+    if (started() || want != m_model)
+        return false;
+    m_engine.restoreState(state);
+    std::vector<MenuKey> keys;
+    if (state.customMenu.type() == Type::List) {
+        for (const Value &v : state.customMenu.items()) {
+            if (v.type() != Type::List || v.items().size() != 2)
+                continue;
+            const Value &label = v.items()[0];
+            keys.push_back({label.type() == Type::String ? label.str() : m_engine.toText(label),
+                            v.items()[1]});
+        }
+    }
+    try {
+        setMenu(keys, state.menu.toDouble());
+    } catch (const CalcError &) {
+        selectMenu(MenuKind::Var);
+    }
+    return true;
+}
+
+MachineState Machine::capture() const
+{
+    MachineState s;
+    m_engine.captureState(s);
+    s.modelLetter = letter();
+    int number = 0;
+    switch (m_menuKind) {
+    case MenuKind::Var:
+        number = 2;
+        break;
+    case MenuKind::Custom:
+        number = 1;
+        break;
+    case MenuKind::Debug:
+        number = 41;
+        break;
+    case MenuKind::Builtin:
+        if (const BuiltinMenu *m = builtinMenu(m_menuName))
+            number = m->number;
+        break;
+    case MenuKind::List: {
+        std::vector<Value> items;
+        for (const MenuKey &k : m_menuKeys)
+            items.push_back(Value::list({Value::string(k.label), k.action}));
+        s.customMenu = Value::list(std::move(items));
+        break;
+    }
+    }
+    Real menu;
+    parseReal(number == 0 ? "0" : std::to_string(number) + "." + (m_menuPage + 1 < 10 ? "0" : "")
+                                      + std::to_string(m_menuPage + 1),
+              menu);
+    s.menu = menu;
+    return s;
+}
+
 void Machine::start()
 {
     if (started())

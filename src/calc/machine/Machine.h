@@ -1,6 +1,7 @@
 #pragma once
 
 #include "calc/core/Engine.h"
+#include "calc/core/StateFile.h"
 #include "calc/core/UserInterface.h"
 #include "calc/machine/Keyboard.h"
 #include "calc/machine/Lcd.h"
@@ -64,6 +65,13 @@ public:
     // Before start() only: the memory to start from. False (and no change)
     // when the bytes are not a state of this machine's model.
     bool loadState(const std::string &bytes);
+
+    // Before start() only: the memory and menu of a state file. False (and
+    // no change) when the state is of another model.
+    bool restore(const MachineState &state);
+    // Memory and menu for a state file: before start() or in a task of
+    // runWhenIdle.
+    MachineState capture() const;
 
     void start();
     // Interrupts a running program and ends the thread; keys queued are
