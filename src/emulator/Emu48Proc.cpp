@@ -337,12 +337,14 @@ QByteArray StoreText(const QByteArray &documentText, const Directives &directive
     QByteArray text = crLfLines(SplitLines(documentText));
     const QByteArray &dir = directives.ObjectDirectory;
     const QByteArray &name = directives.ObjectName;
+    // The name part always starts with a blank: the calculator reads
+    // "END'NAME'" as one word and would refuse the whole command line.
     const QByteArray blank = forStep ? " " : "";
     if (!dir.isEmpty())
         text += blank + "IF PATH REVLIST HEAD '" + dir + "' SAME NOT THEN IF 15 TVARS '" + dir
                 + "' POS NOT THEN '" + dir + "' CRDIR END " + dir + " END";
     if (!name.isEmpty())
-        text += blank + "'" + name + "' IFERR STO THEN END";
+        text += (forStep || !dir.isEmpty() ? " " : "") + QByteArray("'") + name + "' IFERR STO THEN END";
     return StripCarriageReturns(StripTransferHeader(text));
 }
 

@@ -116,10 +116,10 @@ void TestCommandLine::store_text_data()
     QTest::addColumn<bool>("forStep");
     QTest::addColumn<QByteArray>("sent");
     const QByteArray header = "%%HP: T(0)A(D)F(.);\r\n@ %NAME%=TEST\r\n@ %DIR%=PRGS\r\n";
-    QTest::newRow("directory and name, as the send command appends them")
+    QTest::newRow("directory and name, kept apart by a blank so the calculator reads END and the name")
         << header + "\xAB 1 2 + \xBB" << false
         << QByteArray("\xAB 1 2 + \xBB\nIF PATH REVLIST HEAD 'PRGS' SAME NOT THEN IF 15 TVARS 'PRGS' POS NOT THEN "
-                      "'PRGS' CRDIR END PRGS END'TEST' IFERR STO THEN END");
+                      "'PRGS' CRDIR END PRGS END 'TEST' IFERR STO THEN END");
     QTest::newRow("the step command puts a blank before each part")
         << header + "\xAB 1 2 + \xBB" << true
         << QByteArray("\xAB 1 2 + \xBB\n IF PATH REVLIST HEAD 'PRGS' SAME NOT THEN IF 15 TVARS 'PRGS' POS NOT THEN "
