@@ -404,10 +404,7 @@ public:
         case Prolog::Tagged: {
             const size_t n = field(2);
             std::string tag = bytes(n);
-            Value v = object(depth + 1);
-            if (v.type() == Type::Command)
-                fail("a tagged object holds a command", at);
-            return Value::tagged(std::move(tag), std::move(v));
+            return Value::tagged(std::move(tag), object(depth + 1));
         }
         case Prolog::Directory:
             return directory(at, depth);
@@ -671,8 +668,6 @@ public:
                 if (v.name == name)
                     fail("a directory holds the name " + n + " twice", entry);
             Value v = object(depth + 1);
-            if (v.type() == Type::Command)
-                fail("a directory entry holds a command", entry);
             vars.push_back({name, std::move(v)});
             if (nameAt == lastName || entry == lastName)
                 break;
