@@ -387,7 +387,8 @@ void CalculatorFace::paintEvent(QPaintEvent *)
             p.setFont(QFont("DejaVu Sans", 11, QFont::Bold));
         p.drawText(r, Qt::AlignCenter, label);
         // shifted functions above, in the shifts' colours; a pair shares
-        // the key's width and shrinks until both fit
+        // the key's width (and a little of the gap) and shrinks
+        // until both fit
         const QRect above(r.x() - 1, r.y() - ShiftLine, r.width() + 2, ShiftLine);
         const QString ll = keyText(k.leftLabel);
         const QString rl = keyText(k.rightLabel);
@@ -401,12 +402,18 @@ void CalculatorFace::paintEvent(QPaintEvent *)
         p.setFont(sf);
         const QFontMetrics fm(sf);
         if (!ll.isEmpty() && !rl.isEmpty()) {
+            // a short label leaves its room to the long one; only a pair too
+            // wide even at the smallest size is cut, each by its share
+            const int lw = fm.horizontalAdvance(ll), rw = fm.horizontalAdvance(rl);
+            const int room = above.width() - 4;
+            const int lroom = lw + rw <= room ? lw + 1 : room * lw / (lw + rw);
+            const int rroom = lw + rw <= room ? rw + 1 : room - lroom;
             p.setPen(pal.left);
             p.drawText(above, Qt::AlignLeft | Qt::AlignVCenter,
-                       fm.elidedText(ll, Qt::ElideRight, above.width() / 2));
+                       fm.elidedText(ll, Qt::ElideRight, lroom));
             p.setPen(pal.right);
             p.drawText(above, Qt::AlignRight | Qt::AlignVCenter,
-                       fm.elidedText(rl, Qt::ElideRight, above.width() / 2));
+                       fm.elidedText(rl, Qt::ElideRight, rroom));
         } else if (!ll.isEmpty()) {
             p.setPen(pal.left);
             p.drawText(above, Qt::AlignCenter, ll);
