@@ -3,6 +3,8 @@
 #include "calc/core/Commands.h"
 #include "calc/core/Compiler.h"
 #include "calc/core/Errors.h"
+#include "formats/NibbleText.h"
+#include "formats/ObjectFile.h"
 
 namespace Calc {
 
@@ -734,21 +736,17 @@ std::string writeObjectFile(const Value &v, bool hp48Series, char letter)
     EncodeOptions opt;
     opt.hp48Series = hp48Series;
     const std::string nib = encodeObject(v, opt);
-    std::string out = hp48Series ? "HPHP48-" : "HPHP49-";
-    out.push_back(letter);
-    auto val = [](char c) { return c <= '9' ? c - '0' : c - 'A' + 10; };
-    for (size_t i = 0; i < nib.size(); i += 2) {
-        const int lo = val(nib[i]);
-        const int hi = i + 1 < nib.size() ? val(nib[i + 1]) : 15;
-        out.push_back(static_cast<char>(lo | (hi << 4)));
-    }
-    return out;
+    QByteArray out = ObjectFileSignature(hp48Series);
+    out.back() = letter;
+    out += NibbleTextToBytes(QByteArray::fromStdString(nib));
+    return out.toStdString();
 }
 
 DecodedObject readObjectFile(std::string_view bytes)
 {
     DecodedObject r;
-    if (bytes.size() < 8 || bytes.substr(0, 5) != "HPHP4") {
+    const QByteArray file(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    if (!IsObjectFile(file)) {
         r.error = "the file is not a calculator object file (it does not start with HPHP48- "
                   "or HPHP49-)";
         return r;
@@ -757,14 +755,7 @@ DecodedObject readObjectFile(std::string_view bytes)
         r.error = "the object file holds no object";
         return r;
     }
-    std::string nib;
-    nib.reserve((bytes.size() - 8) * 2);
-    for (size_t i = 8; i < bytes.size(); ++i) {
-        const unsigned char b = static_cast<unsigned char>(bytes[i]);
-        nib.push_back(Digits[b & 15]);
-        nib.push_back(Digits[b >> 4]);
-    }
-    return decodeObject(nib);
+    return decodeObject(ObjectFileNibbles(file).toStdString());
 }
 
 } // namespace Calc
