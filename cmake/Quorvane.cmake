@@ -24,10 +24,10 @@ set_target_properties(IntelBid::bid PROPERTIES
   INTERFACE_COMPILE_DEFINITIONS
     "DECIMAL_CALL_BY_REFERENCE=0;DECIMAL_GLOBAL_ROUNDING=0;DECIMAL_GLOBAL_EXCEPTION_FLAGS=0")
 
-# qv_module(<target> [STATIC|SHARED] [LIBS ...]): one library from the .cpp/.h
-# files of the current folder and its subfolders, except subfolders that hold
-# a CMakeLists.txt of their own (they are modules of their own, e.g.
-# src/shell/mainwindow). Headers are included as "<folder>/<File>.h" from src/.
+# qv_module(<target> [SHARED] [PCH widgets|gui|none] [LIBS ...]): one library
+# from the .cpp/.h files of the current folder and its subfolders, except
+# subfolders that hold a CMakeLists.txt of their own (they are modules of their
+# own). Headers are included as "<folder>/<File>.h" from src/.
 function(qv_module target)
   cmake_parse_arguments(M "SHARED" "PCH" "LIBS;SOURCES" ${ARGN})
   if(M_SOURCES)
@@ -124,6 +124,8 @@ function(qv_tests module)
     get_filename_component(name ${test} NAME_WE)
     add_executable(${name} ${test})
     target_link_libraries(${name} PRIVATE ${module} Qt6::Test ${T_LIBS})
+    # tests/support holds stand-ins shared by several folders' tests.
+    target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
     qv_test_pch(${name})
     target_compile_definitions(${name} PRIVATE
       QV_TEST_DATA_DIR="${CMAKE_CURRENT_SOURCE_DIR}/data"

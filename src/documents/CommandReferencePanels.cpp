@@ -1,5 +1,8 @@
 #include "documents/CommandReferencePanels.h"
 
+#include "documents/DocumentEditor.h"
+#include "shell/CommandHost.h"
+
 #include "documents/EditorOperations.h"
 #include "documents/Snippets.h"
 #include "documents/SymbolGrid.h"
@@ -133,12 +136,10 @@ void setCellText(QTableWidget *grid, int row, int column, const QString &text)
 } // namespace
 
 CommandReferencePanels::CommandReferencePanels(const CommandReferenceWidgets &widgets,
-                                               EditorAccess activeEditor,
-                                               SnippetInsert insertSnippet, QObject *parent)
+                                               CommandHost &host, QObject *parent)
     : QObject(parent)
     , m_w(widgets)
-    , m_activeEditor(std::move(activeEditor))
-    , m_insertSnippet(std::move(insertSnippet))
+    , m_host(host)
 {
     Q_ASSERT(m_w.treeCommands && m_w.tabSet && m_w.stackPanel && m_w.stackViewIn
              && m_w.stackViewOut && m_w.stringGrid);
@@ -317,17 +318,14 @@ void CommandReferencePanels::showCommand(QTreeWidgetItem *item)
 
 void CommandReferencePanels::commandDoubleClicked(QTreeWidgetItem *item)
 {
-    QsciScintilla *editor = m_activeEditor ? m_activeEditor() : nullptr;
-    if (isCommandItem(item) && (editor || m_insertSnippet)) {
+    if (isCommandItem(item)) {
         const QByteArray command = itemCommand(item);
         // The where command "|" is also the snippets' caret marker: a marker
         // put in front of it keeps it as text, and the caret then steps over it.
         const bool hasMarker = command.contains(Snippets::CaretMarker);
         const QByteArray snippet = hasMarker ? Snippets::CaretMarker + command : command;
-        if (m_insertSnippet)
-            m_insertSnippet(snippet);
-        else
-            EditorOperations::insertSnippet(editor, snippet);
+        m_host.InsertSnippet(snippet);
+        QsciScintilla *editor = m_host.ActiveEditor();
         if (hasMarker && editor) {
             int line = 0;
             int index = 0;
@@ -489,7 +487,7 @@ void CommandReferencePanels::symbolDoubleClicked(int row, int column)
     const int code = SymbolGrid::codeAt(column, row, m_w.stringGrid->columnCount());
     if (code < 0)
         return;
-    if (QsciScintilla *editor = m_activeEditor ? m_activeEditor() : nullptr)
+    if (QsciScintilla *editor = m_host.ActiveEditor())
         editor->replaceSelectedText(symbolText(code));
 }
 
@@ -574,7 +572,7 @@ void CommandReferencePanels::followPointer()
 
 void CommandReferencePanels::focusEditor()
 {
-    if (QsciScintilla *editor = m_activeEditor ? m_activeEditor() : nullptr)
+    if (QsciScintilla *editor = m_host.ActiveEditor())
         editor->setFocus();
 }
 

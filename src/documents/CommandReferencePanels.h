@@ -10,6 +10,7 @@
 
 #include <functional>
 
+class CommandHost;
 class QDockWidget;
 class QLabel;
 class QLineEdit;
@@ -40,19 +41,16 @@ struct CommandReferenceWidgets {
 // box, the stack diagrams of the clicked command, and the grid of the
 // calculator's 128 special characters.
 //
-// The window hands over its widgets and two ways to reach the document:
-// activeEditor gives the editor of the selected document (or none), and
-// insertSnippet, when given, is the window's InsertSnippet; without it a
-// command goes into the active editor through EditorOperations::insertSnippet.
+// The window hands over its widgets and reaches the documents through its
+// CommandHost.
 class CommandReferencePanels : public QObject
 {
     Q_OBJECT
 public:
-    using EditorAccess = std::function<QsciScintilla *()>;
-    using SnippetInsert = std::function<void(const QByteArray &)>;
-
-    CommandReferencePanels(const CommandReferenceWidgets &widgets, EditorAccess activeEditor,
-                           SnippetInsert insertSnippet, QObject *parent = nullptr);
+    // The host gives the selected document's editor (symbols are typed into
+    // it) and its InsertSnippet (commands go in through it).
+    CommandReferencePanels(const CommandReferenceWidgets &widgets, CommandHost &host,
+                           QObject *parent = nullptr);
 
     // Fills the tree from a ".mtv" file; false when it cannot be read (the
     // tree is then left empty and the caller tells the user).
@@ -103,8 +101,7 @@ private:
     void focusFirstMatch();
 
     CommandReferenceWidgets m_w;
-    EditorAccess m_activeEditor;
-    SnippetInsert m_insertSnippet;
+    CommandHost &m_host;
     StackDiagramStore m_store;
     QByteArrayList m_selection; // the diagrams of the clicked command
     QByteArray m_selectedName;

@@ -4,6 +4,8 @@
 #include <QByteArrayList>
 #include <QString>
 
+#include "formats/TextLines.h"
+
 // Stack diagrams: what each calculator command takes from the stack and what
 // it leaves there, read from a ".stk" file (one diagram per line, in the
 // calculator's character set).
@@ -23,13 +25,6 @@ struct StackDiagramLine {
     QByteArray diagram;
 };
 StackDiagramLine parseStackDiagramLine(const QByteArray &line);
-
-// The lines of a calculator text file: LF, CR LF or a lone CR end a line, and
-// a final line ending does not start an empty last line.
-QByteArrayList splitTextLines(const QByteArray &bytes);
-
-// Bytes up to 32 (blanks and control characters) removed from both ends.
-QByteArray trimmedBytes(const QByteArray &bytes);
 
 class StackDiagramStore
 {

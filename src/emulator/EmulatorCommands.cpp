@@ -9,6 +9,7 @@
 #include "formats/CalcCharset.h"
 #include "formats/HPUtils.h"
 #include "shell/AppDialogs.h"
+#include "shell/CommandHost.h"
 #include "shell/Globals.h"
 
 #include <QAction>
@@ -49,17 +50,14 @@ private:
 
 } // namespace
 
-EmulatorCommands::EmulatorCommands(QWidget *window,
-                                   DocumentPanel *documents,
-                                   const ActionLookup &action,
-                                   std::function<void()> updateActions)
-    : QObject(window)
-    , m_window(window)
-    , m_documents(documents)
-    , m_updateActions(std::move(updateActions))
+EmulatorCommands::EmulatorCommands(CommandHost &host)
+    : QObject(host.Window())
+    , m_host(host)
+    , m_window(host.Window())
+    , m_documents(host.Documents())
 {
     const auto bind = [&](const char *name, void (EmulatorCommands::*handler)()) {
-        connect(action(QString::fromLatin1(name)), &QAction::triggered, this, [this, handler] { (this->*handler)(); });
+        connect(host.Action(QString::fromLatin1(name)), &QAction::triggered, this, [this, handler] { (this->*handler)(); });
     };
     bind("EmuRun", &EmulatorCommands::EmuRunExecute);
     bind("EmuSend", &EmulatorCommands::EmuSendExecute);
@@ -70,7 +68,7 @@ EmulatorCommands::EmulatorCommands(QWidget *window,
     bind("EmuClearBreak", &EmulatorCommands::EmuClearBreakExecute);
     bind("FileImport", &EmulatorCommands::FileImportExecute);
     bind("FileExport", &EmulatorCommands::FileExportExecute);
-    connect(documents, &DocumentPanel::gutterClicked, this, &EmulatorCommands::GutterClicked);
+    connect(m_documents, &DocumentPanel::gutterClicked, this, &EmulatorCommands::GutterClicked);
 }
 
 EmulatorCommands::~EmulatorCommands()
@@ -149,15 +147,13 @@ void EmulatorCommands::EmuProgramBreakExecute()
         return;
     const int index = m_documents->ActiveDocument();
     m_documents->setBreakpointLine(index, m_documents->breakpointLine(index) == line ? -1 : line);
-    if (m_updateActions)
-        m_updateActions();
+    m_host.UpdateActions();
 }
 
 void EmulatorCommands::EmuClearBreakExecute()
 {
     m_documents->setBreakpointLine(m_documents->ActiveDocument(), -1);
-    if (m_updateActions)
-        m_updateActions();
+    m_host.UpdateActions();
 }
 
 void EmulatorCommands::GutterClicked(DocumentEditor *editor, int)

@@ -3,8 +3,7 @@
 #include <QObject>
 #include <QPointer>
 
-#include <functional>
-
+class CommandHost;
 class DocumentEditor;
 class DocumentPanel;
 class QAction;
@@ -18,14 +17,9 @@ class EmulatorCommands : public QObject
 {
     Q_OBJECT
 public:
-    using ActionLookup = std::function<QAction *(const QString &name)>;
-
-    // window: the main window, disabled while an import or export converts.
-    // updateActions runs the window's enabling rule after a breakpoint change.
-    EmulatorCommands(QWidget *window,
-                     DocumentPanel *documents,
-                     const ActionLookup &action,
-                     std::function<void()> updateActions);
+    // Connects the actions; the host's window is disabled while an import
+    // or export converts, and its enabling rule runs after a breakpoint change.
+    explicit EmulatorCommands(CommandHost &host);
     // Stops and destroys the calculator, whether or not one was made.
     ~EmulatorCommands() override;
 
@@ -45,7 +39,7 @@ private:
     // Sends the document with the commands that store it; Message7 on failure.
     bool SendDocument(const QByteArray &text, bool forStep);
 
+    CommandHost &m_host;
     QPointer<QWidget> m_window;
     DocumentPanel *m_documents;
-    std::function<void()> m_updateActions;
 };

@@ -2,6 +2,8 @@
 // what a user sees after clicking, double-clicking and typing in the dock.
 
 #include "documents/CommandReferencePanels.h"
+#include "documents/DocumentPanel.h"
+#include "support/TestCommandHost.h"
 
 #include <Qsci/qsciscintilla.h>
 
@@ -39,14 +41,18 @@ struct Dock {
     QTableWidget *out = makeStackGrid();
     QFrame *line = new QFrame;
     QTableWidget *symbols = new QTableWidget;
-    QsciScintilla *editor = new QsciScintilla;
-    QList<QByteArray> snippets;
+    TestCommandHost host;
+    QsciScintilla *editor = nullptr;
+    QList<QByteArray> &snippets = host.snippets;
     std::unique_ptr<CommandReferencePanels> panels;
 
-    // withWindowSnippets: the window hands over its own InsertSnippet (here a
-    // recorder); without it the panels insert into the editor themselves.
-    explicit Dock(bool withWindowSnippets = false)
+    // windowSnippetsOnly: the window's InsertSnippet only records the text,
+    // so the test sees that commands go through it.
+    explicit Dock(bool windowSnippetsOnly = false)
     {
+        host.recordSnippetsOnly = windowSnippetsOnly;
+        host.Documents()->NewDocument();
+        editor = host.ActiveEditor();
         auto *layout = new QVBoxLayout(&window);
         layout->addWidget(tree);
         layout->addWidget(tabs);
@@ -56,7 +62,6 @@ struct Dock {
         panelLayout->addWidget(out);
         layout->addWidget(panel);
         layout->addWidget(symbols);
-        layout->addWidget(editor);
         CommandReferenceWidgets widgets;
         widgets.treeCommands = tree;
         widgets.tabSet = tabs;
@@ -65,11 +70,7 @@ struct Dock {
         widgets.stackViewOut = out;
         widgets.stackLine = line;
         widgets.stringGrid = symbols;
-        CommandReferencePanels::SnippetInsert record;
-        if (withWindowSnippets)
-            record = [this](const QByteArray &text) { snippets << text; };
-        panels = std::make_unique<CommandReferencePanels>(
-            widgets, [this] { return editor; }, record);
+        panels = std::make_unique<CommandReferencePanels>(widgets, host);
         panels->LoadCommandTree(kTemplates + QStringLiteral("MenusHP49x-50x.mtv"));
         panels->LoadStackDiagrams(kTemplates + QStringLiteral("UserRPL49.stk"));
     }

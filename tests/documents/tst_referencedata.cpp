@@ -2,7 +2,7 @@
 // readable sources under scripts/refdata produce, and it must hang together.
 
 #include "documents/CommandTree.h"
-#include "documents/KeywordLists.h"
+#include "highlight/KeywordLists.h"
 #include "documents/ReferenceSource.h"
 #include "documents/StackDiagrams.h"
 #include "formats/CalcCharset.h"

@@ -2,7 +2,8 @@
 // editors, over a fake calculator library: breakpoints and their marks, the
 // parameters window, what F9 and F8 send, and the conversions' windows.
 
-#include "FakeEmulator.h"
+#include "support/FakeEmulator.h"
+#include "support/TestCommandHost.h"
 
 #include "documents/DocumentEditor.h"
 #include "documents/DocumentPanel.h"
@@ -61,16 +62,13 @@ private slots:
 
 private:
     DocumentEditor *open(const QByteArray &text);
-    void trigger(const char *name) { m_actions.value(QString::fromLatin1(name))->trigger(); }
+    void trigger(const char *name) { m_window->trigger(QString::fromLatin1(name)); }
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<ScriptedDialogs> m_dialogs;
     std::unique_ptr<FakeEmulator> m_fake;
-    std::unique_ptr<MruList> m_mru;
-    std::unique_ptr<QWidget> m_window;
+    std::unique_ptr<TestCommandHost> m_window;
     DocumentPanel *m_documents = nullptr;
-    QHash<QString, QAction *> m_actions;
-    int m_updates = 0;
 };
 
 void TestEmulatorCommands::init()
@@ -90,17 +88,9 @@ void TestEmulatorCommands::init()
     m_dialogs = std::make_unique<ScriptedDialogs>();
     m_fake = std::make_unique<FakeEmulator>();
     EmuSession().TempObject = m_dir->path() + "/QVTEMP.TMP";
-    m_mru = std::make_unique<MruList>(4);
-    m_window = std::make_unique<QWidget>();
-    m_documents = new DocumentPanel(*m_mru, m_window.get());
-    m_actions.clear();
-    for (const char *name : {"EmuRun", "EmuSend", "EmuProgramRun", "EmuProgramParam", "EmuProgramStep",
-                             "EmuProgramBreak", "EmuClearBreak", "FileImport", "FileExport"})
-        m_actions.insert(QString::fromLatin1(name), new QAction(QString::fromLatin1(name), m_window.get()));
-    m_updates = 0;
-    new EmulatorCommands(
-        m_window.get(), m_documents, [this](const QString &name) { return m_actions.value(name); },
-        [this] { ++m_updates; });
+    m_window = std::make_unique<TestCommandHost>();
+    m_documents = m_window->Documents();
+    new EmulatorCommands(*m_window);
     m_window->show();
 }
 
@@ -141,7 +131,7 @@ void TestEmulatorCommands::toggling_breakpoints()
     QCOMPARE(m_documents->breakpointLine(m_documents->ActiveDocument()), breakpoint);
     for (int line = 0; line < editor->lines(); ++line)
         QCOMPARE(bool(editor->markersAtLine(line) & (1 << DocumentEditor::BreakpointLineMarker)), line == breakpoint);
-    QVERIFY(m_updates > 0 || breakpoint < 0);
+    QVERIFY(m_window->updates > 0 || breakpoint < 0);
     trigger("EmuClearBreak");
     QCOMPARE(m_documents->breakpointLine(m_documents->ActiveDocument()), -1);
     QCOMPARE(editor->markerFindNext(0, 1 << DocumentEditor::BreakpointMarker), -1);

@@ -1,7 +1,7 @@
 // Typing into the calculator: the two keyboard maps and the key press thread's
 // pacing, through a fake library that records presses and pauses in order.
 
-#include "FakeEmulator.h"
+#include "support/FakeEmulator.h"
 
 #include "emulator/Emu48Proc.h"
 #include "emulator/KeyPressThread.h"

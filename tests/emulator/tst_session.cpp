@@ -2,7 +2,7 @@
 // calculator is made, what each command line carries and in which order, the
 // notifications, the temporary file, and the waits.
 
-#include "FakeEmulator.h"
+#include "support/FakeEmulator.h"
 
 #include "emulator/Emu48Proc.h"
 #include "formats/ObjectFile.h"

@@ -1,6 +1,6 @@
-#include "documents/KeywordLists.h"
+#include "highlight/KeywordLists.h"
 
-#include "documents/StackDiagrams.h"
+#include "formats/TextLines.h"
 #include "highlight/SynHighlighterQuorvane.h"
 
 #include <QFile>

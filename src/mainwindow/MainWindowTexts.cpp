@@ -1,7 +1,7 @@
 // The main window's texts: which key of the language file labels which menu,
 // command, bar and panel, and the language change.
 
-#include "shell/mainwindow/MainProgram.h"
+#include "mainwindow/MainProgram.h"
 
 #include "documents/CommandReferencePanels.h"
 

@@ -1,8 +1,4 @@
-// The Edit, Search and Insert commands of the main window and the commands
-// that open a new object of a given kind. Each one acts on the active
-// document's editor; the text rules live in src/documents.
-
-#include "shell/mainwindow/MainProgram.h"
+#include "documents/EditingCommands.h"
 
 #include "documents/ConfirmDialog.h"
 #include "documents/DocumentEditor.h"
@@ -13,6 +9,7 @@
 #include "documents/Snippets.h"
 #include "formats/CalcCharset.h"
 #include "shell/AppDialogs.h"
+#include "shell/CommandHost.h"
 #include "shell/Globals.h"
 
 #include <QAction>
@@ -20,11 +17,14 @@
 
 #include <memory>
 
-void TMainProgram::connectEditingCommands()
+EditingCommands::EditingCommands(CommandHost &host)
+    : QObject(host.Window())
+    , m_host(host)
 {
+    const auto Action = [&host](const QString &name) { return host.Action(name); };
     // Every untitled document starts with the transfer header and the
     // author lines.
-    connect(m_documents, &DocumentPanel::newDocumentCreated, this, [](DocumentEditor *editor) {
+    connect(host.Documents(), &DocumentPanel::newDocumentCreated, this, [](DocumentEditor *editor) {
         EditorOperations::insertSnippet(editor, Snippets::newDocumentHeader());
     });
     for (const Snippets::NewDocumentCommand &command : Snippets::newDocumentCommands()) {
@@ -39,12 +39,12 @@ void TMainProgram::connectEditingCommands()
         connect(Action(QString::fromLatin1(command.action)),
                 &QAction::triggered,
                 this,
-                [this, text] { InsertSnippet(text); });
+                [this, text] { m_host.InsertSnippet(text); });
     }
 
-    const auto onEditor = [this](const char *action, auto operation) {
+    const auto onEditor = [this, &Action](const char *action, auto operation) {
         connect(Action(QString::fromLatin1(action)), &QAction::triggered, this, [this, operation] {
-            if (DocumentEditor *editor = ActiveEditor()) {
+            if (DocumentEditor *editor = m_host.ActiveEditor()) {
                 operation(editor);
                 editor->setFocus();
             }
@@ -68,40 +68,32 @@ void TMainProgram::connectEditingCommands()
         Action("SearchFindNext"), &QAction::triggered, this, [this] { SearchAgainExecute(false); });
     connect(
         Action("SearchFindPrev"), &QAction::triggered, this, [this] { SearchAgainExecute(true); });
-    connect(Action("SearchGoTo"), &QAction::triggered, this, &TMainProgram::SearchGoToExecute);
+    connect(Action("SearchGoTo"), &QAction::triggered, this, &EditingCommands::SearchGoToExecute);
 }
 
-void TMainProgram::InsertSnippet(const QByteArray &text)
-{
-    DocumentEditor *editor = ActiveEditor();
-    if (!editor)
-        return;
-    EditorOperations::insertSnippet(editor, text);
-    editor->setFocus();
-}
-
-void TMainProgram::FileNewObjectExecute(const QString &action)
+void EditingCommands::FileNewObjectExecute(const QString &action)
 {
     const Snippets::NewDocumentCommand *command =
         Snippets::findNewDocumentCommand(action.toLatin1());
     Q_ASSERT(command);
-    m_documents->NewDocument();
+    m_host.Documents()->NewDocument();
     if (!command->directives.isEmpty())
-        InsertSnippet(command->directives);
+        m_host.InsertSnippet(command->directives);
     if (*command->followUp) {
         // The enabling rule runs when the window is idle; the follow-up must
         // see the new document now.
-        UpdateActions();
-        Action(QString::fromLatin1(command->followUp))->trigger();
+        m_host.UpdateActions();
+        m_host.Action(QString::fromLatin1(command->followUp))->trigger();
     }
 }
 
-void TMainProgram::SearchWindowExecute(bool replace)
+void EditingCommands::SearchWindowExecute(bool replace)
 {
-    if (!ActiveEditor())
+    if (!m_host.ActiveEditor())
         return;
-    std::unique_ptr<TSearchDialog> dialog(replace ? new TReplaceDialog(this)
-                                                  : new TSearchDialog(this));
+    QWidget *window = m_host.Window();
+    std::unique_ptr<TSearchDialog> dialog(replace ? new TReplaceDialog(window)
+                                                  : new TSearchDialog(window));
     dialog->readState(m_search);
     if (dialog->exec() != QDialog::Accepted)
         return;
@@ -109,23 +101,23 @@ void TMainProgram::SearchWindowExecute(bool replace)
     dialog.reset();
 
     m_search.continueFromCaret = m_search.fromCursor;
-    setSearchTextEntered(!m_search.searchText.isEmpty());
+    m_host.UpdateActions(); // Find Next follows the search text
     if (m_search.searchText.isEmpty())
         return;
     RunSearch(replace, m_search.backwards);
     m_search.continueFromCaret = true;
 }
 
-void TMainProgram::SearchAgainExecute(bool backwards)
+void EditingCommands::SearchAgainExecute(bool backwards)
 {
     if (m_search.searchText.isEmpty())
         return;
     RunSearch(false, backwards);
 }
 
-void TMainProgram::RunSearch(bool replace, bool backwards)
+void EditingCommands::RunSearch(bool replace, bool backwards)
 {
-    DocumentEditor *editor = ActiveEditor();
+    DocumentEditor *editor = m_host.ActiveEditor();
     if (!editor)
         return;
     // The windows accept only characters the calculator has, so the texts
@@ -141,11 +133,12 @@ void TMainProgram::RunSearch(bool replace, bool backwards)
     std::unique_ptr<TConfirmDialog> confirmation;
     const auto confirm = [&](TextSearch::Range match) {
         if (!confirmation)
-            confirmation = std::make_unique<TConfirmDialog>(this);
+            confirmation = std::make_unique<TConfirmDialog>(m_host.Window());
         const QString question = FormatText(Message(4), {m_search.searchText});
         confirmation->LabelConfirmation->setText(question);
         confirmation->adjustSize();
-        const QRect client(mapToGlobal(QPoint(0, 0)), size());
+        const QWidget *window = m_host.Window();
+        const QRect client(window->mapToGlobal(QPoint(0, 0)), window->size());
         confirmation->move(confirmWindowPosition(client,
                                                  confirmation->frameGeometry().size(),
                                                  target.screenPosition(match.start),
@@ -162,12 +155,12 @@ void TMainProgram::RunSearch(bool replace, bool backwards)
     editor->setFocus();
 }
 
-void TMainProgram::SearchGoToExecute()
+void EditingCommands::SearchGoToExecute()
 {
-    DocumentEditor *editor = ActiveEditor();
+    DocumentEditor *editor = m_host.ActiveEditor();
     if (!editor)
         return;
-    TGoToDialog dialog(this);
+    TGoToDialog dialog(m_host.Window());
     dialog.setLine(editor->caretLine());
     if (dialog.exec() == QDialog::Accepted)
         EditorOperations::goToLine(editor, dialog.line());

@@ -11,7 +11,7 @@
 #include "shell/Globals.h"
 #include "shell/ScriptedDialogs.h"
 #include "shell/Settings.h"
-#include "shell/mainwindow/MainProgram.h"
+#include "mainwindow/MainProgram.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,10 +1,12 @@
-#include "shell/mainwindow/MainProgram.h"
+#include "mainwindow/MainProgram.h"
 
 #include "documents/CommandReferencePanels.h"
 #include "documents/DocumentEditor.h"
 #include "documents/DocumentPanel.h"
-#include "documents/KeywordLists.h"
+#include "highlight/KeywordLists.h"
 #include "documents/Snippets.h"
+#include "documents/EditingCommands.h"
+#include "documents/EditorOperations.h"
 #include "emulator/EmulatorCommands.h"
 #include "formats/HPUtils.h"
 #include "highlight/DlgEditor.h"
@@ -16,7 +18,7 @@
 #include "shell/Settings.h"
 #include "shell/SettingsStore.h"
 #include "shell/SingleInstance.h"
-#include "shell/mainwindow/ToolIcons.h"
+#include "mainwindow/ToolIcons.h"
 
 #include <QActionGroup>
 #include <QApplication>
@@ -578,9 +580,7 @@ void TMainProgram::createCommandReference()
     widgets.stackViewOut = m_stackViewOut;
     widgets.stackLine = m_stackBar->findChild<QWidget *>("ShapeLine");
     widgets.stringGrid = m_symbolGrid;
-    m_reference = new CommandReferencePanels(
-        widgets, [this] { return ActiveEditor(); },
-        [this](const QByteArray &command) { InsertSnippet(command); }, this);
+    m_reference = new CommandReferencePanels(widgets, *this, this);
     connect(m_reference, &CommandReferencePanels::panelWidthChanged, this,
             [](int width) { Settings().environment.PanelWidth = width; });
 
@@ -670,10 +670,10 @@ void TMainProgram::connectCommands()
         }
     });
 
-    connectEditingCommands();
+    // Each subsystem connects the commands it owns (see CommandHost).
+    m_editing = new EditingCommands(*this);
     // The calculator is stopped and destroyed with the window, made or not.
-    m_emulator = new EmulatorCommands(
-        this, m_documents, [this](const QString &name) { return Action(name); }, [this] { UpdateActions(); });
+    m_emulator = new EmulatorCommands(*this);
 
     connect(Action("HelpIndex"), &QAction::triggered, this, &TMainProgram::HelpIndexExecute);
     connect(Action("HelpFaq"), &QAction::triggered, this, [this] { OpenHelp(QStringLiteral("FAQ")); });
@@ -836,10 +836,18 @@ void TMainProgram::ScheduleActionUpdate()
     });
 }
 
-void TMainProgram::setSearchTextEntered(bool entered)
+SearchState &TMainProgram::CurrentSearch()
 {
-    m_searchTextEntered = entered;
-    ScheduleActionUpdate();
+    return m_editing->Search();
+}
+
+void TMainProgram::InsertSnippet(const QByteArray &text)
+{
+    DocumentEditor *editor = ActiveEditor();
+    if (!editor)
+        return;
+    EditorOperations::insertSnippet(editor, text);
+    editor->setFocus();
 }
 
 void TMainProgram::UpdateActions()
@@ -880,7 +888,7 @@ void TMainProgram::UpdateActions()
             enabled = open && !empty;
             break;
         case Rule::FindAgain:
-            enabled = open && !empty && m_searchTextEntered;
+            enabled = open && !empty && m_editing && m_editing->Search().canFindAgain();
             break;
         case Rule::Undo:
             enabled = open && !editor->isReadOnly() && editor->isUndoAvailable();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "documents/SearchState.h"
+#include "shell/CommandHost.h"
 #include "shell/MruList.h"
 
 #include <QHash>
@@ -10,6 +11,7 @@
 class CommandReferencePanels;
 class DocumentEditor;
 class DocumentPanel;
+class EditingCommands;
 class EmulatorCommands;
 class InstanceServer;
 class QAction;
@@ -29,10 +31,10 @@ class WindowTexts;
 // bar. Every command is a QAction found by its name with Action(); the
 // enabling rule runs whenever the state it depends on changes.
 //
-// A later part of the editor plugs in by connecting a handler:
-//     connect(Action("EmuSend"), &QAction::triggered, this, &TMainProgram::EmuSendExecute);
-// and works on the selected document through ActiveEditor().
-class TMainProgram : public QMainWindow
+// Each subsystem plugs in through CommandHost: one XxxCommands(*this) made
+// in connectCommands connects the handlers of the actions it owns and works
+// on the selected document through ActiveEditor().
+class TMainProgram : public QMainWindow, public CommandHost
 {
     Q_OBJECT
 public:
@@ -41,12 +43,13 @@ public:
 
     // The command called name ("FileOpen", "InsertIf", "Lang3" ...). Every
     // name of the command table exists; asking for another one is a bug.
-    QAction *Action(const QString &name) const;
+    QAction *Action(const QString &name) const override;
     QList<QAction *> actions() const;
 
     // The editor of the selected document, or none while no document is open.
-    DocumentEditor *ActiveEditor() const;
-    DocumentPanel *Documents() const { return m_documents; }
+    DocumentEditor *ActiveEditor() const override;
+    DocumentPanel *Documents() const override { return m_documents; }
+    QWidget *Window() override { return this; }
     MruList &RecentFiles() { return m_mru; }
 
     // The left panels, to be filled by the command reference.
@@ -71,19 +74,18 @@ public:
 
     // The enabling rule, run at once (it also runs by itself whenever the
     // documents, the selection or the clipboard change).
-    void UpdateActions();
+    void UpdateActions() override;
     void ScheduleActionUpdate();
-    // Whether a search text has been entered (for Find Next / Find Previous).
-    void setSearchTextEntered(bool entered);
 
     // Inserts generated or template text (calculator bytes, CR LF line ends)
     // into the active document in place of its selection, as one undoable
     // edit: the first "%s" takes the selected text, the first "|" marks where
     // the caret goes, and blanks or line breaks keep it apart from its
     // neighbours. Does nothing while no document is open.
-    void InsertSnippet(const QByteArray &text);
-    // What the find and replace windows remember during this run.
-    const SearchState &CurrentSearch() const { return m_search; }
+    void InsertSnippet(const QByteArray &text) override;
+    // What the find and replace windows remember during this run; its search
+    // text enables Find Next and Find Previous.
+    SearchState &CurrentSearch();
 
     // Settings: read once at creation and written once at exit.
     void LoadSettings();
@@ -111,7 +113,7 @@ public:
     CommandReferencePanels *CommandReference() const { return m_reference; }
     // Reads the stack diagrams of the model DefaultEmulator selects; at start
     // and again when the environment options are confirmed.
-    void LoadStackDiagrams();
+    void LoadStackDiagrams() override;
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -152,15 +154,6 @@ private:
     void OptionsEditorExecute();
     void HelpIndexExecute();
 
-    // Edit, Search and Insert commands and the new-object commands
-    // (EditingCommands.cpp).
-    void connectEditingCommands();
-    void FileNewObjectExecute(const QString &action);
-    void SearchWindowExecute(bool replace);
-    void SearchAgainExecute(bool backwards);
-    void RunSearch(bool replace, bool backwards);
-    void SearchGoToExecute();
-
     QHash<QString, QAction *> m_actions;
     QHash<QAction *, Rule> m_rules;
     MruList m_mru;
@@ -189,11 +182,10 @@ private:
     QTableWidget *m_stackViewOut = nullptr;
     QTableWidget *m_symbolGrid = nullptr;
     CommandReferencePanels *m_reference = nullptr;
+    EditingCommands *m_editing = nullptr;   // Edit, Search, Insert, new objects
     EmulatorCommands *m_emulator = nullptr; // Emulator menu, File Import and Export
     QLabel *m_statusPanels[4] = {};
 
-    bool m_searchTextEntered = false;
-    SearchState m_search;
     bool m_updatePending = false;
     bool m_settingBars = false;
     bool m_shutDown = false;

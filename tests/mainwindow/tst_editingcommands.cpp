@@ -9,7 +9,7 @@
 #include "shell/ScriptedDialogs.h"
 #include "shell/Settings.h"
 #include "shell/SettingsStore.h"
-#include "shell/mainwindow/MainProgram.h"
+#include "mainwindow/MainProgram.h"
 
 #include <QAction>
 #include <QApplication>

@@ -4,7 +4,7 @@
 #include "shell/Settings.h"
 #include "shell/SettingsStore.h"
 #include "shell/SingleInstance.h"
-#include "shell/mainwindow/MainProgram.h"
+#include "mainwindow/MainProgram.h"
 
 #include <QFile>
 #include <QProcess>

@@ -1,4 +1,4 @@
-#include "shell/mainwindow/ToolIcons.h"
+#include "mainwindow/ToolIcons.h"
 
 #include <QFont>
 #include <QFontMetrics>

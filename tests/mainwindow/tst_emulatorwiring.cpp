@@ -2,7 +2,7 @@
 // Ctrl+E shortcuts, a gutter click, and the calculator's end with the window.
 // The calculator is a fake that records what it is asked.
 
-#include "../../emulator/FakeEmulator.h"
+#include "support/FakeEmulator.h"
 
 #include "documents/DocumentEditor.h"
 #include "documents/DocumentPanel.h"
@@ -10,7 +10,7 @@
 #include "formats/ObjectFile.h"
 #include "shell/Globals.h"
 #include "shell/ScriptedDialogs.h"
-#include "shell/mainwindow/MainProgram.h"
+#include "mainwindow/MainProgram.h"
 
 #include <QAction>
 #include <QTemporaryDir>

@@ -3,7 +3,7 @@
 #include "shell/Settings.h"
 #include "shell/SettingsStore.h"
 #include "shell/SingleInstance.h"
-#include "shell/mainwindow/MainProgram.h"
+#include "mainwindow/MainProgram.h"
 
 #include <QApplication>
 

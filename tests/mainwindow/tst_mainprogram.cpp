@@ -4,7 +4,7 @@
 #include "shell/ScriptedDialogs.h"
 #include "shell/Settings.h"
 #include "shell/SettingsStore.h"
-#include "shell/mainwindow/MainProgram.h"
+#include "mainwindow/MainProgram.h"
 
 #include <QAction>
 #include <QApplication>
@@ -190,7 +190,7 @@ void TestMainProgram::enabling_rule()
     QVERIFY(m_window->Action("EditUndo")->isEnabled());
     QVERIFY(!m_window->Action("EditRedo")->isEnabled());
     QVERIFY(m_window->Action("EditPaste")->isEnabled());
-    m_window->setSearchTextEntered(true);
+    m_window->CurrentSearch().searchText = "2";
     m_window->UpdateActions();
     QVERIFY(m_window->Action("SearchFindNext")->isEnabled());
 }
