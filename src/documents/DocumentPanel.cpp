@@ -137,7 +137,7 @@ bool DocumentPanel::OpenDocument(const QString &name, bool fromDisk)
 {
     const QString fileName = fromDisk ? QFileInfo(name).absoluteFilePath() : name;
     if (fromDisk && !QFileInfo(fileName).isFile()) {
-        ShowAppMessage(FormatText(Message(5), {name}), QMessageBox::Critical);
+        ShowAppMessage(FormatText(Message(MsgFileNotFound), {name}), QMessageBox::Critical);
         return false;
     }
     if (isHidden())
@@ -197,7 +197,7 @@ bool DocumentPanel::OpenDocument(const QString &name, bool fromDisk)
 
 void DocumentPanel::NewDocument()
 {
-    OpenDocument(FormatText(QStringLiteral("%s%d"), {Label(1), m_newDocumentCounter}), false);
+    OpenDocument(FormatText(QStringLiteral("%s%d"), {Label(LblUntitled), m_newDocumentCounter}), false);
     ++m_newDocumentCounter;
 }
 
@@ -228,7 +228,7 @@ bool DocumentPanel::SaveDocumentAs()
         return false;
     EnvironmentSettings &env = Settings().environment;
     FileDialogOptions options;
-    options.title = Label(8);
+    options.title = Label(LblSaveAsTitle);
     options.filter = fileDialogFilter();
     options.filterIndex = SaveFilterEntryFor(editor->textWithCrLf(), env.SaveFilterIndex);
     options.fileName = m_documents[m_active].fileName;
@@ -294,7 +294,7 @@ bool DocumentPanel::AskSaveDocument()
     DocumentEditor *editor = ActiveEditor();
     if (!editor || !editor->isModified())
         return true;
-    const auto answer = ShowAppMessage(FormatText(Message(2), {m_documents[m_active].fileName}),
+    const auto answer = ShowAppMessage(FormatText(Message(MsgSaveChanges), {m_documents[m_active].fileName}),
                                        QMessageBox::Warning,
                                        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     if (answer == QMessageBox::Yes)
@@ -457,11 +457,11 @@ QString DocumentPanel::statusText(int panel) const
         return QString();
     switch (panel) {
     case 0:
-        return editor->isModified() ? Label(4) : QString();
+        return editor->isModified() ? Label(LblModified) : QString();
     case 1:
-        return editor->isInsertMode() ? Label(3) : Label(5);
+        return editor->isInsertMode() ? Label(LblInsertMode) : Label(LblOverwriteMode);
     case 2:
-        return FormatText(Label(2), {editor->caretLine(), editor->caretColumn()});
+        return FormatText(Label(LblCaretPosition), {editor->caretLine(), editor->caretColumn()});
     }
     return QString();
 }

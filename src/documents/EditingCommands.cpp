@@ -134,7 +134,7 @@ void EditingCommands::RunSearch(bool replace, bool backwards)
     const auto confirm = [&](TextSearch::Range match) {
         if (!confirmation)
             confirmation = std::make_unique<TConfirmDialog>(m_host.Window());
-        const QString question = FormatText(Message(4), {m_search.searchText});
+        const QString question = FormatText(Message(MsgReplaceOccurrence), {m_search.searchText});
         confirmation->LabelConfirmation->setText(question);
         confirmation->adjustSize();
         const QWidget *window = m_host.Window();
@@ -151,7 +151,7 @@ void EditingCommands::RunSearch(bool replace, bool backwards)
     editor->endUndoAction();
     confirmation.reset();
     if (outcome.found == 0)
-        ShowAppMessage(Message(1), QMessageBox::Information);
+        ShowAppMessage(Message(MsgTextNotFound), QMessageBox::Information);
     editor->setFocus();
 }
 

@@ -4,6 +4,7 @@
 #include "emulator/KeyPressThread.h"
 #include "formats/NibbleText.h"
 #include "formats/ObjectFile.h"
+#include "formats/SafeFile.h"
 #include "shell/AppDialogs.h"
 #include "shell/Globals.h"
 #include "shell/Settings.h"
@@ -152,7 +153,7 @@ void CreateEmulator(const QString &stateFile, const QString &portFile)
         Emu48().EmuCallBackDebugNotify(nullptr);
         Emu48().EmuCallBackDocumentNotify(&EmuDocumentProc);
     } else {
-        ShowAppMessage(Message(12), QMessageBox::Critical);
+        ShowAppMessage(Message(MsgEmulatorStartFailed), QMessageBox::Critical);
     }
 }
 
@@ -205,7 +206,6 @@ void RestartEmulator()
     if (!g_session.EmulatorRunning)
         return;
     CloseEmulator();
-    g_session.EmulatorRunning = false;
     StartEmulator();
 }
 
@@ -213,6 +213,7 @@ void CloseEmulator()
 {
     Emu48().EmuStop();
     Emu48().EmuDestroy();
+    g_session.EmulatorRunning = false;
 }
 
 char CalculatorFamily()
@@ -257,7 +258,7 @@ void EmuDocumentProc(const char *stateFile)
     const QString now = QFileInfo(path).absoluteFilePath();
     if (known.compare(now, Qt::CaseInsensitive) == 0)
         return;
-    if (ShowAppMessage(FormatText(Message(14), {path}), QMessageBox::Warning, QMessageBox::Yes | QMessageBox::No)
+    if (ShowAppMessage(FormatText(Message(MsgUseLoadedStateFile), {path}), QMessageBox::Warning, QMessageBox::Yes | QMessageBox::No)
         == QMessageBox::Yes)
         setting = path;
 }
@@ -368,6 +369,13 @@ namespace {
 
 // A send that failed because no calculator could be made ends a run: every
 // later send would only try again and repeat the same error message.
+// What the bridge types and sends into the calculator. Keys are characters
+// of the key maps (KeyPressThread.h).
+constexpr char RunAndDebugMenu[] = "41.01 TMENU"; // the soft menu of HALT, SST, KILL
+constexpr char SingleStepKey[] = "A";             // its first soft key: SST
+constexpr char DropKey[] = "\x02";                // backspace: drops level 1
+constexpr char ToStringCommand[] = "\x8DSTR";     // →STR
+
 bool sendOrGiveUp(const QByteArray &text, bool run)
 {
     return SendCommandLine(text, run) || g_session.EmulatorRunning;
@@ -380,7 +388,7 @@ void RunProgram(const QByteArray &documentText, const QByteArray &parameters, in
     QByteArray text = documentText;
     if (breakpointLine != 0) {
         text = InsertBreakpoint(text, breakpointLine);
-        if (!sendOrGiveUp("41.01 TMENU", true))
+        if (!sendOrGiveUp(RunAndDebugMenu, true))
             return;
         WaitEmulatorReady();
     }
@@ -396,7 +404,7 @@ void RunProgram(const QByteArray &documentText, const QByteArray &parameters, in
 
 void StepProgram(const QByteArray &documentText, const QByteArray &parameters)
 {
-    if (!sendOrGiveUp("41.01 TMENU", true))
+    if (!sendOrGiveUp(RunAndDebugMenu, true))
         return;
     WaitEmulatorReady();
     if (!parameters.isEmpty()) {
@@ -408,7 +416,7 @@ void StepProgram(const QByteArray &documentText, const QByteArray &parameters)
         return;
     WaitEmulatorReady();
     PaintedSleep(AfterCompileMs);
-    PressKeys("A");
+    PressKeys(SingleStepKey);
     ShowEmulatorWindow(true);
 }
 
@@ -421,14 +429,14 @@ bool TextToObjectFile(const QString &target, const QByteArray &text)
     WaitEmulatorReady();
     const QString temp = CurrentTempObjectFile();
     bool result = false;
+    // The object replaces the target only once it is whole: a failed
+    // conversion never deletes the file that was there.
     if (SaveObjectFile(temp)) {
-        if (QFileInfo::exists(target))
-            QFile::remove(target);
-        result = QFile::copy(temp, target);
+        result = CopyFileSafely(temp, target);
         QFile::remove(temp);
     }
     WaitEmulatorReady();
-    PressKeys("\x02");
+    PressKeys(DropKey);
     return result;
 }
 
@@ -441,14 +449,14 @@ QByteArray ObjectFileToText(const QString &source)
     if (!LoadObjectFile(source))
         return {};
     WaitEmulatorReady();
-    if (!SendCommandLine("\x8DSTR", true))
+    if (!SendCommandLine(ToStringCommand, true))
         return {};
     PaintedSleep(AfterCompileMs);
     WaitEmulatorReady();
     const QString temp = CurrentTempObjectFile();
     if (!SaveObjectFile(temp))
         return {};
-    PressKeys("\x02");
+    PressKeys(DropKey);
     const QByteArray text = ReadStringObjectFile(temp, Settings().editor.MarginSize);
     QFile::remove(temp);
     return text;

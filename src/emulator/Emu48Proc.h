@@ -48,7 +48,8 @@ void PaintedSleep(int milliseconds);
 // After the environment options: a running calculator is made again from the
 // settings as they are now.
 void RestartEmulator();
-// Stops and destroys the calculator; harmless when none was made.
+// Stops and destroys the calculator, and the session knows it is no longer
+// running; harmless when none was made.
 void CloseEmulator();
 // 'G' for the 48 series, 'X' for the whole 49 family, else the raw letter.
 char CalculatorFamily();

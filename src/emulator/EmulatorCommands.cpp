@@ -74,7 +74,6 @@ EmulatorCommands::EmulatorCommands(CommandHost &host)
 EmulatorCommands::~EmulatorCommands()
 {
     CloseEmulator();
-    EmuSession().EmulatorRunning = false;
 }
 
 void EmulatorCommands::EmuRunExecute()
@@ -90,7 +89,7 @@ bool EmulatorCommands::SendDocument(const QByteArray &text, bool forStep)
     if (sent)
         ShowEmulatorWindow(true);
     else
-        ShowAppMessage(Message(7), QMessageBox::Critical);
+        ShowAppMessage(Message(MsgSendToEmulatorFailed), QMessageBox::Critical);
     return sent;
 }
 
@@ -166,19 +165,19 @@ void EmulatorCommands::GutterClicked(DocumentEditor *editor, int)
 void EmulatorCommands::FileImportExecute()
 {
     FileDialogOptions options;
-    options.title = Label(10);
-    options.filter = Label(13);
+    options.title = Label(LblImportTitle);
+    options.filter = Label(LblFilterBinaryObjects);
     options.defaultExtension = QStringLiteral("hp");
     const FileDialogResult chosen = Dialogs().openFile(options);
     if (!chosen.accepted)
         return;
     QByteArray text;
     {
-        ConversionScope scope(m_window, Label(15), chosen.path, Label(16));
+        ConversionScope scope(m_window, Label(LblImporting), chosen.path, Label(LblNewDocument));
         text = ObjectFileToText(chosen.path);
     }
     if (text.isEmpty()) {
-        ShowAppMessage(Message(8), QMessageBox::Critical);
+        ShowAppMessage(Message(MsgImportFailed), QMessageBox::Critical);
         return;
     }
     m_documents->NewDocument();
@@ -200,8 +199,8 @@ void EmulatorCommands::FileExportExecute()
         return;
     const QString fileName = m_documents->fileName(m_documents->ActiveDocument());
     FileDialogOptions options;
-    options.title = Label(11);
-    options.filter = Label(13);
+    options.title = Label(LblExportTitle);
+    options.filter = Label(LblFilterBinaryObjects);
     options.fileName = fileName;
     options.defaultExtension = QStringLiteral("hp");
     const FileDialogResult chosen = Dialogs().saveFile(options);
@@ -209,9 +208,9 @@ void EmulatorCommands::FileExportExecute()
         return;
     bool exported = false;
     {
-        ConversionScope scope(m_window, Label(17), fileName, chosen.path);
+        ConversionScope scope(m_window, Label(LblExporting), fileName, chosen.path);
         exported = TextToObjectFile(chosen.path, editor->textWithCrLf());
     }
     if (!exported)
-        ShowAppMessage(Message(9), QMessageBox::Critical);
+        ShowAppMessage(Message(MsgExportFailed), QMessageBox::Critical);
 }

@@ -562,7 +562,7 @@ namespace {
 // language file, so a built-in text stands in while it is still empty.
 QString missingFileText()
 {
-    return Message(5).isEmpty() ? QStringLiteral("No se encuentra el archivo %s") : Message(5);
+    return Message(MsgFileNotFound).isEmpty() ? QStringLiteral("No se encuentra el archivo %s") : Message(MsgFileNotFound);
 }
 
 } // namespace
@@ -960,7 +960,7 @@ void TMainProgram::FileOpenExecute()
 {
     EnvironmentSettings &env = Settings().environment;
     FileDialogOptions options;
-    options.title = Label(7);
+    options.title = Label(LblOpenTitle);
     options.filter = DocumentPanel::fileDialogFilter();
     options.filterIndex = env.OpenFilterIndex;
     options.defaultExtension = QStringLiteral("hpe");
@@ -979,7 +979,7 @@ void TMainProgram::FileSaveExecute()
 void TMainProgram::FileSaveAsExecute()
 {
     if (!m_documents->SaveDocumentAs())
-        ShowAppMessage(Message(3), QMessageBox::Critical);
+        ShowAppMessage(Message(MsgNotSaved), QMessageBox::Critical);
 }
 
 void TMainProgram::FileCloseExecute()
@@ -1094,7 +1094,7 @@ void TMainProgram::OpenHelp(const QString &anchor)
 {
     const QString index = AppFolder() + "help/index.html";
     if (!QFileInfo::exists(index)) {
-        ShowAppMessage(FormatText(Message(5), {index}), QMessageBox::Critical);
+        ShowAppMessage(FormatText(Message(MsgFileNotFound), {index}), QMessageBox::Critical);
         return;
     }
     QUrl url = QUrl::fromLocalFile(index);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "shell/TextIds.h"
+
 #include <QString>
 #include <QVariant>
 
@@ -25,8 +27,9 @@ QString TempObjectFile();
 extern QString LanguageFilePath;
 
 // Shared texts "Message1".."Message39" and "Label1".."Label36" of the language
-// file. They are empty until a language file has been read; an index out of
-// range gives an empty text.
+// file, asked for by name (MsgFileNotFound, LblOpenTitle: shell/TextIds.h).
+// They are empty until a language file has been read; an index out of range
+// gives an empty text.
 constexpr int MessageCount = 39;
 constexpr int LabelCount = 36;
 const QString &Message(int n);

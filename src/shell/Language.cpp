@@ -243,7 +243,7 @@ void InstallBuiltInMessagesAndLabels()
 
 void ReportMissingLanguageFile(const QString &path)
 {
-    ShowAppMessage(FormatText(Message(5), {path}), QMessageBox::Critical);
+    ShowAppMessage(FormatText(Message(MsgFileNotFound), {path}), QMessageBox::Critical);
 }
 
 // Window texts ------------------------------------------------------------

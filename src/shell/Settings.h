@@ -31,6 +31,8 @@ struct EditorSettings
     int GutterSize = 30;
     QString FontEditor = QStringLiteral("_CAS_HP48x-49x-50x_01");
     int FontSize = 12;
+
+    bool operator==(const EditorSettings &) const = default;
 };
 
 struct EnvironmentSettings
@@ -66,6 +68,8 @@ struct EnvironmentSettings
     int WindowLeft = 0;
     int WindowTop = 0;
     int WindowState = 0; // 0 normal, 1 minimised, 2 maximised
+
+    bool operator==(const EnvironmentSettings &) const = default;
 };
 
 struct PrintingSettings
@@ -104,6 +108,8 @@ struct PrintingSettings
 
     static QString DefaultHeaderItems();
     static QString DefaultFooterItems();
+
+    bool operator==(const PrintingSettings &) const = default;
 };
 
 struct AppSettings
@@ -114,6 +120,8 @@ struct AppSettings
 
     // Every value at its default, with the data paths under AppFolder.
     static AppSettings defaults();
+
+    bool operator==(const AppSettings &) const = default;
 };
 
 // The values the running editor uses.

@@ -15,6 +15,7 @@ class TestSettings : public QObject
     Q_OBJECT
 private slots:
     void an_empty_store_gives_every_default();
+    void the_initial_values_equal_the_stores_defaults();
     void every_value_survives_a_write_and_a_read();
     void unreadable_values_take_their_defaults_data();
     void unreadable_values_take_their_defaults();
@@ -66,6 +67,24 @@ void TestSettings::an_empty_store_gives_every_default()
     QVERIFY(s.printing.HeaderItems.startsWith("Página: $PAGENUM$ de $PAGECOUNT$\\.0\\.0\\.-11\\.Arial"));
     QVERIFY(s.printing.FooterItems.startsWith("Impreso con HPQuorvane\\."));
     SetAppFolder(QCoreApplication::applicationDirPath());
+}
+
+void TestSettings::the_initial_values_equal_the_stores_defaults()
+{
+    // Settings.h gives every member an initial value and the store's table a
+    // default; a value changed in one place only would differ between a first
+    // start and a start without the value.
+    AppSettings initial;
+    const AppSettings table = AppSettings::defaults();
+    // The data paths are the one exception: they are built from AppFolder.
+    initial.environment.CommandsFilename = table.environment.CommandsFilename;
+    initial.environment.TreeViewFilename = table.environment.TreeViewFilename;
+    initial.environment.Emu48RamFilename = table.environment.Emu48RamFilename;
+    initial.environment.Emu48PortFilename = table.environment.Emu48PortFilename;
+    initial.environment.Emu49RamFilename = table.environment.Emu49RamFilename;
+    QVERIFY(initial.editor == table.editor);
+    QVERIFY(initial.environment == table.environment);
+    QVERIFY(initial.printing == table.printing);
 }
 
 void TestSettings::every_value_survives_a_write_and_a_read()
