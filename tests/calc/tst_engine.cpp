@@ -288,6 +288,26 @@ private slots:
         }
     }
 
+    void everyErrorOfTheTableReachesErrnAndErrm_data()
+    {
+        QTest::addColumn<quint32>("number");
+        QTest::addColumn<QString>("text");
+#define ROW(name, number, text) QTest::newRow(#name) << quint32(number) << QString(text);
+        CALC_ERRORS(ROW)
+#undef ROW
+    }
+    void everyErrorOfTheTableReachesErrnAndErrm()
+    {
+        QFETCH(quint32, number);
+        QFETCH(QString, text);
+        Engine e;
+        const std::string line = "IFERR #" + std::to_string(number) + "d DOERR THEN ERRN ERRM END";
+        QCOMPARE(e.enter(line), Engine::Status::Done);
+        QCOMPARE(e.depth(), size_t(2));
+        QCOMPARE(e.level(2).asBinary(), quint64(number));
+        QCOMPARE(QString::fromStdString(e.level(1).str()), text);
+    }
+
     void unimplementedCommandsNameThemselves()
     {
         const Coverage c = coverage(true);

@@ -5,53 +5,75 @@
 
 namespace Calc {
 
-// The calculators' error numbers (what ERRN returns). Their texts are in one
-// table, Errors.cpp.
+// Every error the calculator raises: its name here, its number (what ERRN
+// returns) and its text as the calculators show it (what ERRM returns). The
+// last two are this machine's own and say what to do instead.
+//   X(name, number, text)
+#define CALC_ERRORS(X)                                                                             \
+    X(InsufficientMemory, 0x001, "Insufficient Memory")                                            \
+    X(DirectoryRecursion, 0x002, "Directory Recursion")                                            \
+    X(UndefinedLocalName, 0x003, "Undefined Local Name")                                           \
+    X(UndefinedXlibName, 0x004, "Undefined XLIB Name")                                             \
+    X(MemoryClear, 0x005, "Memory Clear")                                                          \
+    X(PowerLost, 0x006, "Power Lost")                                                              \
+    X(ObjectInUse, 0x009, "Object In Use")                                                         \
+    X(NoRoomToSaveStack, 0x101, "No Room to Save Stack")                                           \
+    X(CantEditNullChar, 0x102, "Can't Edit Null Char.")                                            \
+    X(InvalidUserFunction, 0x103, "Invalid User Function")                                         \
+    X(NoCurrentEquation, 0x104, "No Current Equation")                                             \
+    X(InvalidSyntax, 0x106, "Invalid Syntax")                                                      \
+    X(HaltNotAllowed, 0x128, "HALT Not Allowed")                                                   \
+    X(WrongArgumentCount, 0x12A, "Wrong Argument Count")                                           \
+    X(CircularReference, 0x12B, "Circular Reference")                                              \
+    X(DirectoryNotAllowed, 0x12C, "Directory Not Allowed")                                         \
+    X(NonEmptyDirectory, 0x12D, "Non-Empty Directory")                                             \
+    X(InvalidDefinition, 0x12E, "Invalid Definition")                                              \
+    X(MissingLibrary, 0x12F, "Missing Library")                                                    \
+    X(NonRealResult, 0x131, "Non-Real Result")                                                     \
+    X(NameConflict, 0x13E, "Name Conflict")                                                        \
+    X(TooFewArguments, 0x201, "Too Few Arguments")                                                 \
+    X(BadArgumentType, 0x202, "Bad Argument Type")                                                 \
+    X(BadArgumentValue, 0x203, "Bad Argument Value")                                               \
+    X(UndefinedName, 0x204, "Undefined Name")                                                      \
+    X(LastArgDisabled, 0x205, "LASTARG Disabled")                                                  \
+    X(IncompleteSubexpression, 0x206, "Incomplete Subexpression")                                  \
+    X(ImplicitParenthesesOff, 0x207, "Implicit () off")                                            \
+    X(ImplicitParenthesesOn, 0x208, "Implicit () on")                                              \
+    X(PositiveUnderflow, 0x301, "Positive Underflow")                                              \
+    X(NegativeUnderflow, 0x302, "Negative Underflow")                                              \
+    X(Overflow, 0x303, "Overflow")                                                                 \
+    X(UndefinedResult, 0x304, "Undefined Result")                                                  \
+    X(InfiniteResult, 0x305, "Infinite Result")                                                    \
+    X(InvalidDimension, 0x501, "Invalid Dimension")                                                \
+    X(InvalidArrayElement, 0x502, "Invalid Array Element")                                         \
+    X(Interrupted, 0xA03, "Interrupted")                                                           \
+    X(InvalidUnit, 0xB01, "Invalid Unit")                                                          \
+    X(InconsistentUnits, 0xB02, "Inconsistent Units")                                              \
+    /* DOERR with a string: the text is the user's own */                                          \
+    X(UserError, 0x70000, "")                                                                      \
+    /* the command exists on the calculator but is not built yet */                                \
+    X(NotImplemented, 0xF0001, "Not implemented yet")                                              \
+    /* it needs exact mode or the computer algebra system */                                       \
+    X(ExactModeUnavailable,                                                                        \
+      0xF0002,                                                                                     \
+      "Exact mode is not available: this calculator computes in approximate mode")
+
 enum class Err : uint32_t {
-    None = 0x000,
-    InsufficientMemory = 0x001,
-    DirectoryRecursion = 0x002,
-    UndefinedLocalName = 0x003,
-    UndefinedXlibName = 0x004,
-    ObjectInUse = 0x009,
-    InvalidSyntax = 0x106,
-    WrongArgumentCount = 0x12A,
-    CircularReference = 0x12B,
-    DirectoryNotAllowed = 0x12C,
-    NonEmptyDirectory = 0x12D,
-    InvalidDefinition = 0x12E,
-    NonRealResult = 0x131,
-    NameConflict = 0x13E,
-    HaltNotAllowed = 0x128,
-    TooFewArguments = 0x201,
-    BadArgumentType = 0x202,
-    BadArgumentValue = 0x203,
-    UndefinedName = 0x204,
-    LastArgDisabled = 0x205,
-    IncompleteSubexpression = 0x206,
-    PositiveUnderflow = 0x301,
-    NegativeUnderflow = 0x302,
-    Overflow = 0x303,
-    UndefinedResult = 0x304,
-    InfiniteResult = 0x305,
-    InvalidDimension = 0x501,
-    InvalidArrayElement = 0x502,
-    InvalidUnit = 0xB01,
-    InconsistentUnits = 0xB02,
-    Interrupted = 0xA03,
-    // DOERR with a string: the user's own message
-    UserError = 0x70000,
-    // This machine's own: the command exists on the calculator but is not
-    // built yet, or needs exact mode or the computer algebra system.
-    NotImplemented = 0xF0001,
-    ExactModeUnavailable = 0xF0002,
+    None = 0,
+#define CALC_ERROR_ENUM(name, number, text) name = number,
+    CALC_ERRORS(CALC_ERROR_ENUM)
+#undef CALC_ERROR_ENUM
 };
 
 // The calculator's text for an error number ("" when unknown).
 std::string errorText(uint32_t code);
+inline std::string errorText(Err e)
+{
+    return errorText(static_cast<uint32_t>(e));
+}
 
 // An error raised while compiling or running. message is what the
-// calculator shows (ERRM); detail names what was involved, for the editor.
+// calculator shows (ERRM).
 class CalcError
 {
 public:

@@ -502,7 +502,7 @@ void Machine::debugKey(int index)
     switch (index) {
     case 0: { // DBUG: the program on level 1, halted before its first object
         if (m_engine.depth() == 0) {
-            m_message = {"DBUG Error:", errorText(static_cast<uint32_t>(Err::TooFewArguments))};
+            m_message = {"DBUG Error:", errorText(Err::TooFewArguments)};
             return;
         }
         Value prog = m_engine.level(1);
@@ -515,7 +515,7 @@ void Machine::debugKey(int index)
             }
         }
         if (prog.type() != Type::Program) {
-            m_message = {"DBUG Error:", errorText(static_cast<uint32_t>(Err::BadArgumentType))};
+            m_message = {"DBUG Error:", errorText(Err::BadArgumentType)};
             return;
         }
         m_engine.drop(1);
