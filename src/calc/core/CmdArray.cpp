@@ -236,14 +236,20 @@ Value withElement(const ArrayObj &a, size_t pos, const Value &v)
     return Value::array(a.dims, std::move(elems));
 }
 
-// GET, GETI, PUT, PUTI on an array given directly or in a variable.
-void getArray(Engine &e, bool incr)
+// The array a GET or PUT works on: the object itself or a variable's.
+Value arrayOf(Engine &e, const Value &v)
 {
-    const Value holder = e.level(2).isName() ? e.recall(e.level(2)) : e.level(2);
-    if (holder.type() != Type::Array) {
-        runEarlierDefinition(e, incr ? "GETI" : "GET");
-        return;
-    }
+    Value holder = v.isName() ? e.recall(v) : v;
+    if (holder.type() != Type::Array)
+        throw CalcError(Err::BadArgumentType);
+    return holder;
+}
+
+} // namespace
+
+void getArrayElement(Engine &e, bool incr)
+{
+    const Value holder = arrayOf(e, e.level(2));
     const ArrayObj &a = *holder.asArray();
     const Value idx = e.level(1);
     const size_t pos = indexOf(a, idx);
@@ -258,14 +264,10 @@ void getArray(Engine &e, bool incr)
     e.push(elem);
 }
 
-void putArray(Engine &e, bool incr)
+void putArrayElement(Engine &e, bool incr)
 {
     const Value target = e.level(3);
-    const Value holder = target.isName() ? e.recall(target) : target;
-    if (holder.type() != Type::Array) {
-        runEarlierDefinition(e, incr ? "PUTI" : "PUT");
-        return;
-    }
+    const Value holder = arrayOf(e, target);
     const ArrayObj &a = *holder.asArray();
     const Value idx = e.level(2);
     const size_t pos = indexOf(a, idx);
@@ -285,6 +287,22 @@ void putArray(Engine &e, bool incr)
     if (incr)
         e.push(next);
 }
+
+void sizeOfArray(Engine &e)
+{
+    e.replace(1, dimsValue(e.level(1).asArray()->dims));
+}
+
+void objOfArray(Engine &e)
+{
+    const Value v = e.level(1);
+    e.drop(1);
+    for (const Value &x : v.asArray()->elems)
+        e.push(x);
+    e.push(dimsValue(v.asArray()->dims));
+}
+
+namespace {
 
 // Gauss-Jordan on a copy: the inverse (or the solution of a x = b when b
 // is given) and the determinant.
@@ -602,29 +620,7 @@ const CommandDef defs[] = {
          Value arr = arrayFrom(dims, std::move(elems));
          e.replace(n + 1, std::move(arr));
      }},
-    {"ARRY→",
-     1,
-     {AArray},
-     0,
-     [](Engine &e) {
-         const Value v = e.level(1);
-         e.drop(1);
-         for (const Value &x : v.asArray()->elems)
-             e.push(x);
-         e.push(dimsValue(v.asArray()->dims));
-     }},
-    {"GET", 2, {AReal | AList, AList | AName | AArray}, 0, [](Engine &e) { getArray(e, false); }},
-    {"GETI", 2, {AReal | AList, AList | AName | AArray}, 0, [](Engine &e) { getArray(e, true); }},
-    {"PUT",
-     3,
-     {AAny, AReal | AList, AList | AName | AArray},
-     0,
-     [](Engine &e) { putArray(e, false); }},
-    {"PUTI",
-     3,
-     {AAny, AReal | AList, AList | AName | AArray},
-     0,
-     [](Engine &e) { putArray(e, true); }},
+    {"ARRY→", 1, {AArray}, 0, objOfArray},
     {"DOT",
      2,
      {AArray, AArray},
@@ -906,56 +902,6 @@ void arrayConj(Engine &e)
     for (const Value &x : v.asArray()->elems)
         out.push_back(Value::complex(x.asComplex()->re, x.asComplex()->im.negated()));
     e.replace(1, Value::array(v.asArray()->dims, std::move(out)));
-}
-
-void runEarlierDefinition(Engine &e, const char *name)
-{
-    static const std::vector<CommandGroup> earlier = {stackCommands(), arithmeticCommands(),
-                                                      dataCommands(), programCommands()};
-    for (const CommandGroup &g : earlier)
-        for (size_t i = 0; i < g.count; ++i) {
-            const CommandDef &d = g.defs[i];
-            if (std::string_view(d.name) != name || !d.fn)
-                continue;
-            for (int k = 0; k < d.argc && k < 3; ++k) {
-                const Value &a = e.level(static_cast<size_t>(k + 1));
-                const bool ok = [&] {
-                    switch (a.type()) {
-                    case Type::Real:
-                        return (d.args[k] & AReal) != 0;
-                    case Type::Binary:
-                        return (d.args[k] & ABin) != 0;
-                    case Type::Complex:
-                        return (d.args[k] & AComplex) != 0;
-                    case Type::String:
-                        return (d.args[k] & AString) != 0;
-                    case Type::List:
-                        return (d.args[k] & AList) != 0;
-                    case Type::Program:
-                        return (d.args[k] & AProgram) != 0;
-                    case Type::Algebraic:
-                        return (d.args[k] & AAlg) != 0;
-                    case Type::GlobalName:
-                        return (d.args[k] & AGlobal) != 0;
-                    case Type::LocalName:
-                        return (d.args[k] & ALocal) != 0;
-                    case Type::Tagged:
-                        return (d.args[k] & ATagged) != 0;
-                    case Type::Directory:
-                        return (d.args[k] & ADir) != 0;
-                    case Type::Command:
-                        return (d.args[k] & ACmd) != 0;
-                    default:
-                        return d.args[k] == AAny;
-                    }
-                }();
-                if (!ok)
-                    throw CalcError(Err::BadArgumentType);
-            }
-            d.fn(e);
-            return;
-        }
-    throw CalcError(Err::BadArgumentType);
 }
 
 CommandGroup arrayCommands()

@@ -93,6 +93,23 @@ void put(Engine &e, bool incremental)
     (void)next;
 }
 
+// GET, GETI, PUT and PUTI on a variable: the array or the list it holds.
+void getOfVariable(Engine &e, bool incremental)
+{
+    if (e.recall(e.level(2)).type() == Type::Array)
+        getArrayElement(e, incremental);
+    else
+        get(e, incremental);
+}
+
+void putOfVariable(Engine &e, bool incremental)
+{
+    if (e.recall(e.level(3)).type() == Type::Array)
+        putArrayElement(e, incremental);
+    else
+        put(e, incremental);
+}
+
 int typeNumber(const Value &v)
 {
     switch (v.type()) {
@@ -212,7 +229,9 @@ const CommandDef defs[] = {
              e.replace(1, Value::real(static_cast<int64_t>(v.items().size())));
          else
              e.replace(1, Value::real(1));
-     }},
+     },
+     0,
+     {{{AGrob | ACmd}, sizeOfPicture}, {{AArray}, sizeOfArray}}},
     {"HEAD",
      1,
      {AStrList},
@@ -256,7 +275,9 @@ const CommandDef defs[] = {
                  a > b ? std::vector<Value>()
                        : std::vector<Value>(v.items().begin() + (a - 1), v.items().begin() + b));
          e.replace(3, std::move(r));
-     }},
+     },
+     0,
+     {{{AAny, AAny, AGrob | ACmd}, subOfPicture}, {{AAny, AAny, AArray}, subOfArray}}},
     {"POS",
      2,
      {AAny, AStrList},
@@ -312,17 +333,21 @@ const CommandDef defs[] = {
              r = Value::list(std::move(items));
          }
          e.replace(3, std::move(r));
-     }},
+     },
+     0,
+     {{{AAny, AAny, AGrob | ACmd}, replOfPicture}, {{AArray, AAny, AArray}, replOfArray}}},
     {"→STR",
      1,
-     {AAny},
+     {AAny & ~AChar},
      KeepTags,
      [](Engine &e) {
          const Value &v = e.level(1);
          if (v.type() == Type::String)
              return;
          e.replace(1, Value::string(e.toText(v)));
-     }},
+     },
+     0,
+     {{{AChar}, strOfCharacter}}},
     {"STR→", 1, {AString}, 0, strToObjects},
     {"NUM",
      1,
@@ -333,7 +358,9 @@ const CommandDef defs[] = {
          if (s.empty())
              throw CalcError(Err::BadArgumentValue);
          e.replace(1, Value::real(static_cast<unsigned char>(s[0])));
-     }},
+     },
+     0,
+     {{{AChar}, numOfCharacter}}},
     {"CHR",
      1,
      {AReal},
@@ -365,7 +392,7 @@ const CommandDef defs[] = {
     {"LIST→", 1, {AList}, 0, [](Engine &e) { explode(e, e.level(1).items()); }},
     {"OBJ→",
      1,
-     {AAny},
+     {AAny & ~(AArray | AUnit | AChar)},
      KeepTags,
      [](Engine &e) {
          const Value v = e.level(1);
@@ -442,11 +469,41 @@ const CommandDef defs[] = {
          default:
              throw CalcError(Err::BadArgumentType);
          }
-     }},
-    {"GET", 2, {AReal | AList, AList | AName}, 0, [](Engine &e) { get(e, false); }},
-    {"GETI", 2, {AReal | AList, AList | AName}, 0, [](Engine &e) { get(e, true); }},
-    {"PUT", 3, {AAny, AReal | AList, AList | AName}, 0, [](Engine &e) { put(e, false); }},
-    {"PUTI", 3, {AAny, AReal | AList, AList | AName}, 0, [](Engine &e) { put(e, true); }},
+     },
+     0,
+     {{{AArray}, objOfArray}, {{AUnit}, objOfUnit}, {{AChar}, strOfCharacter}}},
+    {"GET",
+     2,
+     {AReal | AList, AList},
+     0,
+     [](Engine &e) { get(e, false); },
+     0,
+     {{{AReal | AList, AArray}, [](Engine &e) { getArrayElement(e, false); }},
+      {{AReal | AList, AName}, [](Engine &e) { getOfVariable(e, false); }}}},
+    {"GETI",
+     2,
+     {AReal | AList, AList},
+     0,
+     [](Engine &e) { get(e, true); },
+     0,
+     {{{AReal | AList, AArray}, [](Engine &e) { getArrayElement(e, true); }},
+      {{AReal | AList, AName}, [](Engine &e) { getOfVariable(e, true); }}}},
+    {"PUT",
+     3,
+     {AAny, AReal | AList, AList},
+     0,
+     [](Engine &e) { put(e, false); },
+     0,
+     {{{AAny, AReal | AList, AArray}, [](Engine &e) { putArrayElement(e, false); }},
+      {{AAny, AReal | AList, AName}, [](Engine &e) { putOfVariable(e, false); }}}},
+    {"PUTI",
+     3,
+     {AAny, AReal | AList, AList},
+     0,
+     [](Engine &e) { put(e, true); },
+     0,
+     {{{AAny, AReal | AList, AArray}, [](Engine &e) { putArrayElement(e, true); }},
+      {{AAny, AReal | AList, AName}, [](Engine &e) { putOfVariable(e, true); }}}},
     {"REVLIST",
      1,
      {AList},

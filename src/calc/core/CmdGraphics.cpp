@@ -1,6 +1,7 @@
-// Pictures (GROB, PICT and drawing on it), and the general object commands
-// (SIZE, SUB, REPL, OBJ->, NUM, ->STR, STO, RCL) taught the arrays,
-// pictures, characters and units; algebraic substitution (|) and QUOTE.
+// Pictures (GROB, PICT and drawing on it); the code of the general object
+// commands for pictures, characters and units, and of SUB and REPL for arrays
+// (the commands' rows, in the data and program families, list it); algebraic
+// substitution (|) and QUOTE.
 #include "calc/core/CommandTable.h"
 #include "calc/core/DotFont.h"
 #include "calc/core/Compiler.h"
@@ -319,6 +320,93 @@ Value textGrob(const std::string &text, int size)
     return out;
 }
 
+} // namespace
+
+// ---- the general object commands for pictures, characters and units ---------
+
+namespace {
+
+// The picture a SIZE, SUB or REPL works on: a GROB, or PICT itself.
+const GrobObj &pictureAt(Engine &e, size_t level)
+{
+    const Value &v = e.level(level);
+    if (isPict(v))
+        return *e.pict().asGrob();
+    if (v.type() != Type::Grob)
+        throw CalcError(Err::BadArgumentType);
+    return *v.asGrob();
+}
+
+} // namespace
+
+void sizeOfPicture(Engine &e)
+{
+    const GrobObj &g = pictureAt(e, 1);
+    const uint64_t w = g.width;
+    const uint64_t h = g.height;
+    e.replace(1, Value::binary(w));
+    e.push(Value::binary(h));
+}
+
+void subOfPicture(Engine &e)
+{
+    const GrobObj &g = pictureAt(e, 3);
+    const Point a = pointOf(e, e.level(2));
+    const Point b = pointOf(e, e.level(1));
+    e.replace(3, subGrob(g, a, b));
+}
+
+void subOfArray(Engine &e)
+{
+    e.replace(3, subArray(*e.level(3).asArray(), e.level(2), e.level(1)));
+}
+
+void replOfPicture(Engine &e)
+{
+    pictureAt(e, 3);
+    combine(e, 0);
+}
+
+void replOfArray(Engine &e)
+{
+    e.replace(3, replArray(*e.level(3).asArray(), e.level(2), *e.level(1).asArray()));
+}
+
+void objOfUnit(Engine &e)
+{
+    // the number, and the unit with a factor of one
+    const Value v = e.level(1);
+    e.replace(1, v.asUnit()->number);
+    e.push(Value::unit(Value::real(1), v.asUnit()->unit));
+}
+
+void strOfCharacter(Engine &e)
+{
+    e.replace(1, Value::string(std::string(1, static_cast<char>(e.level(1).asChar()))));
+}
+
+void numOfCharacter(Engine &e)
+{
+    e.replace(1, Value::real(e.level(1).asChar()));
+}
+
+void storePict(Engine &e)
+{
+    if (!isPict(e.level(1)) || e.level(2).type() != Type::Grob)
+        throw CalcError(Err::BadArgumentType);
+    e.setPict(e.level(2));
+    e.drop(2);
+}
+
+void recallPict(Engine &e)
+{
+    if (!isPict(e.level(1)))
+        throw CalcError(Err::BadArgumentType);
+    e.replace(1, e.pict());
+}
+
+namespace {
+
 constexpr uint16_t ACoord = AList | AComplex;
 constexpr uint16_t AWhole = AReal | ABin;
 
@@ -443,143 +531,6 @@ const CommandDef defs[] = {
      }},
     {"GOR", 3, {AGrob, ACoord, AGrob | ACmd}, 0, [](Engine &e) { combine(e, 1); }},
     {"GXOR", 3, {AGrob, ACoord, AGrob | ACmd}, 0, [](Engine &e) { combine(e, 2); }},
-    {"SIZE",
-     1,
-     {AAny},
-     0,
-     [](Engine &e) {
-         const Value &v = e.level(1);
-         if (v.type() == Type::Grob || isPict(v)) {
-             const GrobObj &g = *(isPict(v) ? e.pict() : v).asGrob();
-             const uint64_t w = g.width;
-             const uint64_t h = g.height;
-             e.replace(1, Value::binary(w));
-             e.push(Value::binary(h));
-             return;
-         }
-         if (v.type() == Type::Array) {
-             std::vector<Value> dims;
-             for (uint32_t d : v.asArray()->dims)
-                 dims.push_back(Value::real(static_cast<int64_t>(d)));
-             e.replace(1, Value::list(std::move(dims)));
-             return;
-         }
-         runEarlierDefinition(e, "SIZE");
-     }},
-    {"SUB",
-     3,
-     {AAny, AAny, AAny},
-     0,
-     [](Engine &e) {
-         const Value &v = e.level(3);
-         if (v.type() == Type::Grob || isPict(v)) {
-             const Point a = pointOf(e, e.level(2));
-             const Point b = pointOf(e, e.level(1));
-             e.replace(3, subGrob(*(isPict(v) ? e.pict() : v).asGrob(), a, b));
-             return;
-         }
-         if (v.type() == Type::Array) {
-             e.replace(3, subArray(*v.asArray(), e.level(2), e.level(1)));
-             return;
-         }
-         runEarlierDefinition(e, "SUB");
-     }},
-    {"REPL",
-     3,
-     {AAny, AAny, AAny},
-     0,
-     [](Engine &e) {
-         const Value &v = e.level(3);
-         if (v.type() == Type::Grob || isPict(v)) {
-             combine(e, 0);
-             return;
-         }
-         if (v.type() == Type::Array) {
-             if (e.level(1).type() != Type::Array)
-                 throw CalcError(Err::BadArgumentType);
-             e.replace(3, replArray(*v.asArray(), e.level(2), *e.level(1).asArray()));
-             return;
-         }
-         runEarlierDefinition(e, "REPL");
-     }},
-    {"OBJ→",
-     1,
-     {AAny},
-     KeepTags,
-     [](Engine &e) {
-         const Value v = e.level(1);
-         switch (v.type()) {
-         case Type::Array: {
-             e.drop(1);
-             for (const Value &x : v.asArray()->elems)
-                 e.push(x);
-             std::vector<Value> dims;
-             for (uint32_t d : v.asArray()->dims)
-                 dims.push_back(Value::real(static_cast<int64_t>(d)));
-             e.push(Value::list(std::move(dims)));
-             return;
-         }
-         case Type::Unit:
-             // the number, and the unit with a factor of one
-             e.replace(1, v.asUnit()->number);
-             e.push(Value::unit(Value::real(1), v.asUnit()->unit));
-             return;
-         case Type::Character:
-             e.replace(1, Value::string(std::string(1, static_cast<char>(v.asChar()))));
-             return;
-         case Type::Grob:
-             throw CalcError(Err::BadArgumentType);
-         default:
-             runEarlierDefinition(e, "OBJ→");
-         }
-     }},
-    {"NUM",
-     1,
-     {AString | AChar},
-     0,
-     [](Engine &e) {
-         if (e.level(1).type() == Type::Character) {
-             e.replace(1, Value::real(e.level(1).asChar()));
-             return;
-         }
-         runEarlierDefinition(e, "NUM");
-     }},
-    {"→STR",
-     1,
-     {AAny},
-     KeepTags,
-     [](Engine &e) {
-         if (e.level(1).type() == Type::Character) {
-             e.replace(1, Value::string(std::string(1, static_cast<char>(e.level(1).asChar()))));
-             return;
-         }
-         runEarlierDefinition(e, "→STR");
-     }},
-    {"STO",
-     2,
-     {AName | ACmd, AAny},
-     KeepTags,
-     [](Engine &e) {
-         if (isPict(e.level(1))) {
-             if (e.level(2).type() != Type::Grob)
-                 throw CalcError(Err::BadArgumentType);
-             e.setPict(e.level(2));
-             e.drop(2);
-             return;
-         }
-         runEarlierDefinition(e, "STO");
-     }},
-    {"RCL",
-     1,
-     {AName | ACmd},
-     0,
-     [](Engine &e) {
-         if (isPict(e.level(1))) {
-             e.replace(1, e.pict());
-             return;
-         }
-         runEarlierDefinition(e, "RCL");
-     }},
     {"|",
      2,
      {AList, ASym | ANum},

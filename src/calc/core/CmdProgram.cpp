@@ -397,8 +397,16 @@ const CommandDef defs[] = {
      [](Engine &e) {
          e.store(e.level(1), e.level(2));
          e.drop(2);
-     }},
-    {"RCL", 1, {AName}, 0, [](Engine &e) { e.replace(1, e.recall(e.level(1))); }},
+     },
+     0,
+     {{{ACmd, AAny}, storePict}}},
+    {"RCL",
+     1,
+     {AName},
+     0,
+     [](Engine &e) { e.replace(1, e.recall(e.level(1))); },
+     0,
+     {{{ACmd}, recallPict}}},
     {"PURGE",
      1,
      {AName | AList},

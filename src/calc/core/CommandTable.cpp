@@ -2,6 +2,8 @@
 
 #include "formats/CalcCharset.h"
 
+#include <cstdio>
+#include <cstdlib>
 #include <unordered_map>
 
 namespace Calc {
@@ -62,12 +64,9 @@ struct Table
         ci.implemented = implemented;
         auto it = byName.find(ci.name);
         if (it != byName.end()) {
-            // defined twice: the later definition with code wins
-            if (implemented) {
-                ci.id = it->second;
-                commands[static_cast<size_t>(it->second)] = ci;
-            }
-            return it->second;
+            // a command has one row, which lists all its argument kinds
+            std::fprintf(stderr, "The command %s is defined twice\n", d.name);
+            std::abort();
         }
         byName.emplace(ci.name, ci.id);
         commands.push_back(ci);
@@ -119,6 +118,35 @@ const Table &table()
 }
 
 } // namespace
+
+CommandFn overloadFor(const CommandDef &d, const std::vector<Value> &stack)
+{
+    const bool keepTags = d.flags & KeepTags;
+    auto takes = [&](const uint16_t(&args)[3]) {
+        for (int i = 0; i < d.argc; ++i)
+            if (!hasKind(stack[stack.size() - 1 - static_cast<size_t>(i)],
+                         args[i < 3 ? i : 2],
+                         keepTags))
+                return false;
+        return true;
+    };
+    if (takes(d.args))
+        return d.fn;
+    for (const Overload &o : d.more)
+        if (o.fn && takes(o.args))
+            return o.fn;
+    return nullptr;
+}
+
+uint16_t acceptedKinds(const CommandDef &d, int level)
+{
+    const int i = level < 3 ? level : 2;
+    uint16_t kinds = d.args[i];
+    for (const Overload &o : d.more)
+        if (o.fn)
+            kinds |= o.args[i];
+    return kinds;
+}
 
 const CommandInfo &commandInfo(int id)
 {

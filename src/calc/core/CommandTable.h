@@ -32,8 +32,7 @@ CommandGroup graphicsCommands();
 CommandGroup userCommands();
 CommandGroup transferCommands();
 
-// A later group may define a command again for more argument types (GET for
-// arrays as well as lists); the later definition wins.
+// Every command has one row in one of the groups.
 inline std::vector<CommandGroup> allCommandGroups()
 {
     return {stackCommands(), arithmeticCommands(), dataCommands(), programCommands(),
@@ -41,9 +40,26 @@ inline std::vector<CommandGroup> allCommandGroups()
             transferCommands()};
 }
 
-// Runs the first group's definition of name (checking its argument kinds)
-// from a later definition that has found the arguments are not its own.
-void runEarlierDefinition(Engine &e, const char *name);
+// Overloads that a row of another family lists: the general object commands
+// (SIZE, SUB, REPL, OBJ→, NUM, →STR, STO, RCL, GET, PUT ...) for pictures
+// (a GROB or PICT), arrays, characters and units. Each expects the kinds its
+// row names.
+void sizeOfPicture(Engine &e);
+void sizeOfArray(Engine &e);
+void subOfPicture(Engine &e);
+void subOfArray(Engine &e);
+void replOfPicture(Engine &e);
+void replOfArray(Engine &e);
+void objOfArray(Engine &e);
+void objOfUnit(Engine &e);
+void strOfCharacter(Engine &e);
+void numOfCharacter(Engine &e);
+void storePict(Engine &e);
+void recallPict(Engine &e);
+// GET, GETI (incremental), PUT and PUTI of an array given directly or held
+// in a variable.
+void getArrayElement(Engine &e, bool incremental);
+void putArrayElement(Engine &e, bool incremental);
 
 // A real in extended precision, and an extended result rounded to twelve
 // digits under the calculators' overflow and underflow rules.

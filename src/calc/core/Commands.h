@@ -1,5 +1,7 @@
 #pragma once
 
+#include "calc/core/Object.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -55,8 +57,73 @@ enum CmdFlag : uint16_t {
     Constant = 1 << 9,
 };
 
+// The kind bit of an object type (0 for the types no command takes). A type
+// added to Type without its kind here does not compile.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic error "-Wswitch"
+constexpr uint16_t kindOf(Type t)
+{
+    switch (t) {
+    case Type::Null:
+    case Type::Native:
+        return 0;
+    case Type::Real:
+        return AReal;
+    case Type::Binary:
+        return ABin;
+    case Type::Command:
+        return ACmd;
+    case Type::Complex:
+        return AComplex;
+    case Type::String:
+        return AString;
+    case Type::List:
+        return AList;
+    case Type::Program:
+        return AProgram;
+    case Type::Algebraic:
+        return AAlg;
+    case Type::GlobalName:
+        return AGlobal;
+    case Type::LocalName:
+        return ALocal;
+    case Type::Tagged:
+        return ATagged;
+    case Type::Directory:
+        return ADir;
+    case Type::Array:
+        return AArray;
+    case Type::Grob:
+        return AGrob;
+    case Type::Character:
+        return AChar;
+    case Type::Unit:
+        return AUnit;
+    }
+    return 0;
+}
+#pragma GCC diagnostic pop
+
+// Whether v is of one of the kinds of mask. A tagged object counts as its
+// value unless keepTags (the command sees the tag).
+inline bool hasKind(const Value &v, uint16_t mask, bool keepTags)
+{
+    const Value &x = v.type() == Type::Tagged && !keepTags ? v.asTagged()->value : v;
+    return (kindOf(x.type()) & mask) != 0;
+}
+
+// More argument kinds a command takes, with the code that handles them.
+struct Overload
+{
+    uint16_t args[3]; // accepted kinds for level 1, 2, 3
+    CommandFn fn;
+};
+
 // One command of the table: everything the compiler, the evaluator, the
-// decompiler and the coverage report know about it.
+// decompiler and the coverage report know about it. Each command has one
+// row; a command that takes several kinds of arguments (SIZE of a string,
+// a picture or an array) lists them there: the evaluator runs the code of the
+// first of (args, fn), more[0], more[1] ... whose kinds the arguments have.
 struct CommandDef
 {
     const char *name; // as written, UTF-8 (mapped to calculator bytes once)
@@ -65,6 +132,7 @@ struct CommandDef
     uint16_t flags;
     CommandFn fn;
     uint8_t precedence = 0; // infix operators: binding strength in algebraics
+    Overload more[3] = {};  // further kinds, in the order they are tried
 };
 
 struct CommandInfo
@@ -103,6 +171,13 @@ enum Role : int {
     RoleIferr,       // start a protected clause; target = its THEN
     RoleIferrThen,   // protected clause done: continue at target
 };
+
+// The code of the first overload of d whose kinds the top d.argc levels of
+// stack have (the last element is level 1); nullptr when none has. Only
+// for d.argc > 0 and a stack that deep.
+CommandFn overloadFor(const CommandDef &d, const std::vector<Value> &stack);
+// Every kind some overload of d takes at level + 1.
+uint16_t acceptedKinds(const CommandDef &d, int level);
 
 const CommandInfo &commandInfo(int id);
 int commandCount();

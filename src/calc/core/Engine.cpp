@@ -727,55 +727,40 @@ void Engine::execCommand(size_t fi, const Value &v)
     }
     const CommandDef &d = ci.def;
     const int argc = d.argc;
-    if (argc > 0) {
-        if (m_stack.size() < static_cast<size_t>(argc))
-            throw CalcError(Err::TooFewArguments);
+    if (argc <= 0) {
+        d.fn(*this);
+        return;
+    }
+    if (m_stack.size() < static_cast<size_t>(argc))
+        throw CalcError(Err::TooFewArguments);
+    const CommandFn fn = overloadFor(d, m_stack);
+    const bool keepTags = d.flags & KeepTags;
+    if (!fn) {
+        // a function of a symbolic argument that no overload takes makes an
+        // algebraic; anything else is refused with the arguments as they were
         bool symbolic = false;
-        bool typeOk = true;
+        for (int i = 0; i < argc && !symbolic; ++i) {
+            const Value &a = m_stack[m_stack.size() - 1 - static_cast<size_t>(i)];
+            const Value &x = a.type() == Type::Tagged && !keepTags ? a.asTagged()->value : a;
+            symbolic = x.isSymbolic() && !hasKind(x, acceptedKinds(d, i), true);
+        }
+        if (!symbolic || !(d.flags & Function))
+            throw CalcError(Err::BadArgumentType);
+    }
+    if (!keepTags)
         for (int i = 0; i < argc; ++i) {
-            Value &a = m_stack[m_stack.size() - 1 - i];
-            if (a.type() == Type::Tagged && !(d.flags & KeepTags)) {
+            Value &a = m_stack[m_stack.size() - 1 - static_cast<size_t>(i)];
+            if (a.type() == Type::Tagged) {
                 Value inner = a.asTagged()->value;
                 a = std::move(inner);
             }
-            static const uint16_t maskOf[] = {0,
-                                              AReal,
-                                              ABin,
-                                              ACmd,
-                                              AComplex,
-                                              AString,
-                                              AList,
-                                              AProgram,
-                                              AAlg,
-                                              AGlobal,
-                                              ALocal,
-                                              ATagged,
-                                              ADir,
-                                              AArray,
-                                              AGrob,
-                                              AChar,
-                                              AUnit,
-                                              0};
-            const uint16_t m = maskOf[static_cast<int>(a.type())];
-            if (!(m & d.args[i < 3 ? i : 2])) {
-                typeOk = false;
-                if (a.isSymbolic())
-                    symbolic = true;
-            }
         }
-        if (!typeOk) {
-            if (symbolic && (d.flags & Function)) {
-                if (!(d.flags & NoLastArg) && !flag(-55))
-                    saveLastArgs(argc);
-                applySymbolic(id, argc);
-                return;
-            }
-            throw CalcError(Err::BadArgumentType);
-        }
-        if (!(d.flags & NoLastArg) && !flag(-55))
-            saveLastArgs(argc);
-    }
-    d.fn(*this);
+    if (!(d.flags & NoLastArg) && !flag(-55))
+        saveLastArgs(argc);
+    if (fn)
+        fn(*this);
+    else
+        applySymbolic(id, argc);
 }
 
 void Engine::applySymbolic(int id, int argc)
