@@ -1,0 +1,1 @@
+ADB%QXN_2007Control5INICIO!AControl7FIN!HAControl7None
