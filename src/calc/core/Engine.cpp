@@ -650,6 +650,15 @@ void Engine::execCommand(size_t fi, const Value &v)
             f.pc = v.target();
             return;
         case RoleJumpIfFalse:
+            // A test clause that leaves an algebraic (IF 'X>3' THEN, WHILE
+            // 'N<5' REPEAT) is evaluated to a number first, as ->NUM does; the
+            // jump then runs again on that number.
+            if (need(1), level(1).isSymbolic()) {
+                static const int toNum = findCommand("\x8DNUM");
+                m_rs[fi].pc -= 1;
+                execCommand(SIZE_MAX, Value::command(toNum));
+                return;
+            }
             if (!popFlag(*this))
                 m_rs[fi].pc = v.target();
             return;
