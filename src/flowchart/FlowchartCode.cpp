@@ -5,6 +5,8 @@
 #include "formats/CalcCharset.h"
 
 #include <QHash>
+
+#include <algorithm>
 #include <QSet>
 #include <QStringList>
 
@@ -121,9 +123,16 @@ private:
         return arrow + 1;
     }
 
-    qsizetype placeholderIndex(const TShapeCustomControl *s) const
+    // Where a condition's group or a junction's mark stands; a graph that
+    // already used it up fails the walk.
+    qsizetype placeholderIndex(const TShapeCustomControl *s, qsizetype group = 0)
     {
-        return m_lines.indexOf(placeholder(s));
+        const qsizetype p = m_lines.indexOf(placeholder(s));
+        if (p < 0 || p + group >= m_lines.size()) {
+            fail(QStringLiteral("the block \"%1\" closes a structure twice").arg(s->Name));
+            return -1;
+        }
+        return p;
     }
 
     void visit()
@@ -137,6 +146,9 @@ private:
             fail(QStringLiteral("the block \"%1\" is reached twice").arg(s->Name));
             return;
         }
+        const TShapeCustomControl *previous = m_previous;
+        m_previous = s;
+        m_cameFrom = previous;
         switch (s->Kind()) {
         case ShapeKind::Stop: m_done = true; return;
         case ShapeKind::Read: read(s); return;
@@ -155,20 +167,48 @@ private:
 
     void read(const TShapeCustomControl *s)
     {
-        m_input = true;
         const QString caption = s->Caption();
-        const qsizetype names = namesLine();
-        m_lines[names] += ' ' + QString(caption).replace(',', ' ');
         const QStringList items = caption.split(',');
-        for (qsizetype i = items.size() - 1; i >= 0; --i) {
-            const QString item = items[i].trimmed();
-            if (item.isEmpty()) {
+        QStringList names;
+        for (const QString &item : items) {
+            names << item.trimmed();
+            if (names.last().isEmpty()) {
                 fail(QStringLiteral("the read block \"%1\" has an empty name").arg(s->Name));
                 return;
             }
-            m_lines.insert(arrowLine(), '"' + item + QStringLiteral("\" \"\" INPUT OBJ") + Arrow);
+        }
+        if (std::all_of(names.cbegin(), names.cend(), [this](const QString &n) { return hoistable(n); })) {
+            m_input = true;
+            const qsizetype line = namesLine();
+            m_lines[line] += ' ' + QString(caption).replace(',', ' ');
+            // Each item goes in at the same place, last first, so they end
+            // up in their order, above the → line.
+            const qsizetype at = arrowLine();
+            for (qsizetype i = names.size() - 1; i >= 0; --i)
+                m_lines.insert(at, '"' + names[i] + QStringLiteral("\" \"\" INPUT OBJ") + Arrow);
+            m_frame += names;
+        } else {
+            // Inside a branch or a loop the question is asked where the block
+            // stands, each time the flow passes.
+            for (const QString &n : std::as_const(names)) {
+                m_lines << indent(m_level + 1) + '"' + n + QStringLiteral("\" \"\" INPUT OBJ") + Arrow
+                               + QStringLiteral(" '") + n + QStringLiteral("' STO");
+                m_assigned << n;
+            }
         }
         advance(s);
+    }
+
+    // A Read or a constant Action may become a local of the frame (asked or
+    // set once, before everything else) only while the walk is still in the
+    // straight part at the start: outside any structure, before any junction,
+    // and before anything else has set that name.
+    bool hoistable(const QString &name) const
+    {
+        if (m_level != 1 || m_frame.contains(name) || m_assigned.contains(name))
+            return false;
+        return std::none_of(m_lines.cbegin(), m_lines.cend(),
+                            [](const QString &l) { return l.startsWith(QLatin1String("$$")); });
     }
 
     static bool isQuoted(const QString &caption)
@@ -203,18 +243,24 @@ private:
             const QString name = caption.left(eq).trimmed();
             QString expression = caption.mid(eq + 1).trimmed();
             long double constant = 0;
-            if (TCalcExpress::toNumber(expression, m_sep, constant)) {
+            if (TCalcExpress::toNumber(expression, m_sep, constant) && hoistable(name)) {
                 // A constant becomes the local's initial value.
                 const qsizetype names = namesLine();
                 m_lines[names] += ' ' + name;
                 m_lines.insert(arrowLine(), expression);
                 m_input = true;
+                m_frame << name;
+            } else if (TCalcExpress::toNumber(expression, m_sep, constant)) {
+                m_lines << indent(m_level + 1) + expression + QStringLiteral(" '") + name
+                               + QStringLiteral("' STO");
+                m_assigned << name;
             } else {
                 const qsizetype pi = expression.indexOf(QLatin1String("Pi"));
                 if (pi >= 0 && (pi + 2 >= expression.size() || !isNamePart(expression[pi + 2])))
                     expression.replace(QLatin1String("Pi"), QStringLiteral("\u03C0"));
                 m_lines << indent(m_level + 1) + '\'' + expression + QStringLiteral("' ") + Arrow
                                + QStringLiteral("NUM '") + name + QStringLiteral("' STO");
+                m_assigned << name;
             }
         } else if (isQuoted(caption)) {
             m_lines << indent(m_level + 1) + caption + QStringLiteral(" MSGBOX");
@@ -233,7 +279,9 @@ private:
                 fail(QStringLiteral("the condition \"%1\" is gone").arg(name));
                 return;
             }
-            const qsizetype p = placeholderIndex(c);
+            const qsizetype p = placeholderIndex(c, 2);
+            if (p < 0)
+                return;
             m_lines[p + 1] = indent(m_level) + QStringLiteral("IF") + m_lines[p + 1];
             m_lines[p + 2] = indent(m_level) + QStringLiteral("THEN");
             m_lines.removeAt(p);
@@ -256,6 +304,7 @@ private:
             m_lines << placeholder(j);
         }
         m_current = static_cast<const TShapeNode *>(j)->DefaultTransition();
+        closeStructures();
     }
 
     static QString conditionText(const QString &caption)
@@ -281,19 +330,27 @@ private:
         }
         const bool junction = f->Kind() == ShapeKind::Trans;
         const int visits = m_visits.value(f);
-        if ((junction && visits == 0) || (!junction && visits != 1)) {
+        // The head of a WHILE that is the last thing in a FOR body leaves
+        // through the loop it is in.
+        const bool whileHead = isKind(m_cameFrom, ShapeKind::Trans)
+                               && static_cast<const TShapeNode *>(m_cameFrom)->DefaultTransition() == c;
+        if ((junction && visits == 0) || (!junction && visits != 1)
+            || (whileHead && isKind(f, ShapeKind::Loop) && visits == 1)) {
             m_current = c->TrueState(); // an IF whose merge comes later
         } else if (junction && visits == 1) {
             // The false exit goes back to a junction already passed: DO ... UNTIL.
             m_open.removeAll(c->Name);
             const qsizetype top = placeholderIndex(f);
+            const qsizetype p = top < 0 ? -1 : placeholderIndex(c, 2);
+            if (p < 0)
+                return;
             m_lines[top] = indent(m_level) + QStringLiteral("DO");
-            const qsizetype p = placeholderIndex(c);
             m_lines[p + 1] = indent(m_level) + QStringLiteral("UNTIL") + m_lines[p + 1];
             m_lines[p + 2] = indent(m_level) + QStringLiteral("END");
             --m_level;
             m_lines.removeAt(p);
             m_current = c->TrueState();
+            closeStructures();
         }
         // Otherwise the condition stays current and is refused as seen twice.
         if (!m_current)
@@ -322,8 +379,8 @@ private:
             fail(QStringLiteral("the loop \"%1\" has no body").arg(l->Name));
     }
 
-    // After a Read, Write or Action: follow the arrow, close the FOR loops the
-    // flow comes back to, and a WHILE whose junction it reaches again.
+    // After a Read, Write or Action: follow the arrow, then close what the
+    // flow comes back to.
     void advance(const TShapeCustomControl *s)
     {
         m_current = static_cast<const TShapeNode *>(s)->DefaultTransition();
@@ -331,38 +388,50 @@ private:
             fail(QStringLiteral("the block \"%1\" leads nowhere").arg(s->Name));
             return;
         }
-        while (isKind(m_current, ShapeKind::Loop) && m_visits.value(m_current) == 1) {
+        closeStructures();
+    }
+
+    // The FOR loops the flow comes back to get their NEXT, and a junction
+    // reached a second time on the way to its condition closes a WHILE. One
+    // closing may lead straight to the next (a WHILE or an IF that ends the
+    // body of a FOR), so this goes on until neither applies.
+    void closeStructures()
+    {
+        while (m_current && !m_failed) {
             if (++m_closings > 4 * m_diagram.ShapeCount() + 8) {
                 fail(QStringLiteral("the flowchart goes round in circles"));
                 return;
             }
-            m_lines << indent(m_level) + QStringLiteral("NEXT");
-            --m_level;
-            m_current = static_cast<const TShapeDecision *>(m_current)->FalseState();
-            if (!m_current) {
-                fail(QStringLiteral("a loop has no way out"));
-                return;
+            if (isKind(m_current, ShapeKind::Loop) && m_visits.value(m_current) == 1) {
+                m_lines << indent(m_level) + QStringLiteral("NEXT");
+                --m_level;
+                m_current = static_cast<const TShapeDecision *>(m_current)->FalseState();
+                if (!m_current)
+                    fail(QStringLiteral("a loop has no way out"));
+                continue;
             }
-        }
-        if (isKind(m_current, ShapeKind::Trans) && m_visits.value(m_current) == 1) {
+            if (!isKind(m_current, ShapeKind::Trans) || m_visits.value(m_current) != 1)
+                return;
             m_current = static_cast<const TShapeNode *>(m_current)->DefaultTransition();
             if (!m_current) {
                 fail(QStringLiteral("a junction leads nowhere"));
                 return;
             }
-            if (isKind(m_current, ShapeKind::Condition) && m_visits.value(m_current) == 1) {
-                const auto *c = static_cast<const TShapeDecision *>(m_current);
-                m_open.removeAll(c->Name);
-                const qsizetype p = placeholderIndex(c);
-                m_lines[p + 1] = indent(m_level) + QStringLiteral("WHILE") + m_lines[p + 1];
-                m_lines[p + 2] = indent(m_level) + QStringLiteral("REPEAT");
-                m_lines.removeAt(p);
-                m_lines << indent(m_level) + QStringLiteral("END");
-                --m_level;
-                m_current = c->FalseState();
-                if (!m_current)
-                    fail(QStringLiteral("the condition \"%1\" has no false exit").arg(c->Name));
-            }
+            if (!isKind(m_current, ShapeKind::Condition) || m_visits.value(m_current) != 1)
+                return;
+            const auto *c = static_cast<const TShapeDecision *>(m_current);
+            m_open.removeAll(c->Name);
+            const qsizetype p = placeholderIndex(c, 2);
+            if (p < 0)
+                return;
+            m_lines[p + 1] = indent(m_level) + QStringLiteral("WHILE") + m_lines[p + 1];
+            m_lines[p + 2] = indent(m_level) + QStringLiteral("REPEAT");
+            m_lines.removeAt(p);
+            m_lines << indent(m_level) + QStringLiteral("END");
+            --m_level;
+            m_current = c->FalseState();
+            if (!m_current)
+                fail(QStringLiteral("the condition \"%1\" has no false exit").arg(c->Name));
         }
     }
 
@@ -391,6 +460,10 @@ private:
     bool m_done = false;
     bool m_input = false;
     int m_closings = 0;
+    const TShapeCustomControl *m_previous = nullptr; // the shape visited last
+    const TShapeCustomControl *m_cameFrom = nullptr; // the one before the current
+    QStringList m_frame;    // the locals of the frame
+    QStringList m_assigned; // names set by a line of the program so far
     QString m_why;
     QHash<const TShapeCustomControl *, int> m_visits;
     QSet<const TShapeCustomControl *> m_else;
