@@ -11,6 +11,10 @@
 #include "shell/Globals.h"
 #include "shell/Language.h"
 #include "shell/ScriptedDialogs.h"
+#include "flowchart/DiagramFile.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
 
 #include <QtTest>
 
@@ -294,6 +298,59 @@ private slots:
         TDiagram d;
         QVERIFY(buildSketch(d, "s start [I] -> a; a action [x = 2,5] -> e; e stop [F]"));
         QCOMPARE(GenerateUserRPL(d, ',').bytes, program("«\n2,5\n→ x\n «\n »\n»|"));
+    }
+
+    // quorvane --flowchart-code FILE: the program on standard output, or the
+    // builder's message on standard error; never a window.
+    void commandLine_data()
+    {
+        QTest::addColumn<QString>("sketch"); // empty: a file that is not a flowchart
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("stderrHas");
+        QTest::newRow("the program of a good flowchart")
+            << "s start [I] -> r; r read [a,b] -> a; a action [s = a+b] -> w; w write [s] -> e; e stop [F]"
+            << 0 << "";
+        QTest::newRow("a file that is not a flowchart") << "" << 1 << Message(33) + "\n" + Message(16);
+        QTest::newRow("a flowchart without a Start") << "e stop [F]" << 1 << Message(35);
+        QTest::newRow("a flowchart the walk refuses") << "s start [I] -> a; a action [x]; e stop [F]" << 1
+                                                      << Message(38);
+        QTest::newRow("a file that does not exist") << "-" << 1 << Message(16);
+    }
+    void commandLine()
+    {
+        QFETCH(QString, sketch);
+        QFETCH(int, exitCode);
+        QFETCH(QString, stderrHas);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("chart.adb");
+        QByteArray expected;
+        if (sketch.isEmpty()) {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("\x06\x0CNOT_A_CHART_");
+        } else if (sketch != "-") {
+            TDiagram d;
+            QVERIFY(buildSketch(d, sketch));
+            QVERIFY(DiagramFile::Save(path, d));
+            expected = GenerateUserRPL(d, QLocale().decimalPoint().at(0)).bytes;
+            expected.replace("\xBB|", "\xBB");
+        }
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove("QT_QPA_PLATFORM");
+        env.remove("DISPLAY");
+        env.remove("WAYLAND_DISPLAY");
+        env.insert("XDG_CONFIG_HOME", dir.filePath("config"));
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral(QV_BIN_DIR "/quorvane"), {"--flowchart-code", path});
+        QVERIFY(p.waitForFinished(30000));
+        QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(p.exitCode(), exitCode);
+        QCOMPARE(p.readAllStandardOutput(), expected);
+        const QString err = QString::fromUtf8(p.readAllStandardError());
+        QVERIFY2(err.contains(stderrHas), qPrintable(err));
+        if (exitCode == 0)
+            QVERIFY(expected.startsWith("\xAB\r\n") && expected.endsWith("\r\n\xBB\r\n"));
     }
 
     // Each flowchart runs on its own and, turned into UserRPL, in the
