@@ -1,3 +1,4 @@
+#include "flowchart/FlowchartCli.h"
 #include "highlight/DlgEditor.h"
 #include "shell/Globals.h"
 #include "shell/Settings.h"
@@ -9,6 +10,10 @@
 
 int main(int argc, char *argv[])
 {
+    // Commands that print and end, without any window.
+    if (const int code = FlowchartCodeCommand(argc, argv); code >= 0)
+        return code;
+
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("HPQuorvane"));
     QApplication::setApplicationName(QStringLiteral("HPQuorvane"));
