@@ -4,6 +4,7 @@
 #include "flowchart/DiagramFile.h"
 #include "flowchart/FlowchartCode.h"
 #include "shell/Globals.h"
+#include "shell/TextIds.h"
 #include "shell/Language.h"
 #include "shell/SettingsStore.h"
 
@@ -50,8 +51,8 @@ int FlowchartCodeCommand(int argc, char **argv)
     const DiagramFile::ReadStatus status = DiagramFile::Load(path, diagram, &detail);
     if (status != DiagramFile::ReadStatus::Ok) {
         if (status == DiagramFile::ReadStatus::BadSignature)
-            printError(Message(33));
-        printError(Message(16) + QStringLiteral(" (") + path + QStringLiteral(": ") + detail
+            printError(Message(MsgNotAFlowchart));
+        printError(Message(MsgFlowchartOpenFailed) + QStringLiteral(" (") + path + QStringLiteral(": ") + detail
                    + QStringLiteral(")"));
         return 1;
     }

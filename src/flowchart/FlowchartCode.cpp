@@ -3,12 +3,13 @@
 #include "flowchart/CalcExpress.h"
 #include "flowchart/DiagramBuilder.h"
 #include "formats/CalcCharset.h"
+#include "shell/TextIds.h"
 
 #include <QHash>
-
-#include <algorithm>
 #include <QSet>
 #include <QStringList>
+
+#include <algorithm>
 
 namespace {
 
@@ -52,11 +53,11 @@ public:
         GeneratedCode out;
         const TShapeCustomControl *start = m_diagram.FirstOfKind(ShapeKind::Start);
         if (!start) {
-            out.message = 35;
+            out.message = MsgNoStartBlock;
             return out;
         }
         if (!m_diagram.FirstOfKind(ShapeKind::Stop)) {
-            out.message = 36;
+            out.message = MsgNoEndBlock;
             return out;
         }
         m_lines = {Open, Arrow, InnerOpen};
@@ -76,7 +77,7 @@ public:
             visit();
         }
         if (m_failed) {
-            out.message = 38;
+            out.message = MsgCodeNotGenerated;
             out.detail = m_why;
             return out;
         }
@@ -89,7 +90,7 @@ public:
         out.bytes = CalcCharset::encode(text, &ok, &bad);
         if (!ok) {
             out.bytes.clear();
-            out.message = 38;
+            out.message = MsgCodeNotGenerated;
             out.detail = QStringLiteral("the character \"%1\" has no place in the calculator's characters")
                              .arg(text.at(bad));
             return out;

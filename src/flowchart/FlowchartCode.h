@@ -18,8 +18,9 @@ struct GeneratedCode
 {
     bool ok = false;
     QByteArray bytes;
-    // When it failed: the language message to show (35 no Start, 36 no End,
-    // 38 the walk refused the graph) and what the walk stumbled on.
+    // When it failed: the language message to show (MsgNoStartBlock,
+    // MsgNoEndBlock, or MsgCodeNotGenerated when the walk refused the graph)
+    // and what the walk stumbled on.
     int message = 0;
     QString detail;
 };

@@ -4,6 +4,7 @@
 #include "shell/AppDialogs.h"
 #include "shell/Globals.h"
 #include "shell/Language.h"
+#include "shell/TextIds.h"
 
 #include <QLocale>
 
@@ -135,7 +136,7 @@ bool FlowchartRun::Prepare()
 {
     TShapeCustomControl *start = m_diagram.FirstOfKind(ShapeKind::Start);
     if (!start) {
-        ShowAppMessage(Message(35), QMessageBox::Critical);
+        ShowAppMessage(Message(MsgNoStartBlock), QMessageBox::Critical);
         return false;
     }
     m_running = true;
@@ -151,13 +152,13 @@ bool FlowchartRun::Prepare()
     emit commandStateChanged();
 
     if (!m_diagram.FirstOfKind(ShapeKind::Stop)) {
-        ShowAppMessage(Message(36), QMessageBox::Critical);
+        ShowAppMessage(Message(MsgNoEndBlock), QMessageBox::Critical);
         return false;
     }
     for (TShapeCustomControl *s : m_diagram.Shapes()) {
         const auto *d = dynamic_cast<const TShapeDecision *>(s);
         if (d && (!d->TrueState() || !d->FalseState())) {
-            ShowAppMessage(Message(39), QMessageBox::Critical);
+            ShowAppMessage(Message(MsgConditionNeedsBothExits), QMessageBox::Critical);
             return false;
         }
     }
@@ -222,7 +223,7 @@ void FlowchartRun::Print(const QString &line)
 
 void FlowchartRun::RunError(const QString &text)
 {
-    Print(QLatin1Char('{') + Label(19) + QStringLiteral(": ") + text + QLatin1Char('}'));
+    Print(QLatin1Char('{') + Label(LblError) + QStringLiteral(": ") + text + QLatin1Char('}'));
     emit beep();
     m_diagram.Halt();
     emit editingEnabled(true);
@@ -300,7 +301,7 @@ bool FlowchartRun::Evaluate(const QString &expression, long double &value)
     m_calc.setVariables(m_names);
     const TCalcExpress::Result r = m_calc.Calculate(m_values);
     if (!r.ok) {
-        RunErrorMessage(27);
+        RunErrorMessage(MsgExpressionNotEvaluated);
         return false;
     }
     value = r.value;
@@ -313,7 +314,7 @@ void FlowchartRun::NodeEntered(TShapeNode &shape)
 {
     const QString caption = shape.Caption();
     if (caption.trimmed().isEmpty()) {
-        RunErrorMessage(37);
+        RunErrorMessage(MsgBlockWithoutInstructions);
         return;
     }
     switch (shape.Kind()) {
@@ -335,15 +336,15 @@ void FlowchartRun::ReadEntered(const QString &caption)
     for (;;) {
         switch (scan.next(name)) {
         case NameScan::Done: return;
-        case NameScan::MissingName: RunErrorMessage(20); return;
-        case NameScan::BadCharacter: RunErrorMessage(22); return;
+        case NameScan::MissingName: RunErrorMessage(MsgVariableNameMissing); return;
+        case NameScan::BadCharacter: RunErrorMessage(MsgVariableNameInvalid); return;
         case NameScan::Name: break;
         }
-        const QString prompt = Label(33) + QStringLiteral(" \"<B>") + name.toHtmlEscaped()
+        const QString prompt = Label(LblEnterValueOf) + QStringLiteral(" \"<B>") + name.toHtmlEscaped()
                                + QStringLiteral("</B>\":");
         QString answer;
         if (!m_input || !m_input->AskValue(prompt, name, answer) || answer.trimmed().isEmpty()) {
-            RunErrorMessage(21);
+            RunErrorMessage(MsgNoValueEntered);
             return;
         }
         long double value = 0;
@@ -362,7 +363,7 @@ void FlowchartRun::WriteEntered(const QString &caption)
 {
     if (caption.startsWith('"')) {
         if (caption.size() < 2 || !caption.endsWith('"')) {
-            RunErrorMessage(23);
+            RunErrorMessage(MsgClosingQuoteMissing);
             return;
         }
         Print(QStringLiteral(" >> ") + caption);
@@ -373,13 +374,13 @@ void FlowchartRun::WriteEntered(const QString &caption)
     for (;;) {
         switch (scan.next(name)) {
         case NameScan::Done: return;
-        case NameScan::MissingName: RunErrorMessage(20); return;
-        case NameScan::BadCharacter: RunErrorMessage(25); return;
+        case NameScan::MissingName: RunErrorMessage(MsgVariableNameMissing); return;
+        case NameScan::BadCharacter: RunErrorMessage(MsgInvalidCharacterInVariables); return;
         case NameScan::Name: break;
         }
         long double value = 0;
         if (!Value(name, value)) {
-            RunErrorMessage(24);
+            RunErrorMessage(MsgVariableBeforeValue);
             return;
         }
         Print(' ' + name + QStringLiteral(" = ") + FormatNumber(value, m_separator));
@@ -390,7 +391,7 @@ void FlowchartRun::ActionEntered(TShapeNode &shape)
 {
     const QString caption = shape.Caption();
     if (caption.trimmed().isEmpty()) {
-        RunErrorMessage(37);
+        RunErrorMessage(MsgBlockWithoutInstructions);
         return;
     }
     const qsizetype eq = caption.indexOf('=');
@@ -400,7 +401,7 @@ void FlowchartRun::ActionEntered(TShapeNode &shape)
     }
     const QString name = caption.left(eq).trimmed();
     if (name.isEmpty()) {
-        RunErrorMessage(20);
+        RunErrorMessage(MsgVariableNameMissing);
         return;
     }
     long double value = 0;
@@ -413,13 +414,13 @@ void FlowchartRun::ConditionEntered(TShapeDecision &shape, bool &result)
 {
     const QString caption = shape.Caption();
     if (caption.trimmed().isEmpty()) {
-        RunErrorMessage(37);
+        RunErrorMessage(MsgBlockWithoutInstructions);
         return;
     }
     long double value = 0;
     if (!Evaluate(caption, value))
         return;
-    Print(QStringLiteral(" '") + caption + QStringLiteral("' >> ") + (value != 0 ? Label(35) : Label(36)));
+    Print(QStringLiteral(" '") + caption + QStringLiteral("' >> ") + (value != 0 ? Label(LblTrue) : Label(LblFalse)));
     // Only exactly 1 is true: a value of 2 is printed as true and goes the
     // false way.
     result = std::trunc(value) == 1;
@@ -429,28 +430,28 @@ void FlowchartRun::LoopEntered(TShapeDecision &shape, bool &result)
 {
     const QString caption = shape.Caption().trimmed();
     if (caption.isEmpty()) {
-        RunErrorMessage(37);
+        RunErrorMessage(MsgBlockWithoutInstructions);
         return;
     }
     const qsizetype eq = caption.indexOf('=');
     const qsizetype colon = eq < 0 ? -1 : caption.indexOf(':', eq + 1);
     if (colon < 0) {
-        RunErrorMessage(30);
+        RunErrorMessage(MsgLoopForm);
         return;
     }
     const QString name = caption.left(eq).trimmed();
     const QString from = caption.mid(eq + 1, colon - eq - 1).trimmed();
     const QString to = caption.mid(colon + 1).trimmed();
     if (name.isEmpty()) {
-        RunErrorMessage(22);
+        RunErrorMessage(MsgVariableNameInvalid);
         return;
     }
     if (from.isEmpty()) {
-        RunErrorMessage(28);
+        RunErrorMessage(MsgLoopStartMissing);
         return;
     }
     if (to.isEmpty()) {
-        RunErrorMessage(29);
+        RunErrorMessage(MsgLoopEndMissing);
         return;
     }
     long double start = 0, end = 0;
