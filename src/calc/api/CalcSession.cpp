@@ -3,11 +3,11 @@
 
 #include "calc/core/BinaryObject.h"
 #include "calc/core/StateFile.h"
+#include "formats/SafeFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace Calc {
 
@@ -33,12 +33,10 @@ bool readBytes(const QString &path, std::string &out, QString *error)
 
 bool writeBytes(const QString &path, const std::string &bytes, QString *error)
 {
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly)
-        || f.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size())
-        || !f.commit()) {
+    QString why;
+    if (!ReplaceFile(path, QByteArray::fromStdString(bytes), &why)) {
         if (error)
-            *error = QStringLiteral("%1: %2").arg(path, f.errorString());
+            *error = QStringLiteral("%1: %2").arg(path, why);
         return false;
     }
     return true;

@@ -46,6 +46,8 @@ public:
     // Forgets the host (which is going away); the window shows nothing more.
     void detach();
     CalculatorFace *face() const { return m_face; }
+    // Whoever owns the calculator; none once detached.
+    CalculatorHost *host() const { return m_host; }
 
     // The menu commands without their file dialogs (tests call these).
     bool openStateFile(const QString &path);
