@@ -1,27 +1,84 @@
 // qvcalc: the calculator window on its own, through the library's C
 // functions, as the editor uses it.
 //
-//   qvcalc [STATEFILE [PORTFILE]]
+//   qvcalc [--service NAME] [STATEFILE [PORTFILE]]
 //
 // Without a state file it opens "EMU/default 50G.e49" beside the program.
 // Keys typed with -k after the state are sent before the window shows, e.g.
 // -k "1 ENTER 2 +" (the names of the keys' unshifted functions).
+//
+// It serves its stack to kobrix as the local-socket service NAME ("Emu48"
+// unless --service names another, so that two calculators can run side by
+// side), and writes its memory back to the state file when its window
+// closes or when it is told to stop (SIGTERM, SIGINT, SIGHUP).
 #include "calc/api/emu48dll.h"
+#include "calc/service/SaveStateOnExit.h"
+#include "calc/service/ServiceFolder.h"
+#include "calc/service/StackService.h"
+#include "calc/service/StopSignals.h"
 #include "calc/ui/CalculatorWindow.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QMessageBox>
+#include <QPointer>
 #include <QTimer>
 
 #include <cstdio>
 
 namespace {
 
+QPointer<Calc::CalculatorWindow> g_window;
+bool g_ending = false;
+int g_exitCode = 0;
+
 void quitApp()
 {
+    if (g_ending)
+        return;
+    g_ending = true;
     EmuStop();
     EmuDestroy();
     QCoreApplication::quit();
+}
+
+// The user closed the window: keep the memory, or say why it cannot be kept
+// and let the user choose.
+void windowClosed()
+{
+    QString error;
+    if (!g_ending && g_window && g_window->host()
+        && !Calc::SaveStateOnExit(*g_window->host(), false, &error)) {
+        const auto answer = QMessageBox::warning(
+            nullptr, g_window->windowTitle(),
+            QCoreApplication::translate("qvcalc", "The state cannot be saved.\n%1\n\nThe state file "
+                                                  "is as it was. Close the calculator anyway?")
+                .arg(error),
+            QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+        if (g_ending)
+            return;
+        if (answer != QMessageBox::Yes) {
+            // after the close that is still under way has hidden the window
+            QTimer::singleShot(0, g_window, [] {
+                g_window->show();
+                g_window->raise();
+            });
+            return;
+        }
+    }
+    quitApp();
+}
+
+void stopRequested()
+{
+    QString error;
+    if (!g_ending && g_window && g_window->host()
+        && !Calc::SaveStateOnExit(*g_window->host(), true, &error)) {
+        std::fprintf(stderr, "qvcalc: the state cannot be saved (the state file is as it was): %s\n",
+                     qPrintable(error));
+        g_exitCode = 1;
+    }
+    quitApp();
 }
 
 } // namespace
@@ -29,12 +86,28 @@ void quitApp()
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
+    // it ends when its window closes (or it is told to stop), not when the
+    // last message box does
+    QApplication::setQuitOnLastWindowClosed(false);
+    Calc::StopSignals stopSignals;
+    QObject::connect(&stopSignals, &Calc::StopSignals::stopRequested, &app, stopRequested);
     QStringList args = app.arguments().mid(1);
     QString keys;
     const int k = static_cast<int>(args.indexOf("-k"));
     if (k >= 0 && k + 1 < args.size()) {
         keys = args.at(k + 1);
         args.remove(k, 2);
+    }
+    QString serviceName = QStringLiteral("Emu48");
+    const int s = static_cast<int>(args.indexOf("--service"));
+    if (s >= 0) {
+        serviceName = args.value(s + 1);
+        args.remove(s, qMin(2, static_cast<int>(args.size()) - s));
+        if (!Calc::ServiceFolder::IsValidServiceName(serviceName)) {
+            std::fprintf(stderr, "qvcalc: --service needs a name without \"/\" or \"..\"\n"
+                                 "usage: qvcalc [--service NAME] [STATEFILE [PORTFILE]]\n");
+            return 2;
+        }
     }
     const QString state = args.value(0, QDir(QCoreApplication::applicationDirPath()).filePath("EMU/default 50G.e49"));
     const QString port = args.value(1);
@@ -44,11 +117,12 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "qvcalc: cannot start the calculator from %s\n", qPrintable(state));
         return 1;
     }
-    EmuCallBackClose(quitApp);
+    EmuCallBackClose(windowClosed);
     for (QWidget *w : QApplication::topLevelWidgets()) {
         auto *calc = qobject_cast<Calc::CalculatorWindow *>(w);
         if (!calc)
             continue;
+        g_window = calc;
         for (const QString &name : keys.split(' ', Qt::SkipEmptyParts)) {
             const auto machine = calc->face()->machine();
             for (const Calc::KeyDef &key : Calc::keyboardOf(machine->model()).keys) {
@@ -63,5 +137,23 @@ int main(int argc, char **argv)
         calc->show();
         calc->raise();
     }
-    return app.exec();
+
+    Calc::StackService service(
+        [] { return g_window && g_window->host() ? g_window->host()->machine() : nullptr; });
+    service.setCalculatorWindow(g_window);
+    QObject::connect(&service, &Calc::StackService::refused, [](const QString &why) {
+        std::fprintf(stderr, "qvcalc: refused: %s\n", qPrintable(why));
+    });
+    QString error;
+    if (!service.start(serviceName, &error)) {
+        std::fprintf(stderr, "qvcalc: %s\n", qPrintable(error));
+        auto *box = new QMessageBox(QMessageBox::Information, g_window ? g_window->windowTitle() : "qvcalc",
+                                    error, QMessageBox::Ok, g_window);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->setModal(false);
+        box->show();
+    }
+    const int code = app.exec();
+    service.stop();
+    return code ? code : g_exitCode;
 }
