@@ -145,6 +145,9 @@ void PrintEngine::prepareEditor()
                      m_settings.colors ? QsciScintillaBase::SC_PRINT_COLOURONWHITEDEFAULTBG
                                        : QsciScintillaBase::SC_PRINT_BLACKONWHITE);
     setWrapMode(m_settings.wrap ? QsciScintilla::WrapWord : QsciScintilla::WrapNone);
+    // A wrapped line goes on under its own start, so that the indentation
+    // of a program still shows its structure.
+    e->setWrapIndentMode(QsciScintilla::WrapIndentSame);
     e->SendScintilla(QsciScintillaBase::SCI_COLOURISE, 0L, -1L);
 }
 
@@ -256,10 +259,10 @@ qreal PrintEngine::bandHeight(const QList<BandLine> &lines)
 
 qreal PrintEngine::lineNumberWidth(QPaintDevice *device) const
 {
-    // As wide as QScintilla makes the number column on paper: five digits
-    // and a blank in the margins' font.
+    // As wide as Scintilla makes the number column on paper: five digits and
+    // three blanks in the margins' font, and its one-pixel left margin.
     const QFontMetricsF metrics(QFont(m_document.font, device), device);
-    return metrics.horizontalAdvance(QStringLiteral("99999")) + metrics.horizontalAdvance(u' ');
+    return metrics.horizontalAdvance(QStringLiteral("99999   ")) + 1;
 }
 
 void PrintEngine::formatPage(QPainter &painter, bool drawing, QRect &area, int pagenr)

@@ -183,6 +183,48 @@ private slots:
             QVERIFY2(!QRegularExpression(pattern).match(text).hasMatch(), qPrintable(pattern + "\n" + text));
     }
 
+    void whereTheTextStarts_data()
+    {
+        QTest::addColumn<bool>("numbers");
+        QTest::addColumn<bool>("inMargin");
+        QTest::addColumn<bool>("atTheMargin");
+        QTest::newRow("without line numbers the text starts at the left margin") << false << false << true;
+        QTest::newRow("numbers in the margin leave the text at the margin") << true << true << true;
+        QTest::newRow("numbers in the text push it right") << true << false << false;
+    }
+
+    void whereTheTextStarts()
+    {
+        QFETCH(bool, numbers);
+        QFETCH(bool, inMargin);
+        PrintEngine engine;
+        engine.setPageSize(QPageSize(QPageSize::A4));
+        PrintSettings settings;
+        settings.lineNumbers = numbers;
+        settings.lineNumbersInMargin = inMargin;
+        settings.setMargin(Margin::Left, 3.0);
+        engine.setSettings(settings);
+        engine.setDocument(document());
+        const QString path = m_dir.filePath(QStringLiteral("start.pdf"));
+        engine.setOutputFormat(QPrinter::PdfFormat);
+        engine.setOutputFileName(path);
+        QVERIFY(engine.Print());
+        // The left edge of the first word of the text, in points.
+        QProcess p;
+        p.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), QStringLiteral("-f"), QStringLiteral("1"),
+                                            QStringLiteral("-l"), QStringLiteral("1"), path, QStringLiteral("-")});
+        QVERIFY(p.waitForFinished(30000));
+        const QString boxes = QString::fromUtf8(p.readAllStandardOutput());
+        const QRegularExpressionMatch word
+            = QRegularExpression(QStringLiteral("<word xMin=\"([0-9.]+)\"[^>]*>001</word>")).match(boxes);
+        QVERIFY2(word.hasMatch(), qPrintable(boxes.left(2000)));
+        const double left = word.captured(1).toDouble();
+        const double margin = 30.0 / 25.4 * 72.0;
+        const double glyph = 2 * 7.2; // "« " in a 12-point mono font
+        QTEST(qAbs(left - glyph - margin) < 1.5, "atTheMargin");
+        QVERIFY(left > margin);
+    }
+
     void exportPdfWritesThePagesThroughATemporaryFile()
     {
         PrintEngine engine;
