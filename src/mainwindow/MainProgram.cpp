@@ -8,6 +8,7 @@
 #include "documents/EditingCommands.h"
 #include "documents/EditorOperations.h"
 #include "emulator/EmulatorCommands.h"
+#include "printing/PrintingCommands.h"
 #include "formats/HPUtils.h"
 #include "highlight/DlgEditor.h"
 #include "highlight/QuorvaneLexer.h"
@@ -185,6 +186,7 @@ void TMainProgram::createActions()
         {"FileSendToHP", "Enviar a la calculadora...", "", "document-send", "", R::NotEmpty},
         {"FilePrint", "Imprimir...", "Ctrl+P", "document-print", "", R::Document},
         {"FilePreview", "Vista previa...", "Ctrl+Alt+P", "document-print-preview", "", R::Document},
+        {"FileExportPdf", "Exportar como PDF...", "", "x-office-document", "", R::Document},
         {"FilePageSetup", "Configurar página...", "", "document-page-setup", "", R::Never},
         {"FileExit", "Salir", "", "application-exit", "", R::Never},
         {"EditUndo", "Deshacer", "Ctrl+Z", "edit-undo", "", R::Undo},
@@ -340,7 +342,7 @@ void TMainProgram::createMenus()
     add(m_newMenu, {"FileNewDirectory", "FileNewProgram", "FileNewLibrary", "FileNewArray", "FileNewGrob", "FileNew"});
     add(m_fileMenu,
         {"FileOpen", "FileClose", "FileCloseAll", "|", "FileSave", "FileSaveAs", "|", "FileImport", "FileExport",
-         "|", "FileSendToHP", "|", "FilePrint", "FilePreview", "FilePageSetup"});
+         "|", "FileSendToHP", "|", "FilePrint", "FilePreview", "FileExportPdf", "FilePageSetup"});
     m_mruSeparator = m_fileMenu->addSeparator();
     m_fileMenu->addSeparator();
     add(m_fileMenu, {"FileExit"});
@@ -674,6 +676,7 @@ void TMainProgram::connectCommands()
     m_editing = new EditingCommands(*this);
     // The calculator is stopped and destroyed with the window, made or not.
     m_emulator = new EmulatorCommands(*this);
+    new PrintingCommands(*this);
 
     connect(Action("HelpIndex"), &QAction::triggered, this, &TMainProgram::HelpIndexExecute);
     connect(Action("HelpFaq"), &QAction::triggered, this, [this] { OpenHelp(QStringLiteral("FAQ")); });

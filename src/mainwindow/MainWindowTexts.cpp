@@ -106,6 +106,8 @@ void TMainProgram::createLanguageTexts()
         {"MenuFilePrintTip", Action("FilePrint"), hint},
         {"MenuFilePreview", Action("FilePreview")},
         {"MenuFilePreviewTip", Action("FilePreview"), hint},
+        {"MenuFileExportPdf", Action("FileExportPdf")},
+        {"MenuFileExportPdfTip", Action("FileExportPdf"), hint},
         {"MenuFilePageSetup", Action("FilePageSetup")},
         {"MenuFilePageSetupTip", Action("FilePageSetup"), hint},
         {"MenuFileExit", Action("FileExit")},

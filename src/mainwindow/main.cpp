@@ -5,14 +5,18 @@
 #include "shell/SettingsStore.h"
 #include "shell/SingleInstance.h"
 #include "mainwindow/MainProgram.h"
+#include "printing/PdfExport.h"
 
 #include <QApplication>
 
 int main(int argc, char *argv[])
 {
-    // Commands that print and end, without any window.
+    // Commands that print and end, without any window; a PDF export from
+    // the terminal never hands the file over to a running editor.
     if (const int code = FlowchartCodeCommand(argc, argv); code >= 0)
         return code;
+    if (const std::optional<int> exported = RunCommandLineExport(argc, argv))
+        return *exported;
 
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("HPQuorvane"));
