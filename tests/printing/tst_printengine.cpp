@@ -2,6 +2,7 @@
 #include "highlight/QuorvaneLexer.h"
 #include "highlight/SynHighlighterQuorvane.h"
 #include "printing/PrintEngine.h"
+#include "PdfText.h"
 #include "shell/Settings.h"
 
 #include <QFile>
@@ -16,19 +17,6 @@
 // fields, the title, line numbers, wrapping, the calculator's characters,
 // page ranges and the selection, and when the highlighter takes part.
 namespace {
-
-// The text of each page of a PDF, laid out as on the page.
-QStringList pdfPages(const QString &path)
-{
-    QProcess p;
-    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
-    if (!p.waitForFinished(30000))
-        return {};
-    QStringList pages = QString::fromUtf8(p.readAllStandardOutput()).split(u'\f');
-    while (!pages.isEmpty() && pages.last().trimmed().isEmpty())
-        pages.removeLast();
-    return pages;
-}
 
 QString programLine(int n)
 {
@@ -174,7 +162,7 @@ private slots:
         engine.setOutputFileName(path);
         QVERIFY(engine.Print());
         QCOMPARE(engine.pageCount(), c.pages);
-        const QStringList pages = pdfPages(path);
+        const QStringList pages = PdfPages(path);
         QVERIFY2(c.page <= pages.size(), qPrintable(QString::number(pages.size())));
         const QString text = pages[c.page - 1];
         for (const QString &pattern : c.present)
@@ -238,7 +226,7 @@ private slots:
         QString error;
         QVERIFY2(engine.ExportPdf(path, &error), qPrintable(error));
         QCOMPARE(engine.pageCount(), 3);
-        const QStringList pages = pdfPages(path);
+        const QStringList pages = PdfPages(path);
         QCOMPARE(pages.size(), 3);
         QVERIFY(pages[2].contains(QStringLiteral("Página: 3 de 3")));
         // The engine's own printer was not turned into a PDF writer.

@@ -2,6 +2,7 @@
 #include "printing/DlgPreview.h"
 #include "printing/PdfExport.h"
 #include "printing/PrintingCommands.h"
+#include "PdfText.h"
 #include "shell/Globals.h"
 #include "shell/Language.h"
 #include "shell/ScriptedDialogs.h"
@@ -19,18 +20,6 @@
 // The commands of the File menu that print, and the PDF export from the
 // menu and from a terminal.
 namespace {
-
-QStringList pdfPages(const QString &path)
-{
-    QProcess p;
-    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
-    if (!p.waitForFinished(30000))
-        return {};
-    QStringList pages = QString::fromUtf8(p.readAllStandardOutput()).split(u'\f');
-    while (!pages.isEmpty() && pages.last().trimmed().isEmpty())
-        pages.removeLast();
-    return pages;
-}
 
 const QByteArray Program = "%%HP: T(3)A(R)F(.);\r\n\xAB \x8D a b 'a+b' \xBB\r\n";
 
@@ -143,7 +132,7 @@ private slots:
         host.ActiveEditor()->setSelection(1, 0, 1, 3);
         host.trigger(QStringLiteral("FilePrint"));
         QVERIFY(selectionOffered);
-        const QStringList pages = pdfPages(pdf);
+        const QStringList pages = PdfPages(pdf);
         QCOMPARE(pages.size(), 1);
         QVERIFY2(pages[0].contains(QStringLiteral("« → a b 'a+b' »")), qPrintable(pages[0]));
         QVERIFY(pages[0].contains(QStringLiteral("Página: 1 de 1")));
@@ -165,7 +154,7 @@ private slots:
         QCOMPARE(dialogs.saveRequests[0].filter, QStringLiteral("Documentos PDF|*.pdf"));
         QCOMPARE(dialogs.saveRequests[0].defaultExtension, QStringLiteral("pdf"));
         QVERIFY(dialogs.messages.isEmpty());
-        const QStringList pages = pdfPages(pdf);
+        const QStringList pages = PdfPages(pdf);
         QCOMPARE(pages.size(), 1);
         QVERIFY(pages[0].contains(QStringLiteral("« → a b 'a+b' »")));
 
@@ -200,7 +189,7 @@ private slots:
         const QString pdf = m_dir.filePath(QStringLiteral("cli/resta.pdf"));
         QString error;
         QVERIFY2(ExportDocumentAsPdf(source, pdf, &error), qPrintable(error));
-        const QStringList pages = pdfPages(pdf);
+        const QStringList pages = PdfPages(pdf);
         QCOMPARE(pages.size(), 1);
         QVERIFY(pages[0].contains(QStringLiteral("resta.hpprg")));
         QVERIFY(!pages[0].contains(QStringLiteral("cli/")));
@@ -255,7 +244,7 @@ private slots:
         QVERIFY(received.isEmpty());
         const QString errors = QString::fromLocal8Bit(quorvane.readAllStandardError());
         if (exitCode == 0) {
-            const QStringList pages = pdfPages(pdf);
+            const QStringList pages = PdfPages(pdf);
             QCOMPARE(pages.size(), 1);
             QVERIFY(pages[0].contains(QStringLiteral("suma.hpprg")));
         } else {
