@@ -249,7 +249,7 @@ void TPreviewDialog::showPage()
         }
     }
     m_moving = false;
-    m_panels[1]->setText(FormatText(QStringLiteral(" %s: %d"), {Label(6), m_state.page()}));
+    m_panels[1]->setText(FormatText(QStringLiteral(" %s: %d"), {Label(LblPage), m_state.page()}));
 }
 
 void TPreviewDialog::pageReported()
@@ -257,7 +257,7 @@ void TPreviewDialog::pageReported()
     m_state.setPageCount(m_preview->pageCount());
     if (!m_moving)
         m_state.setPage(m_preview->currentPage());
-    m_panels[1]->setText(FormatText(QStringLiteral(" %s: %d"), {Label(6), m_state.page()}));
+    m_panels[1]->setText(FormatText(QStringLiteral(" %s: %d"), {Label(LblPage), m_state.page()}));
 }
 
 void TPreviewDialog::FirstCmdExecute()

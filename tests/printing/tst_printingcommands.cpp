@@ -100,7 +100,7 @@ private slots:
         });
         host.trigger(QStringLiteral("FilePreview"));
         QCOMPARE(pages, 1);
-        QCOMPARE(page, QStringLiteral(" %1: 1").arg(Label(6)));
+        QCOMPARE(page, QStringLiteral(" %1: 1").arg(Label(LblPage)));
         // The title field is the file name alone.
         QCOMPARE(commands.Engine().document().title, QStringLiteral("suma.hpprg"));
         QVERIFY(commands.Engine().document().text.contains(QStringLiteral("\u00AB \u2192 a b 'a+b' \u00BB")));

@@ -445,14 +445,14 @@ private slots:
         QCOMPARE(preview.preview()->pageCount(), 3);
         QCOMPARE(engine.pageCount(), 3);
         QCOMPARE(preview.state().page(), 1);
-        QCOMPARE(preview.statusPanel(1)->text(), QStringLiteral(" %1: 1").arg(Label(6)));
+        QCOMPARE(preview.statusPanel(1)->text(), QStringLiteral(" %1: 1").arg(Label(LblPage)));
         QCOMPARE(preview.preview()->zoomMode(), QPrintPreviewWidget::FitInView);
 
         preview.command(QStringLiteral("PrevCmd"))->trigger();
         QCOMPARE(preview.state().page(), 1);
         preview.command(QStringLiteral("NextCmd"))->trigger();
         QCOMPARE(preview.preview()->currentPage(), 2);
-        QCOMPARE(preview.statusPanel(1)->text(), QStringLiteral(" %1: 2").arg(Label(6)));
+        QCOMPARE(preview.statusPanel(1)->text(), QStringLiteral(" %1: 2").arg(Label(LblPage)));
         preview.command(QStringLiteral("LastCmd"))->trigger();
         preview.command(QStringLiteral("NextCmd"))->trigger();
         QCOMPARE(preview.state().page(), 3);
