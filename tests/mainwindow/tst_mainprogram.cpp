@@ -122,8 +122,8 @@ void TestMainProgram::every_command_exists_with_its_caption_and_shortcut()
     QVERIFY(a);
     QCOMPARE(a->text(), caption);
     QCOMPARE(a->shortcut().toString(), shortcut);
-    // 91 commands of the table and the nine language items.
-    QCOMPARE(m_window->actions().size(), 91 + 9);
+    // 92 commands of the table and the nine language items.
+    QCOMPARE(m_window->actions().size(), 92 + 9);
     QVERIFY(!m_window->Action("FileSendToHP")->isVisible());
 }
 
