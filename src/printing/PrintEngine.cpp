@@ -219,6 +219,9 @@ bool PrintEngine::ExportPdf(const QString &path, QString *error)
     pdf.setSettings(m_settings);
     pdf.setDocument(m_document);
     pdf.setJobTime(m_fixedTime);
+    pdf.setProgress(m_progress);
+    pdf.setPrintRange(QPrinter::printRange());
+    pdf.setFromTo(fromPage(), toPage());
     QFile made(temporary);
     if (!pdf.Print() || !made.open(QIODevice::ReadOnly)) {
         if (error)
@@ -279,6 +282,8 @@ void PrintEngine::formatPage(QPainter &painter, bool drawing, QRect &area, int p
     area = QRect(QPoint(qRound(body.left()), qRound(body.top())), QPoint(qRound(body.right()), qRound(body.bottom())));
     if (!drawing)
         return;
+    if (m_progress)
+        m_progress(pagenr, m_pageCount);
     drawBand(painter, m_settings.header, header, g.header, g.textLeft, g.textRight, g.internalMargin, pagenr);
     drawBand(painter, m_settings.footer, footer, g.footer, g.textLeft, g.textRight, g.internalMargin, pagenr);
 }

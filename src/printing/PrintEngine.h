@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <Qsci/qsciprinter.h>
 
+#include <functional>
 #include <memory>
 
 class QsciScintilla;
@@ -64,10 +65,12 @@ public:
     bool Print();
     // The number of pages of the last job.
     int pageCount() const { return m_pageCount; }
+    // Told before each page is drawn: its number and the page count.
+    void setProgress(std::function<void(int page, int pageCount)> progress) { m_progress = std::move(progress); }
 
-    // Writes the document as a PDF on this printer's paper, with text that
-    // can be selected. The file is replaced only once the PDF is complete;
-    // on failure error says why.
+    // Writes the document as a PDF on this printer's paper and with its page
+    // range, with text that can be selected. The file is replaced only once
+    // the PDF is complete; on failure error says why.
     bool ExportPdf(const QString &path, QString *error = nullptr);
 
     // The copy of the document that is laid out (its styles and margins are
@@ -95,6 +98,7 @@ private:
     PrintDocument m_document;
     std::unique_ptr<QsciScintilla> m_editor;
     QDateTime m_fixedTime;
+    std::function<void(int, int)> m_progress;
     FieldValues m_fields;
     int m_pageCount = 0;
     int m_lastPage = 0;

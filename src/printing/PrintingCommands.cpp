@@ -14,15 +14,42 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QPrintDialog>
+#include <QProgressDialog>
 
 namespace {
 
-// The busy cursor for exactly as long as a job runs.
-class BusyCursor
+// For exactly as long as a job runs: the busy cursor, and after a moment a
+// window that counts the pages drawn (a long listing takes seconds).
+class JobProgress
 {
 public:
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+    JobProgress(QWidget *window, PrintEngine &engine, const QString &title)
+        : m_engine(engine)
+        , m_dialog(window)
+    {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        m_dialog.setWindowTitle(title);
+        m_dialog.setCancelButton(nullptr);
+        m_dialog.setWindowModality(Qt::WindowModal);
+        m_dialog.setMinimumDuration(500);
+        m_dialog.setAutoClose(false);
+        m_dialog.setAutoReset(false);
+        m_dialog.setValue(0);
+        engine.setProgress([this](int page, int count) {
+            m_dialog.setMaximum(count);
+            m_dialog.setLabelText(FormatText(QStringLiteral("%s: %d"), {Label(LblPage), page}));
+            m_dialog.setValue(page - 1);
+        });
+    }
+    ~JobProgress()
+    {
+        m_engine.setProgress({});
+        QApplication::restoreOverrideCursor();
+    }
+
+private:
+    PrintEngine &m_engine;
+    QProgressDialog m_dialog;
 };
 
 } // namespace
@@ -77,7 +104,17 @@ void PrintingCommands::printWithDialog(bool offerSelection, bool attach)
         m_engine.setPrintRange(QPrinter::AllPages);
     if (m_run(&dialog) != QDialog::Accepted || (attach && !attachActiveDocument()))
         return;
-    BusyCursor busy;
+    JobProgress progress(m_host.Window(), m_engine, m_host.Action(QStringLiteral("FilePrint"))->text().remove(u'&'));
+    // "Print to File (PDF)" goes through a temporary file too, so that a
+    // failed job never leaves half a file in place of an older one.
+    const QString file = m_engine.outputFileName();
+    if (m_engine.outputFormat() == QPrinter::PdfFormat && !file.isEmpty()) {
+        QString error;
+        if (!m_engine.ExportPdf(file, &error))
+            ShowAppMessage(FormatText(LanguageText("MainProgram", "ExportPdfFailure"), {file, error}),
+                           QMessageBox::Critical);
+        return;
+    }
     if (!m_engine.Print()) {
         // The printer would not start a job: say so instead of nothing.
         const QString target = m_engine.outputFileName().isEmpty() ? m_engine.printerName() : m_engine.outputFileName();
@@ -129,10 +166,13 @@ void PrintingCommands::FileExportPdfExecute()
     if (!result.accepted)
         return;
     attachActiveDocument();
+    // The whole document, whatever the last print job asked for.
+    m_engine.setPrintRange(QPrinter::AllPages);
+    m_engine.setFromTo(0, 0);
     QString error;
     bool written;
     {
-        BusyCursor busy;
+        JobProgress progress(m_host.Window(), m_engine, options.title);
         written = m_engine.ExportPdf(result.path, &error);
     }
     if (!written)

@@ -137,6 +137,19 @@ private slots:
         QVERIFY2(pages[0].contains(QStringLiteral("« → a b 'a+b' »")), qPrintable(pages[0]));
         QVERIFY(pages[0].contains(QStringLiteral("Página: 1 de 1")));
         QVERIFY(pages[0].contains(QStringLiteral("suma.hpprg")));
+
+        // A file that cannot be written is said so, and an older one stays.
+        ScriptedDialogs dialogs;
+        const QString impossible = pdf + QStringLiteral("/inside.pdf");
+        commands.setModalRunner([&](QDialog *dialog) {
+            auto *print = qobject_cast<QPrintDialog *>(dialog);
+            print->printer()->setOutputFileName(impossible);
+            return int(QDialog::Accepted);
+        });
+        host.trigger(QStringLiteral("FilePrint"));
+        QCOMPARE(dialogs.messages.size(), 1);
+        QVERIFY(dialogs.messages[0].text.contains(impossible));
+        QCOMPARE(PdfPages(pdf).size(), 1);
     }
 
     void exportPdfFromTheMenu()
