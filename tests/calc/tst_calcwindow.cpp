@@ -97,8 +97,12 @@ private slots:
         for (const QChar c : typed) {
             if (c == '\n')
                 QTest::keyClick(&w, Qt::Key_Return);
-            else if (c == '\x1b')
+            else if (c == '\x1b') {
+                // ON stops a running program at once: the keys before it
+                // (an ENTER that runs its line) are taken first
+                QVERIFY(host.machine()->waitReady(10000));
                 QTest::keyClick(&w, Qt::Key_Escape);
+            }
             else if (c == '\b')
                 QTest::keyClick(&w, Qt::Key_Backspace);
             else

@@ -367,7 +367,9 @@ private slots:
     void programsTalkToTheUserThroughTheScreen_data()
     {
         QTest::addColumn<QString>("program");
-        QTest::addColumn<QString>("keys"); // typed after EVAL
+        // typed after EVAL; "|": wait until the program has halted or ended
+        // (ON would interrupt it while it still runs)
+        QTest::addColumn<QString>("keys");
         QTest::addColumn<QStringList>("expected");
         QTest::newRow("INPUT gives the text typed")
             << "« \"Name?\" \"\" INPUT »" << "=1 =2 #ENTER" << QStringList{"\"12\""};
@@ -385,9 +387,9 @@ private slots:
         QTest::newRow("WAIT 0 counts a shift in the plane")
             << "« 0 WAIT »" << "#RS =7" << QStringList{"72.3"};
         QTest::newRow("PROMPT halts the program and CONT goes on")
-            << "« \"Give\" PROMPT 5 »" << "#LS #ON" << QStringList{"5."};
+            << "« \"Give\" PROMPT 5 »" << "| #LS #ON" << QStringList{"5."};
         QTest::newRow("TMENU's soft keys run their objects")
-            << "« { { \"ONE\" 1 } { \"TWO\" 2 } } TMENU »" << "#F2" << QStringList{"2."};
+            << "« { { \"ONE\" 1 } { \"TWO\" 2 } } TMENU »" << "| #F2" << QStringList{"2."};
         QTest::newRow("INFORM gives the fields typed and 1")
             << "« \"T\" { \"X:\" } { } { } { } INFORM »" << "=5 #ENTER #ENTER"
             << QStringList{"{ 5. }", "1."};
@@ -401,7 +403,12 @@ private slots:
         Machine m(Model::HP50G);
         m.start();
         QVERIFY(enter(m, program));
-        QVERIFY(press(m, "#EVAL " + keys));
+        const QStringList steps = keys.split('|');
+        QVERIFY(press(m, "#EVAL " + steps.front()));
+        for (qsizetype i = 1; i < steps.size(); ++i) {
+            QVERIFY(m.currentScreen().halted || !m.currentScreen().busy);
+            QVERIFY(press(m, steps[i]));
+        }
         QCOMPARE(stack(m), expected);
     }
 
