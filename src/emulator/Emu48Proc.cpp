@@ -79,16 +79,6 @@ bool pollReady(int limit)
     }
 }
 
-QByteArray compileCall(const QByteArray &signature)
-{
-    return signature == "HPHP48" ? "62BC1" : "9DBB3";
-}
-
-QByteArray runCall(const QByteArray &signature)
-{
-    return signature == "HPHP48" ? "EB3A1" : "CA593";
-}
-
 QByteArray crLfLines(const QList<QByteArray> &lines)
 {
     QByteArray out;
@@ -267,15 +257,7 @@ void EmuDocumentProc(const char *stateFile)
 
 QByteArray CommandLineNibbles(const QByteArray &text, bool run, const QByteArray &signature)
 {
-    QByteArray nibbles = ProgramProlog;
-    nibbles += StringProlog;
-    nibbles += ReverseText(HexDigits(5, 2 * quint64(text.size()) + 5));
-    nibbles += BytesToNibbleText(text);
-    nibbles += compileCall(signature);
-    if (run)
-        nibbles += runCall(signature);
-    nibbles += EndMarker;
-    return nibbles;
+    return CommandLineWrapper(text, run, signature == "HPHP48");
 }
 
 QByteArray CommandLineObjectFile(const QByteArray &text, bool run, const QByteArray &signature)

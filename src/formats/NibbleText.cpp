@@ -7,17 +7,6 @@ namespace {
 
 constexpr char Digits[] = "0123456789ABCDEF";
 
-int digitValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
 // T[16 i + j] = (i XOR j) * 0x1081: the CRC step for one nibble, so that a
 // byte costs two lookups instead of eight shifts.
 constexpr std::array<std::uint16_t, 256> makeCrcTable()
@@ -32,6 +21,17 @@ constexpr std::array<std::uint16_t, 256> makeCrcTable()
 constexpr std::array<std::uint16_t, 256> CrcTable = makeCrcTable();
 
 } // namespace
+
+int HexDigitValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
 
 QByteArray BytesToNibbleText(const QByteArray &bytes)
 {
@@ -48,8 +48,8 @@ QByteArray NibbleTextToBytes(const QByteArray &text)
 {
     QByteArray bytes((text.size() + 1) / 2, Qt::Uninitialized);
     for (qsizetype k = 0; k < bytes.size(); ++k) {
-        const int low = qMax(0, digitValue(text[2 * k]));
-        const int high = 2 * k + 1 < text.size() ? qMax(0, digitValue(text[2 * k + 1])) : 15;
+        const int low = qMax(0, HexDigitValue(text[2 * k]));
+        const int high = 2 * k + 1 < text.size() ? qMax(0, HexDigitValue(text[2 * k + 1])) : 15;
         bytes[k] = char(low | (high << 4));
     }
     return bytes;
@@ -84,7 +84,7 @@ std::int64_t ReadNibbleField(const QByteArray &text, qsizetype pos, int count)
         return -1;
     std::int64_t value = 0;
     for (int i = count - 1; i >= 0; --i) {
-        const int d = digitValue(text[pos + i]);
+        const int d = HexDigitValue(text[pos + i]);
         if (d < 0)
             return -1;
         value = value * 16 + d;

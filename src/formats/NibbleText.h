@@ -8,6 +8,9 @@
 // handle them as nibble text: one upper-case hexadecimal digit per nibble, in
 // memory order. Files pack two nibbles per byte, the first in the low half.
 
+// The value of a hexadecimal digit (0-9, A-F, a-f); -1 for any other character.
+int HexDigitValue(char c);
+
 // Nibble text of bytes, twice as long: byte 0x2A becomes "A2".
 QByteArray BytesToNibbleText(const QByteArray &bytes);
 

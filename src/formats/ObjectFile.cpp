@@ -1,6 +1,7 @@
 #include "formats/ObjectFile.h"
 
 #include "formats/NibbleText.h"
+#include "formats/Prologs.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -84,8 +85,7 @@ namespace {
 
 int nibbleAt(const QByteArray &data, qsizetype pos)
 {
-    const char c = data[pos];
-    return c <= '9' ? c - '0' : (c & ~0x20) - 'A' + 10;
+    return qMax(0, HexDigitValue(data[pos]));
 }
 
 } // namespace
@@ -113,12 +113,12 @@ void TGrob::setPixel(int x, int y, bool dark)
 QByteArray GrobNibbleText(const TGrob &grob)
 {
     const QByteArray body = NibbleField(grob.Height) + NibbleField(grob.Width) + grob.Data;
-    return GrobProlog + NibbleField(body.size() + FieldSize) + body;
+    return NibbleField(Prolog::Grob) + NibbleField(body.size() + FieldSize) + body;
 }
 
 TGrob GrobFromNibbleText(const QByteArray &nibbleText)
 {
-    if (!nibbleText.startsWith(GrobProlog))
+    if (!nibbleText.startsWith(NibbleField(Prolog::Grob)))
         return {};
     // The size field is not trusted: files from other tools disagree on it,
     // and the rows follow from the dimensions anyway.
@@ -153,14 +153,24 @@ bool WriteGrobFile(const TGrob &grob, const QString &path, bool hp48Series, QStr
 QByteArray StringNibbleText(const QByteArray &characters)
 {
     const QByteArray body = BytesToNibbleText(characters);
-    return StringProlog + NibbleField(body.size() + FieldSize) + body;
+    return NibbleField(Prolog::String) + NibbleField(body.size() + FieldSize) + body;
+}
+
+QByteArray CommandLineWrapper(const QByteArray &text, bool run, bool hp48Series)
+{
+    const WrapperPointers &pointers = hp48Series ? Wrapper48 : Wrapper49;
+    QByteArray nibbles = NibbleField(Prolog::Program) + StringNibbleText(text);
+    nibbles += NibbleField(pointers.compile);
+    if (run)
+        nibbles += NibbleField(pointers.run);
+    return nibbles + NibbleField(Prolog::Semi);
 }
 
 QByteArray StringFromNibbleText(const QByteArray &nibbleText, bool *ok)
 {
     if (ok)
         *ok = false;
-    if (!nibbleText.startsWith(StringProlog))
+    if (!nibbleText.startsWith(NibbleField(Prolog::String)))
         return {};
     const qsizetype start = PrologSize + FieldSize;
     QByteArray body = nibbleText.mid(start);

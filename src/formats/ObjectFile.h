@@ -8,12 +8,6 @@
 // byte, low nibble first. Pictures and strings are the two object types the
 // editor itself reads and writes; the calculator library handles all others.
 
-// Prologs (type addresses) as nibble text.
-inline constexpr char GrobProlog[] = "E1B20";
-inline constexpr char StringProlog[] = "C2A20";
-inline constexpr char ProgramProlog[] = "D9D20";
-inline constexpr char EndMarker[] = "B2130";
-
 // The whole file, or an empty array and *error set to a text that names the
 // file and the reason when it cannot be read.
 QByteArray ReadFileBytes(const QString &path, QString *error = nullptr);
@@ -76,6 +70,11 @@ bool WriteGrobFile(const TGrob &grob,
 // nibbleText is not a string object).
 QByteArray StringNibbleText(const QByteArray &characters);
 QByteArray StringFromNibbleText(const QByteArray &nibbleText, bool *ok = nullptr);
+
+// The editor's command-line wrapper for text (calculator bytes) as nibble
+// text: a program holding the text as a string, the compile pointer and, when
+// run is set, the run pointer of the model (formats/Prologs.h).
+QByteArray CommandLineWrapper(const QByteArray &text, bool run, bool hp48Series);
 
 // Breaks long lines of a text for the editor: a blank outside double quotes
 // and square brackets becomes a line feed so that lines stay within width

@@ -214,6 +214,32 @@ private slots:
         QCOMPARE(writeObjectFile(d.value, true, 'C'), bytes);
     }
 
+    // The wrapper as the editor writes it reads as the text and the command
+    // behind its pointers, and is written back to the same nibbles.
+    void theEditorsWrapperReadsAsItsTextAndCommand_data()
+    {
+        QTest::addColumn<bool>("hp48");
+        QTest::addColumn<bool>("run");
+        QTest::newRow("48 series, compile") << true << false;
+        QTest::newRow("48 series, compile and run") << true << true;
+        QTest::newRow("49 family, compile") << false << false;
+        QTest::newRow("49 family, compile and run") << false << true;
+    }
+    void theEditorsWrapperReadsAsItsTextAndCommand()
+    {
+        QFETCH(bool, hp48);
+        QFETCH(bool, run);
+        const QByteArray nibbles = CommandLineWrapper("1 2 +", run, hp48);
+        const DecodedObject d = decodeObject(nibbles.toStdString());
+        QVERIFY2(d.ok(), d.error.c_str());
+        QCOMPARE(d.length, size_t(nibbles.size()));
+        QCOMPARE(d.value.type(), Type::Program);
+        QCOMPARE(d.value.items().size(), size_t(2));
+        QCOMPARE(d.value.items()[0].str(), std::string("1 2 +"));
+        QCOMPARE(d.value.items()[1].commandId(), run ? enterLineEvalCommand() : enterLineCommand());
+        QCOMPARE(encodeObject(d.value, EncodeOptions{hp48}), nibbles.toStdString());
+    }
+
     void theRunPointerEvaluatesANewLevelOne_data()
     {
         QTest::addColumn<QString>("line");

@@ -8,6 +8,7 @@
 #include "calc/ui/CalculatorWindow.h"
 #include "formats/CalcCharset.h"
 #include "formats/NibbleText.h"
+#include "formats/ObjectFile.h"
 
 #include <QtTest>
 #include <QApplication>
@@ -36,18 +37,12 @@ bool writeState(const QString &path, Model model, char letter, const QString &li
     return f.open(QIODevice::WriteOnly) && f.write(bytes.data(), qint64(bytes.size())) == qint64(bytes.size());
 }
 
-// The editor's command-line wrapper: a program holding the text and the
-// compile (and run) pointers, as an object file.
+// The editor's command-line wrapper as the object file it sends.
 QByteArray wrapper(const QString &text, bool hp48, bool run)
 {
     const QByteArray chars = QByteArray::fromStdString(calc(text));
-    QByteArray n = "D9D20C2A20" + ReverseText(HexDigits(5, 2 * chars.size() + 5));
-    n += BytesToNibbleText(chars);
-    n += hp48 ? "62BC1" : "9DBB3";
-    if (run)
-        n += hp48 ? "EB3A1" : "CA593";
-    n += "B2130";
-    return QByteArray(hp48 ? "HPHP48-C" : "HPHP49-C") + NibbleTextToBytes(n);
+    return QByteArray(hp48 ? "HPHP48-C" : "HPHP49-C") +
+           NibbleTextToBytes(CommandLineWrapper(chars, run, hp48));
 }
 
 bool waitReady()

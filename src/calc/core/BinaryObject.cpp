@@ -286,14 +286,10 @@ public:
     }
     int digit(size_t at)
     {
-        const char c = m_s[at];
-        if (c >= '0' && c <= '9')
-            return c - '0';
-        if (c >= 'A' && c <= 'F')
-            return c - 'A' + 10;
-        if (c >= 'a' && c <= 'f')
-            return c - 'a' + 10;
-        fail("the data holds a character that is no hexadecimal digit", at);
+        const int d = HexDigitValue(m_s[at]);
+        if (d < 0)
+            fail("the data holds a character that is no hexadecimal digit", at);
+        return d;
     }
     uint32_t peekProlog()
     {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "calc/core/Object.h"
+#include "formats/Prologs.h"
 
 #include <string>
 #include <string_view>
@@ -47,52 +48,14 @@
 //     only that name, as the calculators compile it.
 //
 // The editor's command-line wrapper holds two ROM addresses that are
-// understood exactly: the compile pointer (62BC1 on the 48 series, 9DBB3 on
-// the 49 family, as nibble text) and the run pointer (EB3A1, CA593). They read
-// as the commands →ENTER (runs a string as a command line, as ENTER does) and,
-// when the run pointer follows, →ENTER→EVAL (the same, then EVAL of level 1
-// when the command line left at least one new object). Any other address is
-// refused with a clear message.
+// understood exactly (formats/Prologs.h): the compile pointer and the run
+// pointer of either model. They read as the commands →ENTER (runs a string as
+// a command line, as ENTER does) and, when the run pointer follows,
+// →ENTER→EVAL (the same, then EVAL of level 1 when the command line left at
+// least one new object). Any other address is refused with a clear message.
 namespace Calc {
 
 constexpr uint32_t PrivateLibrary = 0x6C1;
-
-namespace Prolog {
-constexpr uint32_t SystemBinary = 0x02911;
-constexpr uint32_t Real = 0x02933;
-constexpr uint32_t LongReal = 0x02955;
-constexpr uint32_t Complex = 0x02977;
-constexpr uint32_t LongComplex = 0x0299D;
-constexpr uint32_t Character = 0x029BF;
-constexpr uint32_t Array = 0x029E8;
-constexpr uint32_t LinkedArray = 0x02A0A;
-constexpr uint32_t String = 0x02A2C;
-constexpr uint32_t Binary = 0x02A4E;
-constexpr uint32_t List = 0x02A74;
-constexpr uint32_t Directory = 0x02A96;
-constexpr uint32_t Algebraic = 0x02AB8;
-constexpr uint32_t Unit = 0x02ADA;
-constexpr uint32_t Tagged = 0x02AFC;
-constexpr uint32_t Grob = 0x02B1E;
-constexpr uint32_t Library = 0x02B40;
-constexpr uint32_t Backup = 0x02B62;
-constexpr uint32_t LibraryData = 0x02B88;
-constexpr uint32_t Program = 0x02D9D;
-constexpr uint32_t Code = 0x02DCC;
-constexpr uint32_t Global = 0x02E48;
-constexpr uint32_t Local = 0x02E6D;
-constexpr uint32_t Xlib = 0x02E92;
-constexpr uint32_t Semi = 0x0312B; // end of a program, list or algebraic
-} // namespace Prolog
-
-// The ROM addresses of the command-line wrapper.
-struct WrapperPointers
-{
-    uint32_t compile;
-    uint32_t run;
-};
-constexpr WrapperPointers Wrapper48{0x1CB26, 0x1A3BE};
-constexpr WrapperPointers Wrapper49{0x3BBD9, 0x395AC};
 
 struct EncodeOptions
 {

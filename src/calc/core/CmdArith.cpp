@@ -9,18 +9,6 @@ namespace {
 
 constexpr uint16_t F = Function;
 
-struct Cx
-{
-    Real re, im;
-};
-
-Cx cxOf(const Value &v)
-{
-    if (v.type() == Type::Complex)
-        return {v.asComplex()->re, v.asComplex()->im};
-    return {v.asReal(), Real{}};
-}
-
 Value cxValue(
     Engine &e, const Real &re, const RealCondition &c1, const Real &im, const RealCondition &c2)
 {

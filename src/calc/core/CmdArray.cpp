@@ -4,7 +4,6 @@
 
 #include <cmath>
 #include <complex>
-#include <cstdio>
 
 namespace Calc {
 
@@ -15,13 +14,6 @@ using LC = std::complex<long double>;
 
 } // namespace
 
-long double extendedOf(const Real &r)
-{
-    if (r.isZero())
-        return 0;
-    return static_cast<LD>(r.mant) * std::pow(10.0L, static_cast<LD>(r.exp - 11));
-}
-
 // Products and eliminations run in extended precision, as the calculators do
 // internally, so that [[ 1 2 ] [ 3 4 ]] DET is -2 and not -2.00000000001.
 Real realOfExtended(Engine &e, long double x)
@@ -30,14 +22,8 @@ Real realOfExtended(Engine &e, long double x)
         throw CalcError(Err::UndefinedResult);
     if (std::isinf(x))
         return e.checked(Real::maxReal(x < 0), RealCondition::Overflow);
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.14LE", x);
-    std::string s(buf);
-    const size_t p = s.find("E+");
-    if (p != std::string::npos)
-        s.erase(p + 1, 1);
     Real r;
-    if (!parseReal(s, r))
+    if (!fromExtended(x, r))
         throw CalcError(Err::UndefinedResult);
     const LD a = std::fabs(x);
     if (a > 9.99999999999E499L)
@@ -126,17 +112,25 @@ Value numberOf(Engine &e, const LC &z, bool complex)
 // An array built from numbers: complex as soon as one of them is.
 Value arrayFrom(std::vector<uint32_t> dims, std::vector<Value> elems)
 {
-    bool anyComplex = false;
-    for (const Value &v : elems) {
+    for (const Value &v : elems)
         if (v.type() != Type::Real && v.type() != Type::Complex)
             throw CalcError(Err::BadArgumentType);
-        anyComplex = anyComplex || v.type() == Type::Complex;
-    }
-    if (anyComplex)
-        for (Value &v : elems)
-            if (v.type() == Type::Real)
-                v = Value::complex(v.asReal(), Real{});
+    promoteToComplex(elems);
     return Value::array(std::move(dims), std::move(elems));
+}
+
+// The elements of an array of dims that CON or RDM makes: none is "Bad
+// Argument Value", more than an array may hold "Insufficient Memory".
+size_t elementCount(const std::vector<uint32_t> &dims)
+{
+    size_t n = 1;
+    for (uint32_t d : dims)
+        n *= d;
+    if (n == 0)
+        throw CalcError(Err::BadArgumentValue);
+    if (n > MaxArrayElements)
+        throw CalcError(Err::InsufficientMemory);
+    return n;
 }
 
 // Dimensions given as n, { n } or { rows cols }.
@@ -224,9 +218,7 @@ Value nextIndex(Engine &e, const ArrayObj &a, const Value &idx, size_t pos)
 // becomes complex; a complex into a real array is refused).
 Value withElement(const ArrayObj &a, size_t pos, const Value &v)
 {
-    Value x = v;
-    if (x.type() == Type::Real && a.isComplex())
-        x = Value::complex(x.asReal(), Real{});
+    const Value x = a.element(v);
     if (x.type() != Type::Real && x.type() != Type::Complex)
         throw CalcError(Err::BadArgumentType);
     if (x.type() != a.elems.front().type())
@@ -693,14 +685,7 @@ const CommandDef defs[] = {
          const Value &shape = e.level(2);
          const std::vector<uint32_t> dims =
              shape.type() == Type::Array ? shape.asArray()->dims : dimsOf(e, shape);
-         size_t n = 1;
-         for (uint32_t d : dims)
-             n *= d;
-         if (n == 0)
-             throw CalcError(Err::BadArgumentValue);
-         if (n > (16u << 20))
-             throw CalcError(Err::InsufficientMemory);
-         std::vector<Value> elems(n, e.level(1));
+         std::vector<Value> elems(elementCount(dims), e.level(1));
          e.replace(2, arrayFrom(dims, std::move(elems)));
      }},
     {"IDN",
@@ -770,13 +755,7 @@ const CommandDef defs[] = {
      [](Engine &e) {
          const ArrayObj &a = *e.level(2).asArray();
          const std::vector<uint32_t> dims = dimsOf(e, e.level(1));
-         size_t n = 1;
-         for (uint32_t d : dims)
-             n *= d;
-         if (n == 0)
-             throw CalcError(Err::BadArgumentValue);
-         if (n > (16u << 20))
-             throw CalcError(Err::InsufficientMemory);
+         const size_t n = elementCount(dims);
          std::vector<Value> elems(a.elems.begin(),
                                   a.elems.begin() + static_cast<long>(std::min(n, a.elems.size())));
          const Value zero = a.isComplex() ? Value::complex(Real{}, Real{}) : Value::real(0);

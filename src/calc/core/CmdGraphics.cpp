@@ -226,20 +226,16 @@ Value replArray(const ArrayObj &a, const Value &at, const ArrayObj &src)
         size_t pos = static_cast<size_t>(r0 * a.cols() + c0);
         if (pos + src.elems.size() > out.size())
             throw CalcError(Err::BadArgumentValue);
-        for (const Value &x : src.elems) {
-            out[pos++] = x.type() == Type::Real && a.isComplex() ? Value::complex(x.asReal(), Real{})
-                                                                 : x;
-        }
+        for (const Value &x : src.elems)
+            out[pos++] = a.element(x);
         return Value::array(a.dims, std::move(out));
     }
     if (r0 + src.rows() > a.rows() || c0 + src.cols() > a.cols())
         throw CalcError(Err::BadArgumentValue);
     for (uint32_t r = 0; r < src.rows(); ++r)
-        for (uint32_t c = 0; c < src.cols(); ++c) {
-            const Value &x = src.elems[static_cast<size_t>(r) * src.cols() + c];
+        for (uint32_t c = 0; c < src.cols(); ++c)
             out[static_cast<size_t>((r0 + r) * a.cols() + c0 + c)] =
-                x.type() == Type::Real && a.isComplex() ? Value::complex(x.asReal(), Real{}) : x;
-        }
+                a.element(src.elems[static_cast<size_t>(r) * src.cols() + c]);
     return Value::array(a.dims, std::move(out));
 }
 

@@ -11,18 +11,6 @@ namespace {
 
 constexpr uint16_t F = Function;
 
-struct Cx
-{
-    Real re, im;
-};
-
-Cx cxOf(const Value &v)
-{
-    if (v.type() == Type::Complex)
-        return {v.asComplex()->re, v.asComplex()->im};
-    return {v.asReal(), Real{}};
-}
-
 using LC = std::complex<long double>;
 
 LC extended(const Cx &z)

@@ -61,10 +61,22 @@ void recallPict(Engine &e);
 void getArrayElement(Engine &e, bool incremental);
 void putArrayElement(Engine &e, bool incremental);
 
-// A real in extended precision, and an extended result rounded to twelve
-// digits under the calculators' overflow and underflow rules.
-long double extendedOf(const Real &r);
+// An extended result rounded to twelve digits under the calculators'
+// overflow and underflow rules.
 Real realOfExtended(Engine &e, long double x);
+
+// A real or complex number as its two parts (a real has no imaginary part).
+struct Cx
+{
+    Real re, im;
+};
+
+inline Cx cxOf(const Value &v)
+{
+    if (v.type() == Type::Complex)
+        return {v.asComplex()->re, v.asComplex()->im};
+    return {v.asReal(), Real{}};
+}
 
 // Complex functions (trigonometry in radians, as the calculators take it
 // for complex arguments).

@@ -2,6 +2,7 @@
 
 #include "calc/core/Commands.h"
 #include "calc/core/Errors.h"
+#include "formats/NibbleText.h"
 
 #include <cstring>
 
@@ -424,13 +425,7 @@ private:
         }
         if (elems.empty())
             throw syntaxError(start);
-        bool anyComplex = false;
-        for (const Value &v : elems)
-            anyComplex = anyComplex || v.type() == Type::Complex;
-        if (anyComplex)
-            for (Value &v : elems)
-                if (v.type() == Type::Real)
-                    v = Value::complex(v.asReal(), Real{});
+        promoteToComplex(elems);
         return Value::array(std::move(dims), std::move(elems));
     }
 
@@ -485,13 +480,10 @@ private:
         if (digits.size() != g->bits.size() * 2)
             throw syntaxError(start);
         auto nibble = [&](char ch) {
-            if (ch >= '0' && ch <= '9')
-                return ch - '0';
-            if (ch >= 'A' && ch <= 'F')
-                return ch - 'A' + 10;
-            if (ch >= 'a' && ch <= 'f')
-                return ch - 'a' + 10;
-            throw syntaxError(start);
+            const int d = HexDigitValue(ch);
+            if (d < 0)
+                throw syntaxError(start);
+            return d;
         };
         for (size_t i = 0; i < g->bits.size(); ++i)
             g->bits[i] = static_cast<uint8_t>(nibble(digits[2 * i]) | nibble(digits[2 * i + 1]) << 4);
@@ -643,14 +635,9 @@ private:
         }
         unsigned __int128 v = 0;
         for (char ch : digits) {
-            int d;
-            if (ch >= '0' && ch <= '9')
-                d = ch - '0';
-            else if (ch >= 'A' && ch <= 'F')
-                d = ch - 'A' + 10;
-            else
-                throw syntaxError(start);
-            if (d >= base)
+            // upper-case digits only: "# 1bh" is no binary integer
+            const int d = ch >= 'a' ? -1 : HexDigitValue(ch);
+            if (d < 0 || d >= base)
                 throw syntaxError(start);
             v = v * base + d;
             if (v >> 64)

@@ -3,7 +3,6 @@
 #include "calc/core/CommandTable.h"
 
 #include <cmath>
-#include <cstdio>
 
 namespace Calc {
 
@@ -152,14 +151,8 @@ void appendSeq(std::string &out, const std::vector<Value> &items, const TextStyl
 // it leaves the range: only the display uses it).
 Real rounded(long double x)
 {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.14LE", x);
-    std::string t(buf);
-    const size_t p = t.find("E+");
-    if (p != std::string::npos)
-        t.erase(p + 1, 1);
     Real r;
-    if (!std::isfinite(x) || !parseReal(t, r))
+    if (!fromExtended(x, r))
         return Real{};
     return r;
 }

@@ -110,9 +110,25 @@ Value Value::array(std::vector<uint32_t> dims, std::vector<Value> elems)
         n *= d;
     if (dims.empty() || dims.size() > 2 || n != elems.size())
         throw CalcError(Err::InvalidDimension);
-    if (n > (16u << 20))
+    if (n > MaxArrayElements)
         throw CalcError(Err::InsufficientMemory);
     return makeHeap(new ArrayObj(std::move(dims), std::move(elems)), Type::Array);
+}
+
+Value ArrayObj::element(const Value &x) const
+{
+    return x.type() == Type::Real && isComplex() ? Value::complex(x.asReal(), Real{}) : x;
+}
+
+void promoteToComplex(std::vector<Value> &elems)
+{
+    bool anyComplex = false;
+    for (const Value &v : elems)
+        anyComplex = anyComplex || v.type() == Type::Complex;
+    if (anyComplex)
+        for (Value &v : elems)
+            if (v.type() == Type::Real)
+                v = Value::complex(v.asReal(), Real{});
 }
 
 Value Value::grob(GrobObj *g)

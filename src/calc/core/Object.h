@@ -37,6 +37,8 @@ enum class Type : uint8_t {
 // Nesting deeper than this ends in "Insufficient Memory": it bounds every
 // recursive walk (decompiling, comparing, freeing, saving) over an object.
 constexpr uint32_t MaxNesting = 2000;
+// An array larger than this is "Insufficient Memory".
+constexpr size_t MaxArrayElements = 16u << 20;
 
 class Object
 {
@@ -354,7 +356,14 @@ public:
     bool isComplex() const { return !elems.empty() && elems.front().type() == Type::Complex; }
     uint32_t rows() const { return isMatrix() ? dims[0] : 1; }
     uint32_t cols() const { return isMatrix() ? dims[1] : dims[0]; }
+    // x as an element of this array: a real becomes complex in an array of
+    // complex numbers
+    Value element(const Value &x) const;
 };
+
+// An array holds one kind of number: the reals of elems become complex
+// numbers when one of the elements is complex.
+void promoteToComplex(std::vector<Value> &elems);
 
 // A picture, stored as the calculator stores it: each row padded to whole
 // bytes, pixel x of a row in bit (x mod 8) of its byte x/8; a set bit is a

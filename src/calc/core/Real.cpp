@@ -6,6 +6,7 @@ extern "C" {
 }
 
 #include <cmath>
+#include <cstdio>
 
 namespace Calc {
 
@@ -807,6 +808,27 @@ bool parseReal(const std::string &text, Real &out, bool commaMark)
     }
     out = fromParts(coeff, leadExp - used + 1, neg, c);
     return true;
+}
+
+long double extendedOf(const Real &r)
+{
+    if (r.isZero())
+        return 0;
+    return static_cast<long double>(r.mant) * std::pow(10.0L, static_cast<long double>(r.exp - 11));
+}
+
+bool fromExtended(long double x, Real &out)
+{
+    if (!std::isfinite(x))
+        return false;
+    // fourteen digits, then the reader's rounding to twelve
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.14LE", x);
+    std::string s(buf);
+    const size_t p = s.find("E+");
+    if (p != std::string::npos)
+        s.erase(p + 1, 1);
+    return parseReal(s, out);
 }
 
 } // namespace Calc

@@ -119,6 +119,12 @@ std::string formatReal(const Real &r, const NumberFormat &f);
 // Full precision, STD form; used where text must read back exactly.
 std::string formatRealExact(const Real &r);
 
+// A real in extended precision (as the matrix and complex functions compute),
+// and an extended value rounded to twelve digits; false when x is not finite.
+// The exponent of the result saturates: the caller applies the range rules.
+long double extendedOf(const Real &r);
+bool fromExtended(long double x, Real &out);
+
 // Reads a number as typed: [-]digits[.digits][E[-]digits]; more than 12
 // digits are rounded, exponents beyond the range saturate. Returns false when
 // text (all of it) is not a number.

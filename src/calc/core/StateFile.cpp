@@ -4,6 +4,7 @@
 #include "calc/core/BinaryObject.h"
 #include "calc/core/Commands.h"
 #include "calc/core/Engine.h"
+#include "formats/NibbleText.h"
 
 #include <cstring>
 
@@ -64,10 +65,9 @@ public:
     {
         const std::string nib = encodeObject(v);
         u32(static_cast<uint32_t>(nib.size()));
-        auto val = [](char c) { return c <= '9' ? c - '0' : c - 'A' + 10; };
         for (size_t i = 0; i < nib.size(); i += 2) {
-            const int lo = val(nib[i]);
-            const int hi = i + 1 < nib.size() ? val(nib[i + 1]) : 0;
+            const int lo = HexDigitValue(nib[i]);
+            const int hi = i + 1 < nib.size() ? HexDigitValue(nib[i + 1]) : 0;
             u8(static_cast<uint8_t>(lo | (hi << 4)));
         }
     }
