@@ -1,5 +1,7 @@
 #include "shell/ScriptedDialogs.h"
 
+#include <algorithm>
+
 ScriptedDialogs::ScriptedDialogs()
 {
     SetDialogService(this);
@@ -25,6 +27,11 @@ QMessageBox::StandardButton ScriptedDialogs::message(const QString &text,
                                                      QMessageBox::StandardButtons buttons)
 {
     messages.append(Message{text, icon, buttons});
+    ++m_messagesUp;
+    mostMessagesUpAtOnce = std::max(mostMessagesUpAtOnce, m_messagesUp);
+    if (whileMessageIsUp)
+        whileMessageIsUp();
+    --m_messagesUp;
     if (!answers.isEmpty())
         return answers.takeFirst();
     for (auto b : {QMessageBox::Ok, QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel})

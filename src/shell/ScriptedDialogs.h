@@ -4,6 +4,8 @@
 
 #include <QList>
 
+#include <functional>
+
 // A DialogService for tests: installs itself for its lifetime, records every
 // question and answers from queues. With an empty queue a message box answers
 // with its first button of Ok, Yes, No, Cancel that it offers, and a file
@@ -28,6 +30,12 @@ public:
     QList<FileDialogOptions> openRequests;
     QList<FileDialogOptions> saveRequests;
 
+    // Runs while a message box is "up", standing in for the event loop that a
+    // real message box runs (other events arrive, the caller may be deleted).
+    std::function<void()> whileMessageIsUp;
+    // The most message boxes that were up at the same time.
+    int mostMessagesUpAtOnce = 0;
+
     // Queues an accepted file dialog answer.
     void chooseFile(const QString &path, int filterIndex = 1);
     void cancelFile();
@@ -40,4 +48,6 @@ public:
 
 private:
     FileDialogResult nextFile();
+
+    int m_messagesUp = 0;
 };

@@ -7,10 +7,14 @@
 #include "mainwindow/MainProgram.h"
 
 #include <QFile>
+#include <QLocalSocket>
+#include <QPointer>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <unistd.h>
 
 // The running editor is this test's window; the second start is the real
 // program, started as its own process.
@@ -23,9 +27,14 @@ private slots:
     void a_second_start_hands_its_file_to_the_first_data();
     void a_second_start_hands_its_file_to_the_first();
     void with_no_first_instance_the_program_starts_normally();
+    void a_client_that_goes_away_while_the_message_is_up_harms_nothing();
+    void a_flood_of_requests_gets_one_message_box_at_a_time();
+    void a_request_too_long_for_a_file_name_is_refused_unread();
+    void another_users_request_is_ignored();
 
 private:
     int startSecond(const QStringList &args);
+    static QByteArray request(const QString &argument);
     QTemporaryDir m_dir;
     TMainProgram *m_window = nullptr;
     ScriptedDialogs *m_dialogs = nullptr;
@@ -98,8 +107,9 @@ void TestSingleInstance::a_second_start_hands_its_file_to_the_first()
 
     const QStringList args = argument.isEmpty() ? QStringList() : QStringList{argument};
     QCOMPARE(startSecond(args), 0);
-    QCOMPARE(m_window->Documents()->count(), documents);
-    QCOMPARE(m_dialogs->messages.size(), messages);
+    // The second start is answered before the file is opened.
+    QTRY_COMPARE(m_window->Documents()->count(), documents);
+    QTRY_COMPARE(m_dialogs->messages.size(), messages);
     if (!argument.isEmpty() && messages == 0)
         QCOMPARE(m_window->Documents()->fileName(m_window->Documents()->ActiveDocument()),
                  m_dir.filePath(argument));
@@ -126,6 +136,100 @@ void TestSingleInstance::with_no_first_instance_the_program_starts_normally()
     first.waitForFinished();
     QVERIFY(handed);
     m_window = new TMainProgram;
+}
+
+QByteArray TestSingleInstance::request(const QString &argument)
+{
+    const QByteArray bytes = argument.toUtf8();
+    QByteArray message(4, '\0');
+    qToLittleEndian<quint32>(quint32(bytes.size()), message.data());
+    return message + bytes;
+}
+
+void TestSingleInstance::a_client_that_goes_away_while_the_message_is_up_harms_nothing()
+{
+    // A second start whose terminal is closed while the running editor says
+    // "cannot be found": its socket goes away inside the message box.
+    auto *client = new QLocalSocket;
+    client->connectToServer(SingleInstance::serverName());
+    QVERIFY(client->waitForConnected(1000));
+    QByteArray reply;
+    m_dialogs->whileMessageIsUp = [&] {
+        if (client->waitForReadyRead(2000))
+            reply = client->readAll();
+        delete client;
+        client = nullptr;
+        QTest::qWait(50);
+    };
+    client->write(request(m_dir.filePath("gone.hpe")));
+    client->flush();
+    QTRY_COMPARE(m_dialogs->messages.size(), 1);
+    QCOMPARE(reply, QByteArray("\1", 1)); // answered before the box went up
+    QVERIFY(!client);
+    m_dialogs->whileMessageIsUp = nullptr;
+    // The editor still takes the next start.
+    QCOMPARE(startSecond({}), 0);
+}
+
+void TestSingleInstance::a_flood_of_requests_gets_one_message_box_at_a_time()
+{
+    m_dialogs->whileMessageIsUp = [] { QTest::qWait(5); };
+    QList<QLocalSocket *> clients;
+    for (int i = 0; i < 100; ++i) {
+        auto *client = new QLocalSocket(this);
+        client->connectToServer(SingleInstance::serverName());
+        QVERIFY(client->waitForConnected(1000));
+        client->write(request(m_dir.filePath(QStringLiteral("missing%1.hpe").arg(i))));
+        client->flush();
+        clients << client;
+        // Message boxes come up meanwhile; requests keep arriving under them.
+        QCoreApplication::processEvents();
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(m_dialogs->messages.size(), 100, 20000);
+    QCOMPARE(m_dialogs->mostMessagesUpAtOnce, 1);
+    // In the order they came, every one answered.
+    QCOMPARE(m_dialogs->messages.first().text, "No existe " + m_dir.filePath("missing0.hpe"));
+    QCOMPARE(m_dialogs->messages.last().text, "No existe " + m_dir.filePath("missing99.hpe"));
+    for (QLocalSocket *client : clients) {
+        if (client->bytesAvailable() == 0)
+            client->waitForReadyRead(100);
+        QCOMPARE(client->read(1), QByteArray("\1", 1));
+    }
+    qDeleteAll(clients);
+}
+
+void TestSingleInstance::a_request_too_long_for_a_file_name_is_refused_unread()
+{
+    QLocalSocket client;
+    client.connectToServer(SingleInstance::serverName());
+    QVERIFY(client.waitForConnected(1000));
+    QByteArray huge(10 * 1024 * 1024, 'a');
+    client.write(request(QString::fromLatin1(huge)));
+    QTRY_VERIFY_WITH_TIMEOUT(client.state() == QLocalSocket::UnconnectedState, 10000);
+    QCOMPARE(client.readAll(), QByteArray());
+    QCOMPARE(m_window->Documents()->count(), 0);
+    QVERIFY(m_dialogs->messages.isEmpty());
+    QCOMPARE(startSecond({}), 0);
+}
+
+void TestSingleInstance::another_users_request_is_ignored()
+{
+    // The server is told to expect someone else, so this process is the
+    // stranger: its request is dropped unanswered and not opened.
+    InstanceServer server;
+    QTemporaryDir folder;
+    QVERIFY(server.listen(folder.filePath("s")));
+    server.setExpectedUser(::geteuid() + 1);
+    QSignalSpy received(&server, &InstanceServer::fileReceived);
+    QLocalSocket client;
+    client.connectToServer(server.fullServerName());
+    QVERIFY(client.waitForConnected(1000));
+    client.write(request(m_dir.filePath("x.hpe")));
+    client.flush();
+    QTRY_VERIFY(client.state() == QLocalSocket::UnconnectedState);
+    QTest::qWait(50);
+    QCOMPARE(received.count(), 0);
+    QCOMPARE(client.readAll(), QByteArray());
 }
 
 QTEST_MAIN(TestSingleInstance)

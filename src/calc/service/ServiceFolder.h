@@ -3,14 +3,10 @@
 #include <QString>
 #include <QStringList>
 
-// Where the calculator's local-socket service lives.
-//
-// Service S is the Unix socket S in a folder that only its user may enter
-// (mode 0700): "$XDG_RUNTIME_DIR/dde", or "/tmp/dde-<uid>" when that variable
-// names no folder of the user's that only the user may write to. A folder
-// that exists with another owner or with more than owner permissions is never
-// used: the next name ("dde-1" ... "dde-15", "/tmp/dde-<uid>-1" ...) takes
-// its place, and kobrix walks the same names.
+// Where the calculator's local-socket service lives: service S is the Unix
+// socket S in the private folder "dde" (see formats/PrivateFolder.h), that is
+// "$XDG_RUNTIME_DIR/dde" or "/tmp/dde-<uid>", or the next of its names when
+// that one belongs to someone else; kobrix walks the same names.
 namespace Calc::ServiceFolder {
 
 // The folder names, in the order they are tried.
