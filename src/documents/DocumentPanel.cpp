@@ -2,6 +2,7 @@
 
 #include "documents/DocumentEditor.h"
 #include "formats/HPUtils.h"
+#include "formats/SafeFile.h"
 #include "shell/AppDialogs.h"
 #include "shell/Globals.h"
 #include "shell/Language.h"
@@ -12,7 +13,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMenu>
-#include <QSaveFile>
 #include <QStackedWidget>
 #include <QTabBar>
 #include <QVBoxLayout>
@@ -33,7 +33,10 @@ QString backupName(const QString &path)
     const QFileInfo info(path);
     const QString name = info.fileName();
     const qsizetype dot = name.lastIndexOf('.');
-    return info.dir().filePath((dot > 0 ? name.left(dot) : name) + ".bak");
+    const QString backup = info.dir().filePath((dot > 0 ? name.left(dot) : name) + ".bak");
+    // "notes.bak" would be its own backup: the copy would replace the very
+    // file being saved.
+    return backup == info.absoluteFilePath() ? backup + ".bak" : backup;
 }
 
 QString readFailure(const QString &path, const QString &reason)
@@ -249,31 +252,21 @@ bool DocumentPanel::WriteDocument(const QString &path)
     const QString target = QFileInfo(path).absoluteFilePath();
     const QByteArray bytes = editor->bytesForSave(s.EndLineFormat);
 
-    // The new content goes to a temporary file that replaces the old one only
-    // when complete, so a failed save never leaves a half-written file.
-    QSaveFile file(target);
-    if (!file.open(QIODevice::WriteOnly)) {
-        ShowAppMessage(writeFailure(target, file.errorString()), QMessageBox::Critical);
-        return false;
-    }
-    if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        ShowAppMessage(writeFailure(target, reason), QMessageBox::Critical);
-        return false;
-    }
+    // The backup is made from the old file before it is replaced; both go
+    // through a temporary file and a rename, so a failure at any step leaves
+    // the document, the old backup and the file on disk as they were.
     if (s.CreateBackup && QFileInfo::exists(target)) {
         const QString backup = backupName(target);
-        QFile::remove(backup);
-        if (!QFile::copy(target, backup)) {
-            file.cancelWriting();
-            ShowAppMessage(writeFailure(backup, LanguageText("MainProgram", "BackupFailure")),
+        QString why;
+        if (!CopyFileSafely(target, backup, &why)) {
+            ShowAppMessage(writeFailure(backup, LanguageText("MainProgram", "BackupFailure") + ": " + why),
                            QMessageBox::Critical);
             return false;
         }
     }
-    if (!file.commit()) {
-        ShowAppMessage(writeFailure(target, file.errorString()), QMessageBox::Critical);
+    QString why;
+    if (!ReplaceFile(target, bytes, &why)) {
+        ShowAppMessage(writeFailure(target, why), QMessageBox::Critical);
         return false;
     }
 

@@ -2,10 +2,10 @@
 
 #include "formats/NibbleText.h"
 #include "formats/Prologs.h"
+#include "formats/SafeFile.h"
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QSaveFile>
 
 namespace {
 
@@ -39,11 +39,13 @@ QByteArray ReadFileBytes(const QString &path, QString *error)
 
 bool WriteFileBytes(const QByteArray &bytes, const QString &path, QString *error)
 {
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
+    // QSaveFile's commit() does not see a write that fails in the final
+    // flush (a full disk); ReplaceFile checks every step.
+    QString why;
+    if (ReplaceFile(path, bytes, &why))
         return true;
     if (error)
-        *error = tr("Cannot write %1: %2").arg(path, file.errorString());
+        *error = tr("Cannot write %1: %2").arg(path, why);
     return false;
 }
 

@@ -9,8 +9,13 @@
 
 #include <QApplication>
 
+#include <csignal>
+
 int main(int argc, char *argv[])
 {
+    // Past a file size limit a write is refused (and reported) instead of
+    // ending the program with the user's work.
+    std::signal(SIGXFSZ, SIG_IGN);
     // Commands that print and end, without any window; a PDF export from
     // the terminal never hands the file over to a running editor.
     if (const int code = FlowchartCodeCommand(argc, argv); code >= 0)

@@ -4,6 +4,7 @@
 #include "shell/MruList.h"
 #include "shell/ScriptedDialogs.h"
 #include "shell/Settings.h"
+#include "support/FileSizeLimit.h"
 
 #include <QFile>
 #include <QTabBar>
@@ -30,6 +31,8 @@ private slots:
     void undo_after_save_data();
     void undo_after_save();
     void a_failed_save_keeps_the_document_modified_under_its_old_name();
+    void a_full_disk_keeps_the_old_file_and_says_why_data();
+    void a_full_disk_keeps_the_old_file_and_says_why();
     void save_as_pre_selects_the_entry_of_the_content();
     void saving_an_untitled_document_asks_for_a_name();
     void titles_and_status_follow_the_document();
@@ -207,6 +210,7 @@ void TestDocumentPanel::backups_data()
         << true << true << QByteArray("old");
     QTest::newRow("a file that did not exist gets no backup") << true << false << QByteArray("<missing>");
     QTest::newRow("no backup when the setting is off") << false << true << QByteArray("<missing>");
+    QTest::newRow("a document named x.bak keeps its backup in x.bak.bak") << true << true << QByteArray("old");
 }
 
 void TestDocumentPanel::backups()
@@ -215,16 +219,18 @@ void TestDocumentPanel::backups()
     QFETCH(bool, existing);
     QFETCH(QByteArray, backup);
     Settings().editor.CreateBackup = createBackup;
+    const bool named = QByteArray(QTest::currentDataTag()).contains("named x.bak");
+    const QString backupPath = m_dir->filePath(named ? "x.bak.bak" : "x.bak");
     if (createBackup && existing)
-        write("x.bak", "older");
-    const QString path = write("x.hpprg", "old");
+        write(QFileInfo(backupPath).fileName(), "older");
+    const QString path = write(named ? "x.bak" : "x.hpprg", "old");
     m_panel->OpenDocument(path, true);
     m_panel->ActiveEditor()->setText("new");
     if (!existing)
         QFile::remove(path);
     QVERIFY(m_panel->SaveDocument());
     QCOMPARE(read(path), QByteArray("new"));
-    QCOMPARE(read(m_dir->filePath("x.bak")), backup);
+    QCOMPARE(read(backupPath), backup);
 }
 
 void TestDocumentPanel::undo_after_save_data()
@@ -260,6 +266,40 @@ void TestDocumentPanel::a_failed_save_keeps_the_document_modified_under_its_old_
     QVERIFY(QDir(m_dir->path()).mkdir("dir.hpe"));
     QVERIFY(!m_panel->WriteDocument(m_dir->filePath("dir.hpe")));
     QCOMPARE(read(path), QByteArray("good"));
+}
+
+void TestDocumentPanel::a_full_disk_keeps_the_old_file_and_says_why_data()
+{
+    QTest::addColumn<int>("size");
+    QTest::addColumn<bool>("backup");
+    QTest::newRow("a document that fits in the write buffer") << 7000 << false;
+    QTest::newRow("a document larger than the write buffer") << 100000 << false;
+    QTest::newRow("the backup copy does not fit") << 7000 << true;
+}
+
+void TestDocumentPanel::a_full_disk_keeps_the_old_file_and_says_why()
+{
+    QFETCH(int, size);
+    QFETCH(bool, backup);
+    Settings().editor.CreateBackup = backup;
+    const QByteArray old = backup ? QByteArray(6000, 'o') : QByteArray("the user's program");
+    const QString path = write("full.hpprg", old);
+    if (backup)
+        write("full.bak", "the old backup");
+    m_panel->OpenDocument(path, true);
+    m_panel->ActiveEditor()->setText(QString(size, 'n'));
+    const QByteArray report = WithFileSizeLimit(4096, [&] {
+        const bool saved = m_panel->SaveDocument();
+        const QByteArray modified = m_panel->ActiveEditor()->isModified() ? "modified" : "saved";
+        return (saved ? "ok " : "failed ") + modified + " "
+               + (m_dialogs->messages.isEmpty() ? QByteArray() : m_dialogs->messages.last().text.toUtf8());
+    });
+    QVERIFY2(report.startsWith("failed modified "), report.constData());
+    QVERIFY2(report.contains("File too large"), report.constData());
+    QCOMPARE(read(path), old);
+    if (backup)
+        QCOMPARE(read(m_dir->filePath("full.bak")), QByteArray("the old backup"));
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files).size(), backup ? 2 : 1);
 }
 
 void TestDocumentPanel::save_as_pre_selects_the_entry_of_the_content()

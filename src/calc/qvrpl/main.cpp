@@ -15,6 +15,7 @@
 #include "calc/core/Transfer.h"
 #include "TerminalInterface.h"
 #include "formats/CalcCharset.h"
+#include "formats/SafeFile.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -114,15 +115,13 @@ std::string statusMessage(const Engine &e, Engine::Status s)
     return m.empty() ? std::string("Error") : toUtf8(m);
 }
 
+// Through a temporary file and a rename: a state that cannot be written
+// leaves the previous one whole, with every variable in it.
 bool saveState(const Engine &e, const std::string &path)
 {
-    QFile f(QString::fromStdString(path));
-    const std::string bytes = e.saveState();
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-        f.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
-            static_cast<qint64>(bytes.size())) {
-        std::cerr << "qvrpl: cannot write the state file " << path << ": "
-                  << f.errorString().toStdString() << '\n';
+    QString why;
+    if (!ReplaceFile(QString::fromStdString(path), QByteArray::fromStdString(e.saveState()), &why)) {
+        std::cerr << "qvrpl: cannot write the state file " << path << ": " << why.toStdString() << '\n';
         return false;
     }
     return true;
@@ -163,6 +162,9 @@ int repl(Engine &e, const std::string &statePath, LineReader &in)
 
 int main(int argc, char **argv)
 {
+    // Past a file size limit a write is refused (and reported) instead of
+    // ending the program with the user's work.
+    std::signal(SIGXFSZ, SIG_IGN);
     Model model = Model::HP50G;
     bool modelGiven = false;
     std::string statePath;
@@ -319,10 +321,9 @@ int main(int argc, char **argv)
             if (v.type() == Type::Tagged)
                 port.entries.emplace_back(v.asTagged()->tag, v.asTagged()->value);
         const std::string bytes = savePort(port);
-        QFile f(QString::fromStdString(portPath));
-        if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-            f.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size())) {
-            std::cerr << "qvrpl: cannot write the port file " << portPath << '\n';
+        QString why;
+        if (!ReplaceFile(QString::fromStdString(portPath), QByteArray::fromStdString(bytes), &why)) {
+            std::cerr << "qvrpl: cannot write the port file " << portPath << ": " << why.toStdString() << '\n';
             code = 2;
         }
     }
