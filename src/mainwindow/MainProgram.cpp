@@ -246,6 +246,7 @@ void TMainProgram::createActions()
         {"EmuProgramRun", "Ejecutar programa", "F9", "media-playback-start", "", R::Program},
         {"EmuProgramParam", "Parámetros...", "", "document-properties", "", R::Program},
         {"EmuProgramStep", "Ejecutar programa paso a paso", "F8", "media-skip-forward", "", R::Program},
+        {"EmuStop", "Detener el programa", "Shift+F9", "media-playback-stop", "", R::Never},
         {"EmuProgramBreak", "Alternar punto de interrupción", "", "media-record", "", R::Program},
         {"EmuClearBreak", "Borrar punto de interrupción", "", "edit-clear", "", R::Breakpoint},
         {"ToolsProgram", "Constructor...", "", "", "\u25A1\u2192", R::Document},
@@ -383,7 +384,7 @@ void TMainProgram::createMenus()
     QMenu *emulator = bar->addMenu(tr("E&mulador"));
     emulator->setObjectName("MenuEmulator");
     add(emulator,
-        {"EmuRun", "EmuSend", "|", "EmuProgramRun", "EmuProgramParam", "|", "EmuProgramStep", "|",
+        {"EmuRun", "EmuSend", "|", "EmuProgramRun", "EmuProgramParam", "|", "EmuProgramStep", "EmuStop", "|",
          "EmuProgramBreak", "EmuClearBreak"});
 
     QMenu *tools = bar->addMenu(tr("&Herramientas"));
@@ -703,6 +704,18 @@ void TMainProgram::connectCommands()
 void TMainProgram::LoadSettings()
 {
     SettingsStore store;
+    if (store.isDamaged()) {
+        // Kept for the user to look at or mend, never read and never
+        // overwritten; told once the window has its texts.
+        QString why;
+        const QString kept = store.setAsideDamaged(&why);
+        QTimer::singleShot(0, this, [kept, why, path = store.fileName()] {
+            ShowAppMessage(kept.isEmpty()
+                               ? FormatText(LanguageText("MainProgram", "ReadFailure"), {path, why})
+                               : FormatText(LanguageText("MainProgram", "SettingsDamaged"), {kept}),
+                           QMessageBox::Warning);
+        });
+    }
     ReadSettings(store, Settings());
     m_highlighter->loadFromStore(store);
     LoadKeywordLists(*m_highlighter, Settings().environment.CommandsFilename, AppFolder());
@@ -717,6 +730,21 @@ void TMainProgram::LoadSettings()
 }
 
 void TMainProgram::SaveSettings()
+{
+    SettingsStore store;
+    SaveSettings(store);
+    ReportSettingsWrite(store);
+}
+
+void TMainProgram::ReportSettingsWrite(SettingsStore &store)
+{
+    QString why;
+    if (!store.sync(&why))
+        ShowAppMessage(FormatText(LanguageText("MainProgram", "SettingsWriteFailure"), {store.fileName(), why}),
+                       QMessageBox::Critical);
+}
+
+void TMainProgram::SaveSettings(SettingsStore &store)
 {
     EnvironmentSettings &env = Settings().environment;
     env.ViewToolBar = Action("ViewToolBar")->isChecked();
@@ -735,10 +763,8 @@ void TMainProgram::SaveSettings()
     if (m_commandsBar->width() > 0 && m_commandsBar->isVisible())
         env.PanelWidth = m_commandsBar->width();
 
-    SettingsStore store;
     WriteSettings(store, Settings());
     m_highlighter->saveToStore(store);
-    store.sync();
 }
 
 void TMainProgram::Shutdown()
@@ -748,8 +774,8 @@ void TMainProgram::Shutdown()
     m_shutDown = true;
     SettingsStore store;
     m_mru.save(store, "Editor", "History");
-    store.sync();
-    SaveSettings();
+    SaveSettings(store);
+    ReportSettingsWrite(store);
 }
 
 void TMainProgram::closeEvent(QCloseEvent *event)

@@ -14,6 +14,7 @@ class DocumentPanel;
 class EditingCommands;
 class EmulatorCommands;
 class InstanceServer;
+class SettingsStore;
 class QAction;
 class QActionGroup;
 class QDockWidget;
@@ -90,6 +91,9 @@ public:
     // Settings: read once at creation and written once at exit.
     void LoadSettings();
     void SaveSettings();
+    void SaveSettings(SettingsStore &store);
+    // Writes the store, telling the user when the file cannot be written.
+    void ReportSettingsWrite(SettingsStore &store);
 
     // The one highlighter that every editor, the printing and the editor
     // options share.

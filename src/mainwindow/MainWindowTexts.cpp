@@ -231,6 +231,8 @@ void TMainProgram::createLanguageTexts()
         {"MenuEmuProgramParamTip", Action("EmuProgramParam"), hint},
         {"MenuEmuProgramStep", Action("EmuProgramStep")},
         {"MenuEmuProgramStepTip", Action("EmuProgramStep"), hint},
+        {"MenuEmuStop", Action("EmuStop")},
+        {"MenuEmuStopTip", Action("EmuStop"), hint},
         {"MenuEmuProgramBreak", Action("EmuProgramBreak")},
         {"MenuEmuProgramBreakTip", Action("EmuProgramBreak"), hint},
         {"MenuEmuClearBreak", Action("EmuClearBreak")},
@@ -289,6 +291,8 @@ void TMainProgram::LoadMainWindowTexts()
     m_menuTexts->applyFrom(file);
     LoadMessages(file);
     LoadLabels(file);
+    if (file.isDamaged())
+        ReportDamagedLanguageFile(LanguageFilePath);
 }
 
 void TMainProgram::OptionsLanguageExecute(QAction *item)

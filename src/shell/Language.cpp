@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QDockWidget>
 #include <QFile>
+#include <QSet>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
@@ -40,6 +41,18 @@ QString decodeFile(const QByteArray &bytes)
         text.remove(0, 1);
     return text;
 }
+
+// Zero bytes and control characters other than tab, CR and LF never belong in
+// a language file; they are what a crash or a bad copy leaves behind.
+bool looksDamaged(QStringView line)
+{
+    for (QChar c : line)
+        if (c.unicode() < 0x20 && c != u'\t' && c != u'\r')
+            return true;
+    return false;
+}
+
+TLanguageFile &builtInFile();
 
 // One pair of matching quotes around a value goes; the blanks inside stay.
 QString unquote(const QString &value)
@@ -98,6 +111,10 @@ void TLanguageFile::parse(const QByteArray &bytes)
         const QStringView line = rawLine.trimmed(); // also drops a CR
         if (line.isEmpty() || line.startsWith(u';'))
             continue;
+        if (looksDamaged(line)) {
+            m_damaged = true;
+            continue;
+        }
         if (line.startsWith(u'[')) {
             const qsizetype close = line.indexOf(u']');
             const QString name = line.mid(1, close < 0 ? -1 : close - 1).trimmed().toString();
@@ -138,10 +155,19 @@ QString TLanguageFile::ReadText(const QString &key) const
     if (key.isEmpty())
         return MissingLanguageText();
     const Section *section = findSection(m_section);
-    if (!section)
-        return MissingLanguageText();
-    auto found = section->values.constFind(fold(key));
-    return found == section->values.constEnd() ? MissingLanguageText() : *found;
+    if (section) {
+        auto found = section->values.constFind(fold(key));
+        if (found != section->values.constEnd())
+            return *found;
+    }
+    if (m_damaged && this != &builtInFile()) {
+        TLanguageFile &builtIn = builtInFile();
+        if (builtIn.contains(m_section, key)) {
+            builtIn.setSection(m_section);
+            return builtIn.ReadText(key);
+        }
+    }
+    return MissingLanguageText();
 }
 
 bool TLanguageFile::contains(const QString &section, const QString &key) const
@@ -244,6 +270,16 @@ void InstallBuiltInMessagesAndLabels()
 void ReportMissingLanguageFile(const QString &path)
 {
     ShowAppMessage(FormatText(Message(MsgFileNotFound), {path}), QMessageBox::Critical);
+}
+
+void ReportDamagedLanguageFile(const QString &path)
+{
+    static QSet<QString> reported;
+    if (reported.contains(path))
+        return;
+    reported.insert(path);
+    ShowAppMessage(FormatText(LanguageText("MainProgram", "LanguageFileDamaged"), {path}),
+                   QMessageBox::Warning);
 }
 
 // Window texts ------------------------------------------------------------
@@ -353,6 +389,8 @@ bool WindowTexts::load()
         return false;
     }
     applyFrom(file);
+    if (file.isDamaged())
+        ReportDamagedLanguageFile(LanguageFilePath);
     return true;
 }
 

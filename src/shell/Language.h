@@ -25,6 +25,10 @@
 //   - when a key appears twice in a section, the first one counts.
 // A file that is not valid UTF-8 is read as Latin-1, so that a file saved by
 // an older editor still shows its accented letters instead of stand-ins.
+//
+// A damaged file (zero bytes or other control characters where text should
+// be, as a crash or a bad copy leaves them) is read for what it still holds: the damaged lines are skipped, and every key
+// it cannot give reads as the built-in Spanish text instead of "¿...?".
 
 // The text shown in place of a missing key: "¿...?".
 QString MissingLanguageText();
@@ -42,6 +46,7 @@ public:
     static TLanguageFile fromBytes(const QByteArray &bytes);
 
     bool exists() const { return m_exists; }
+    bool isDamaged() const { return m_damaged; }
     const QString &path() const { return m_path; }
 
     // The section that ReadText looks in.
@@ -73,6 +78,7 @@ private:
     QString m_path;
     QString m_section;
     bool m_exists = false;
+    bool m_damaged = false;
     std::vector<Section> m_sections;
     QHash<QString, size_t> m_sectionIndex;    // folded name -> index
 };
@@ -108,6 +114,11 @@ QString LanguageText(const QString &section, const QString &key);
 // Shows Message5 formatted with the language file's path (error icon). Every
 // window whose language file is missing reports it this way.
 void ReportMissingLanguageFile(const QString &path);
+
+// Tells the user that the language file at path is damaged and that built-in
+// texts stand in for what it lacks; once per file for the whole run, however
+// many windows read it.
+void ReportDamagedLanguageFile(const QString &path);
 
 // Window texts -------------------------------------------------------------
 

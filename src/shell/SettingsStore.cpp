@@ -1,15 +1,37 @@
 #include "shell/SettingsStore.h"
 
+#include "formats/SafeFile.h"
 #include "shell/X87Extended.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QStringDecoder>
+#include <QTemporaryDir>
+
+#include <cerrno>
 
 namespace {
 
 QString path(const QString &key, const QString &name)
 {
     return key + '/' + name;
+}
+
+// What settings never hold: zero bytes and control characters other than
+// tab, CR and LF, or bytes that are not UTF-8 text.
+bool looksDamaged(const QByteArray &bytes)
+{
+    for (const char c : bytes) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u < 0x20 && u != '\t' && u != '\r' && u != '\n')
+            return true;
+    }
+    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    (void)utf8.decode(bytes);
+    return utf8.hasError();
 }
 
 } // namespace
@@ -19,10 +41,30 @@ SettingsStore::SettingsStore()
 {}
 
 SettingsStore::SettingsStore(const QString &iniPath)
-    : m_settings(std::make_unique<QSettings>(iniPath, QSettings::IniFormat))
-{}
+    : m_path(iniPath)
+    , m_scratch(std::make_unique<QTemporaryDir>())
+{
+    const QString copy = m_scratch->filePath(QStringLiteral("settings.ini"));
+    QFile file(iniPath);
+    if (file.open(QIODevice::ReadOnly)) {
+        const QByteArray bytes = file.readAll();
+        m_damaged = looksDamaged(bytes);
+        QFile scratch(copy);
+        if (!m_damaged && scratch.open(QIODevice::WriteOnly))
+            scratch.write(bytes);
+    }
+    m_settings = std::make_unique<QSettings>(copy, QSettings::IniFormat);
+    if (m_settings->status() == QSettings::FormatError)
+        m_damaged = true;
+}
 
-SettingsStore::~SettingsStore() = default;
+SettingsStore::~SettingsStore()
+{
+    // A store that was written to and not synced still saves what it holds;
+    // the caller that wants the reason of a failure calls sync() itself.
+    if (m_written)
+        sync();
+}
 
 QString SettingsStore::userStorePath()
 {
@@ -32,7 +74,7 @@ QString SettingsStore::userStorePath()
 
 QString SettingsStore::fileName() const
 {
-    return m_settings->fileName();
+    return m_path;
 }
 
 bool SettingsStore::readBool(const QString &key, const QString &name, bool def) const
@@ -95,31 +137,77 @@ QStringList SettingsStore::subKeys(const QString &key) const
 
 void SettingsStore::writeBool(const QString &key, const QString &name, bool value)
 {
+    m_written = true;
     m_settings->setValue(path(key, name), value ? 1 : 0);
 }
 
 void SettingsStore::writeInt(const QString &key, const QString &name, int value)
 {
+    m_written = true;
     m_settings->setValue(path(key, name), value);
 }
 
 void SettingsStore::writeReal(const QString &key, const QString &name, long double value)
 {
+    m_written = true;
     m_settings->setValue(path(key, name), X87Extended::encode(value));
 }
 
 void SettingsStore::writeText(const QString &key, const QString &name, const QString &value)
 {
+    m_written = true;
     m_settings->setValue(path(key, name), value);
 }
 
 void SettingsStore::deleteValue(const QString &key, const QString &name)
 {
+    m_written = true;
     m_settings->remove(path(key, name));
 }
 
-bool SettingsStore::sync()
+bool SettingsStore::sync(QString *error)
 {
+    if (!m_written)
+        return true;
+    // Another editor may have saved since this copy was taken: the values
+    // written here go on top of what the file holds now.
+    QFile current(m_path);
+    if (current.open(QIODevice::ReadOnly)) {
+        const QByteArray bytes = current.readAll();
+        QFile scratch(m_settings->fileName());
+        if (!looksDamaged(bytes) && scratch.open(QIODevice::WriteOnly))
+            scratch.write(bytes);
+    }
     m_settings->sync();
-    return m_settings->status() == QSettings::NoError;
+    QFile copy(m_settings->fileName());
+    if (m_settings->status() != QSettings::NoError || !copy.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = QStringLiteral("the settings could not be put together in %1").arg(m_scratch->path());
+        return false;
+    }
+    const QByteArray bytes = copy.readAll();
+    if (!QDir().mkpath(QFileInfo(m_path).absolutePath())) {
+        if (error)
+            *error = SystemErrorText(errno);
+        return false;
+    }
+    if (!ReplaceFile(m_path, bytes, error))
+        return false;
+    m_written = false;
+    m_damaged = false;
+    return true;
+}
+
+QString SettingsStore::setAsideDamaged(QString *error)
+{
+    const QString kept = m_path + QStringLiteral(".damaged");
+    QFile::remove(kept);
+    if (!QFile::rename(m_path, kept)) {
+        if (error)
+            *error = QFile(m_path).errorString();
+        return {};
+    }
+    m_settings->clear();
+    m_damaged = false;
+    return kept;
 }

@@ -6,6 +6,7 @@
 #include <memory>
 
 class QSettings;
+class QTemporaryDir;
 
 // The per-user settings store: one INI file with a group per key of
 // "Software\HPQuorvane" ("Editor", "Environment", "Printing", "Builder",
@@ -17,6 +18,10 @@ class QSettings;
 // never creates the file.
 //
 // Keys are also what the most-recently-used lists use as "sections".
+//
+// The store works on a private copy of the file; sync() writes the copy back
+// through ReplaceFile, so a full disk or a crash never leaves the user's file
+// cut short, and a failure comes back with the system's reason.
 class SettingsStore
 {
 public:
@@ -45,9 +50,23 @@ public:
     void writeText(const QString &key, const QString &name, const QString &value);
     void deleteValue(const QString &key, const QString &name);
 
-    // Writes what is pending to disk; true when the file was written.
-    bool sync();
+    // Writes what is pending to disk; true when nothing was pending or the
+    // file was written, false with the system's reason otherwise.
+    bool sync(QString *error = nullptr);
+
+    // A file that exists but cannot be settings (zero bytes or control
+    // characters, not text, a line the INI reader cannot take), as a crash
+    // or a bad copy leaves it.
+    bool isDamaged() const { return m_damaged; }
+    // Moves a damaged file aside as "<file>.damaged" (replacing an older one)
+    // and starts this store empty. The path it was kept as, or empty with the
+    // reason when it could not be moved.
+    QString setAsideDamaged(QString *error = nullptr);
 
 private:
+    QString m_path;
+    std::unique_ptr<QTemporaryDir> m_scratch;
     std::unique_ptr<QSettings> m_settings;
+    bool m_written = false;
+    bool m_damaged = false;
 };

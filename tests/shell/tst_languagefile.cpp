@@ -23,6 +23,8 @@ private slots:
     void messagesWithoutTheirSectionShowTheMissingText();
     void longMessagesAndLabelsAreCut();
     void builtInTextsStandInBeforeAnyFile();
+    void aDamagedFileGivesWhatItHoldsAndBuiltInTextsForTheRest_data();
+    void aDamagedFileGivesWhatItHoldsAndBuiltInTextsForTheRest();
 };
 
 void TestLanguageFile::readsValuesAsTheIniReaderDoes_data()
@@ -211,6 +213,35 @@ void TestLanguageFile::builtInTextsStandInBeforeAnyFile()
     QVERIFY(FormatText(Message(5), {"/x/Languages/Klingon.lng"}).contains("/x/Languages/Klingon.lng"));
     QCOMPARE(BuiltInMessage(0), QString());
     QCOMPARE(BuiltInLabel(LabelCount + 1), QString());
+}
+
+void TestLanguageFile::aDamagedFileGivesWhatItHoldsAndBuiltInTextsForTheRest_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("damaged");
+    QTest::addColumn<QString>("kept");
+    QTest::addColumn<QString>("lost");
+    const QByteArray good = "[Messages]\nMessage1=Kept\n";
+    QTest::newRow("a healthy file: a missing key is missing")
+        << good << false << "Kept" << MissingLanguageText();
+    QTest::newRow("zero bytes over the second key")
+        << good + QByteArray("Message5=\0\0\0\0\0", 14) << true << "Kept" << BuiltInMessage(5);
+    QTest::newRow("control characters inside a line")
+        << good + "Message5=No\x01\x02 such file\n" << true << "Kept" << BuiltInMessage(5);
+}
+
+void TestLanguageFile::aDamagedFileGivesWhatItHoldsAndBuiltInTextsForTheRest()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, damaged);
+    QFETCH(QString, kept);
+    QFETCH(QString, lost);
+    TLanguageFile file = TLanguageFile::fromBytes(bytes);
+    QCOMPARE(file.isDamaged(), damaged);
+    file.setSection("Messages");
+    QCOMPARE(file.ReadText("Message1"), kept);
+    QCOMPARE(file.ReadText("Message5"), lost);
+    QVERIFY(!lost.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestLanguageFile)

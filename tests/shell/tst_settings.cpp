@@ -3,6 +3,7 @@
 #include "shell/Settings.h"
 #include "shell/SettingsStore.h"
 #include "shell/X87Extended.h"
+#include "support/FileSizeLimit.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -29,6 +30,10 @@ private slots:
     void recent_files_write_and_delete_their_positions();
     void language_texts_are_formatted_data();
     void language_texts_are_formatted();
+    void a_damaged_file_is_set_aside_data();
+    void a_damaged_file_is_set_aside();
+    void a_full_disk_keeps_the_old_settings_and_says_why();
+    void two_stores_saved_one_after_the_other_keep_both_changes();
 
 private:
     QTemporaryDir m_dir;
@@ -243,6 +248,88 @@ void TestSettings::recent_files_write_and_delete_their_positions()
     MruList loaded(4);
     loaded.load(store, "Editor", "History");
     QCOMPARE(loaded.items(), QStringList{"/z"});
+}
+
+void TestSettings::a_damaged_file_is_set_aside_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("damaged");
+    QTest::newRow("a healthy file") << QByteArray("[Editor]\nTabWidth=7\n") << false;
+    QTest::newRow("zero bytes left by a crash") << QByteArray("[Editor]\nTabWidth=7\n\0\0\0\0", 24) << true;
+    QTest::newRow("binary garbage") << QByteArray::fromHex("7f454c4602010100ffe3") << true;
+    QTest::newRow("not UTF-8 text") << QByteArray("[Editor]\nFontEditor=Caf\xe9\n") << true;
+}
+
+void TestSettings::a_damaged_file_is_set_aside()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, damaged);
+    const QString path = storePath("damaged/HPQuorvane.ini");
+    QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+    QFile::remove(path + ".damaged");
+    {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+    SettingsStore store(path);
+    QCOMPARE(store.isDamaged(), damaged);
+    if (!damaged) {
+        QCOMPARE(store.readInt("Editor", "TabWidth", 8), 7);
+        return;
+    }
+    QString why;
+    QCOMPARE(store.setAsideDamaged(&why), path + ".damaged");
+    QVERIFY(!QFile::exists(path));
+    QFile kept(path + ".damaged");
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    QCOMPARE(kept.readAll(), bytes);
+    QCOMPARE(store.readInt("Editor", "TabWidth", 8), 8);
+    // The defaults written at exit make a healthy file again.
+    store.writeInt("Editor", "TabWidth", 8);
+    QVERIFY(store.sync());
+    QVERIFY(!SettingsStore(path).isDamaged());
+}
+
+void TestSettings::a_full_disk_keeps_the_old_settings_and_says_why()
+{
+    const QString path = storePath("full.ini");
+    {
+        SettingsStore store(path);
+        store.writeText("Environment", "Language", "English");
+        QVERIFY(store.sync());
+    }
+    QFile before(path);
+    QVERIFY(before.open(QIODevice::ReadOnly));
+    const QByteArray old = before.readAll();
+    const QByteArray report = WithFileSizeLimit(4096, [&] {
+        SettingsStore store(path);
+        for (int i = 0; i < 200; ++i)
+            store.writeText("Editor", QStringLiteral("Long%1").arg(i), QString(200, 'x'));
+        QString why;
+        return store.sync(&why) ? QByteArray("written") : why.toUtf8();
+    });
+    QCOMPARE(report, QByteArray("File too large"));
+    QFile after(path);
+    QVERIFY(after.open(QIODevice::ReadOnly));
+    QCOMPARE(after.readAll(), old);
+    QCOMPARE(QDir(m_dir.path()).entryList({"full*"}, QDir::Files), QStringList{"full.ini"});
+}
+
+void TestSettings::two_stores_saved_one_after_the_other_keep_both_changes()
+{
+    // Two editors open at once, each saving its own change at exit.
+    const QString path = storePath("both.ini");
+    SettingsStore first(path);
+    SettingsStore second(path);
+    first.writeInt("Editor", "TabWidth", 3);
+    QVERIFY(first.sync());
+    QTest::qWait(1100); // a second later, as two exits are
+    second.writeText("Environment", "Language", "English");
+    QVERIFY(second.sync());
+    const SettingsStore again(path);
+    QCOMPARE(again.readInt("Editor", "TabWidth", 8), 3);
+    QCOMPARE(again.readText("Environment", "Language", ""), QString("English"));
 }
 
 void TestSettings::language_texts_are_formatted_data()
