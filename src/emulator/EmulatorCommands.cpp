@@ -64,6 +64,7 @@ EmulatorCommands::EmulatorCommands(CommandHost &host)
     bind("EmuProgramRun", &EmulatorCommands::EmuProgramRunExecute);
     bind("EmuProgramParam", &EmulatorCommands::EmuProgramParamExecute);
     bind("EmuProgramStep", &EmulatorCommands::EmuProgramStepExecute);
+    bind("EmuStop", &EmulatorCommands::EmuStopExecute);
     bind("EmuProgramBreak", &EmulatorCommands::EmuProgramBreakExecute);
     bind("EmuClearBreak", &EmulatorCommands::EmuClearBreakExecute);
     bind("FileImport", &EmulatorCommands::FileImportExecute);
@@ -134,6 +135,14 @@ void EmulatorCommands::EmuProgramStepExecute()
     if (ReadDirectives(text).found && !SendDocument(text, true) && !EmuSession().EmulatorRunning)
         return;
     StepProgram(text, CalcCharset::encode(m_documents->programParameters(m_documents->ActiveDocument())));
+}
+
+void EmulatorCommands::EmuStopExecute()
+{
+    // What the calculator's own ON key does to a running program; without a
+    // calculator there is nothing to stop.
+    if (EmuSession().EmulatorRunning)
+        PressKeys(QByteArray(1, OnKey));
 }
 
 void EmulatorCommands::EmuProgramBreakExecute()

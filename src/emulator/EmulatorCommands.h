@@ -28,6 +28,8 @@ public:
     void EmuProgramRunExecute();
     void EmuProgramParamExecute();
     void EmuProgramStepExecute();
+    // Interrupts the program the calculator runs, as its ON key does.
+    void EmuStopExecute();
     void EmuProgramBreakExecute();
     void EmuClearBreakExecute();
     void FileImportExecute();

@@ -10,6 +10,10 @@
 // keyboard matrix, so each character is looked up in the map of the model's
 // keyboard and its key pressed and released at once.
 
+// The character that stands for the calculator's ON key (Cancel, and the
+// interrupt of a running program) in the texts typed into it.
+constexpr char OnKey = '\x1B';
+
 struct KeyPosition
 {
     int outLine = 0;

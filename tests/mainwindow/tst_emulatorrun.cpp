@@ -32,6 +32,7 @@ private slots:
     void a_breakpoint_halts_at_its_line_and_cont_goes_on();
     void f8_starts_the_single_step_debugger();
     void export_then_import_gives_back_the_source();
+    void a_runaway_program_leaves_the_editor_responsive_and_stops_on_request();
 
 private:
     DocumentEditor *open(const QByteArray &text);
@@ -137,6 +138,30 @@ void TestEmulatorRun::f9_runs_a_program_with_its_parameters()
     QTest::keyClick(m_window->ActiveEditor(), Qt::Key_F9);
     WaitEmulatorReady();
     QCOMPARE(level1(), result);
+}
+
+void TestEmulatorRun::a_runaway_program_leaves_the_editor_responsive_and_stops_on_request()
+{
+    open("\xAB 0 DO 1 + UNTIL 0 END \xBB\r\n");
+    // The editor keeps handling events while the program runs: a timer of
+    // the window's own fires, and it is what stops the program.
+    int ticks = 0;
+    QTimer heartbeat;
+    connect(&heartbeat, &QTimer::timeout, [&] { ++ticks; });
+    heartbeat.start(50);
+    QTimer::singleShot(1500, m_window.get(), [this] { trigger("EmuStop"); });
+    QElapsedTimer clock;
+    clock.start();
+    trigger("EmuProgramRun");
+    QTRY_VERIFY_WITH_TIMEOUT(ticks >= 30, 10000);
+    WaitEmulatorReady();
+    QVERIFY2(clock.elapsed() < 30000, "the program was not stopped");
+    m_dialogs->messages.clear(); // the calculator may say it was interrupted
+    // The count it reached is on the stack, and the calculator takes new work.
+    const QByteArray count = level1();
+    QVERIFY2(count.toDouble() > 0, count.constData());
+    commandLine("DROP 6 7 *");
+    QCOMPARE(level1(), QByteArray("42."));
 }
 
 void TestEmulatorRun::directives_store_the_program_in_its_directory()

@@ -28,7 +28,7 @@ const QStringList NoDocumentDisabled = {
     "ToolsProgram", "ToolsMatrixWriter", "ToolsInform"};
 const QStringList NeverDisabled = {
     "FileNew", "FileNewDirectory", "FileNewGrob", "FileOpen", "FileImport", "FilePageSetup", "FileExit",
-    "ViewToolBar", "ViewStatusBar", "EmuRun", "OptionsEnvironment", "OptionsEditor", "HelpIndex",
+    "ViewToolBar", "ViewStatusBar", "EmuRun", "EmuStop", "OptionsEnvironment", "OptionsEditor", "HelpIndex",
     "HelpAbout", "HelpWhatThisIs"};
 
 } // namespace
@@ -100,6 +100,7 @@ void TestMainProgram::every_command_exists_with_its_caption_and_shortcut_data()
     QTest::newRow("line numbers") << "ViewLineNumbers" << "Números de Línea" << "Ctrl+L";
     QTest::newRow("run program") << "EmuProgramRun" << "Ejecutar programa" << "F9";
     QTest::newRow("step program") << "EmuProgramStep" << "Ejecutar programa paso a paso" << "F8";
+    QTest::newRow("stop a running program") << "EmuStop" << "Detener el programa" << "Shift+F9";
     QTest::newRow("matrix writer") << "ToolsMatrixWriter" << "Editor de matrices" << "Ctrl+F4";
     QTest::newRow("INFORM builder") << "ToolsInform" << "Asistente para INFORM" << "Ctrl+F7";
     QTest::newRow("an insertion command") << "InsertIfErrte" << "IFERR...THEN...ELSE...END" << "";
@@ -122,8 +123,8 @@ void TestMainProgram::every_command_exists_with_its_caption_and_shortcut()
     QVERIFY(a);
     QCOMPARE(a->text(), caption);
     QCOMPARE(a->shortcut().toString(), shortcut);
-    // 92 commands of the table and the nine language items.
-    QCOMPARE(m_window->actions().size(), 92 + 9);
+    // 93 commands of the table and the nine language items.
+    QCOMPARE(m_window->actions().size(), 93 + 9);
     QVERIFY(!m_window->Action("FileSendToHP")->isVisible());
 }
 
