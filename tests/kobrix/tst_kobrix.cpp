@@ -665,6 +665,44 @@ private slots:
         QCOMPARE(QDir(m_dir->path()).entryList({"mine*"}), QStringList{"mine.e49"}); // no leftovers
     }
 
+    void aDamagedStateFileIsExplainedAndLeftAsItIs_data()
+    {
+        QTest::addColumn<QString>("damage");
+        QTest::newRow("cut short") << "cut";
+        QTest::newRow("a byte changed") << "flip";
+        QTest::newRow("not a state file") << "text";
+    }
+
+    void aDamagedStateFileIsExplainedAndLeftAsItIs()
+    {
+        QFETCH(QString, damage);
+        const QString state = stateCopy("hurt.e49");
+        QFile f(state);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QByteArray bytes = f.readAll();
+        f.close();
+        if (damage == "cut")
+            bytes.truncate(bytes.size() / 2);
+        else if (damage == "flip")
+            bytes[bytes.size() / 2] = char(bytes[bytes.size() / 2] ^ 0x5A);
+        else
+            bytes = "%%HP: T(3)A(R)F(.);\r\n\xAB 1 2 + \xBB\r\n";
+        QVERIFY(writeFile(state, bytes));
+        Calculator calc;
+        QVERIFY(calc.start({state}, QString()));
+        // The reason goes to standard error and into a box that stays up
+        // until the user has read it.
+        QTRY_VERIFY_WITH_TIMEOUT(calc.errors().contains("cannot be started from"), 10000);
+        const QString said = calc.errors();
+        const QString prefix = "qvcalc: The calculator cannot be started from " + state + ": ";
+        QVERIFY2(said.startsWith(prefix) && said.size() > prefix.size() + 3, qPrintable(said));
+        QTest::qWait(300);
+        QVERIFY(calc.running());
+        calc.stop(SIGKILL);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), bytes);
+    }
+
     void aServiceNameThatIsAPathIsRefusedByTheCalculator()
     {
         const Run r =

@@ -11,6 +11,12 @@
 
 namespace Calc {
 
+// Why the last EmuCreate or EmuCreateEx of this process failed (a state file
+// cut short, a wrong check sum, not a state file at all...), in the words of
+// the file reader; empty after one that succeeded. The C functions only give
+// a number, and a person at the window should be told the reason.
+__attribute__((visibility("default"))) QString LastCreateError();
+
 // The one calculator the library keeps: its machine, the state file it came
 // from (and goes back to), the port-1 card of a 48GX, and the notifications
 // the owner asked for. The C functions of emu48dll.h are thin calls into it;

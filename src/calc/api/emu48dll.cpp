@@ -50,6 +50,12 @@ bool haveWidgets()
            && QThread::currentThread() == QCoreApplication::instance()->thread();
 }
 
+QString &lastCreateError()
+{
+    static QString error;
+    return error;
+}
+
 int32_t create(const char *stateFile, const char *portFile)
 {
     if (session() || !stateFile)
@@ -57,8 +63,11 @@ int32_t create(const char *stateFile, const char *portFile)
     auto s = std::make_shared<CalcSession>();
     QString error;
     const QString port = portFile ? QString::fromUtf8(portFile) : QString();
-    if (!s->create(QString::fromUtf8(stateFile), port, &error))
+    if (!s->create(QString::fromUtf8(stateFile), port, &error)) {
+        lastCreateError() = error;
         return 2;
+    }
+    lastCreateError().clear();
     s->onClose = [] {
         if (Emu48CloseProc p = lib().close.load())
             p();
@@ -84,6 +93,11 @@ int32_t create(const char *stateFile, const char *portFile)
 }
 
 } // namespace
+
+QString Calc::LastCreateError()
+{
+    return lastCreateError();
+}
 
 extern "C" {
 

@@ -11,6 +11,7 @@
 // unless --service names another, so that two calculators can run side by
 // side), and writes its memory back to the state file when its window
 // closes or when it is told to stop (SIGTERM, SIGINT, SIGHUP).
+#include "calc/api/CalcSession.h"
 #include "calc/api/emu48dll.h"
 #include "calc/service/SaveStateOnExit.h"
 #include "calc/service/ServiceFolder.h"
@@ -24,6 +25,7 @@
 #include <QPointer>
 #include <QTimer>
 
+#include <csignal>
 #include <cstdio>
 
 namespace {
@@ -85,6 +87,8 @@ void stopRequested()
 
 int main(int argc, char **argv)
 {
+    // Past a file size limit a write is refused and reported, not fatal.
+    std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);
     // it ends when its window closes (or it is told to stop), not when the
     // last message box does
@@ -114,7 +118,16 @@ int main(int argc, char **argv)
     const int rc = port.isEmpty() ? EmuCreate(state.toUtf8().constData())
                                   : EmuCreateEx(state.toUtf8().constData(), port.toUtf8().constData());
     if (rc != 0) {
-        std::fprintf(stderr, "qvcalc: cannot start the calculator from %s\n", qPrintable(state));
+        // Said in a box too: qvcalc is often started from a menu, with no
+        // terminal to read. The file is left as it is.
+        const QString why = Calc::LastCreateError();
+        const QString text = why.isEmpty() ? QStringLiteral("The calculator cannot be started from %1.").arg(state)
+                                           : QStringLiteral("The calculator cannot be started from %1: %2.")
+                                                 .arg(state, why);
+        std::fprintf(stderr, "qvcalc: %s\n", qPrintable(text));
+        std::fflush(stderr);
+        QMessageBox box(QMessageBox::Critical, QStringLiteral("qvcalc"), text, QMessageBox::Ok);
+        box.exec();
         return 1;
     }
     EmuCallBackClose(windowClosed);
