@@ -5,7 +5,7 @@ BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps configure build run test clean
+.PHONY: all deps configure build run test check-asan clean
 
 all: build
 
@@ -24,6 +24,21 @@ run: build
 
 test: build
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+# The calculator, qvrpl, the calculator's and the flowchart's tests and the
+# fuzz targets under the address and undefined-behaviour sanitizers (clang).
+ASAN_DIR ?= build-asan
+check-asan: deps
+	CC=clang CXX=clang++ cmake -S . -B $(ASAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+	  -DQV_SANITIZE=ON -DQV_FUZZ=ON -DQV_USE_PCH=OFF > /dev/null
+	cmake --build $(ASAN_DIR) -j $(JOBS) --target qvrpl qvcalc tst_emu48api tst_machine tst_qvrpl tst_engine tst_fuzzcorpus \
+	  fuzz_compiler fuzz_objectFile fuzz_stateFile fuzz_languageFile fuzz_settingsFile tst_shellfuzzcorpus
+	cd $(ASAN_DIR) && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 \
+	  ctest --output-on-failure -R "tst_emu48api|tst_machine|tst_qvrpl|tst_engine|tst_fuzzcorpus|tst_shellfuzzcorpus"
+	for t in compiler objectFile stateFile; do \
+	  $(ASAN_DIR)/bin/fuzz_$$t -runs=0 tests/calc/fuzz-corpus/$$t || exit 1; done
+	for t in languageFile settingsFile; do \
+	  $(ASAN_DIR)/bin/fuzz_$$t -runs=0 tests/shell/fuzz-corpus/$$t || exit 1; done
 
 clean:
 	rm -rf $(BUILD_DIR)
