@@ -4,6 +4,7 @@
 #include "documents/DocumentPanel.h"
 #include "documents/EditorOperations.h"
 #include "emulator/Emu48Proc.h"
+#include "emulator/KeyPressThread.h"
 #include "emulator/ParamDialog.h"
 #include "emulator/StatusDialog.h"
 #include "formats/CalcCharset.h"

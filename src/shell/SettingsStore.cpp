@@ -8,7 +8,6 @@
 #include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
-#include <QStringDecoder>
 #include <QTemporaryDir>
 
 #include <cerrno>
@@ -21,7 +20,8 @@ QString path(const QString &key, const QString &name)
 }
 
 // What settings never hold: zero bytes and control characters other than
-// tab, CR and LF, or bytes that are not UTF-8 text.
+// tab, CR and LF. (Bytes that are not UTF-8 are a hand edit in another
+// character set, not damage: the rest of the file is still good.)
 bool looksDamaged(const QByteArray &bytes)
 {
     for (const char c : bytes) {
@@ -29,9 +29,7 @@ bool looksDamaged(const QByteArray &bytes)
         if (u < 0x20 && u != '\t' && u != '\r' && u != '\n')
             return true;
     }
-    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-    (void)utf8.decode(bytes);
-    return utf8.hasError();
+    return false;
 }
 
 } // namespace
@@ -169,28 +167,38 @@ bool SettingsStore::sync(QString *error)
 {
     if (!m_written)
         return true;
+    const auto fail = [error](int errnoValue) {
+        if (error)
+            *error = errnoValue ? SystemErrorText(errnoValue)
+                                : QStringLiteral("the settings could not be written in full");
+        return false;
+    };
+    errno = 0;
     // Another editor may have saved since this copy was taken: the values
     // written here go on top of what the file holds now.
     QFile current(m_path);
     if (current.open(QIODevice::ReadOnly)) {
         const QByteArray bytes = current.readAll();
         QFile scratch(m_settings->fileName());
-        if (!looksDamaged(bytes) && scratch.open(QIODevice::WriteOnly))
-            scratch.write(bytes);
+        if (!looksDamaged(bytes)
+            && !(scratch.open(QIODevice::WriteOnly | QIODevice::Truncate) && scratch.write(bytes) == bytes.size()
+                 && scratch.flush()))
+            return fail(errno);
     }
     m_settings->sync();
+    // QSettings does not see a write that fails in its final flush: what
+    // reached the copy is read back and must hold every value.
+    const QSettings check(m_settings->fileName(), QSettings::IniFormat);
+    bool whole = m_settings->status() == QSettings::NoError && check.status() == QSettings::NoError;
+    const QStringList keys = m_settings->allKeys();
+    for (qsizetype i = 0; whole && i < keys.size(); ++i)
+        whole = check.value(keys[i]) == m_settings->value(keys[i]);
     QFile copy(m_settings->fileName());
-    if (m_settings->status() != QSettings::NoError || !copy.open(QIODevice::ReadOnly)) {
-        if (error)
-            *error = QStringLiteral("the settings could not be put together in %1").arg(m_scratch->path());
-        return false;
-    }
+    if (!whole || !copy.open(QIODevice::ReadOnly))
+        return fail(errno);
     const QByteArray bytes = copy.readAll();
-    if (!QDir().mkpath(QFileInfo(m_path).absolutePath())) {
-        if (error)
-            *error = SystemErrorText(errno);
-        return false;
-    }
+    if (!QDir().mkpath(QFileInfo(m_path).absolutePath()))
+        return fail(errno);
     if (!ReplaceFile(m_path, bytes, error))
         return false;
     m_written = false;

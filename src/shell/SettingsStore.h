@@ -55,8 +55,7 @@ public:
     bool sync(QString *error = nullptr);
 
     // A file that exists but cannot be settings (zero bytes or control
-    // characters, not text, a line the INI reader cannot take), as a crash
-    // or a bad copy leaves it.
+    // characters), as a crash or a bad copy leaves it.
     bool isDamaged() const { return m_damaged; }
     // Moves a damaged file aside as "<file>.damaged" (replacing an older one)
     // and starts this store empty. The path it was kept as, or empty with the

@@ -257,7 +257,7 @@ void TestSettings::a_damaged_file_is_set_aside_data()
     QTest::newRow("a healthy file") << QByteArray("[Editor]\nTabWidth=7\n") << false;
     QTest::newRow("zero bytes left by a crash") << QByteArray("[Editor]\nTabWidth=7\n\0\0\0\0", 24) << true;
     QTest::newRow("binary garbage") << QByteArray::fromHex("7f454c4602010100ffe3") << true;
-    QTest::newRow("not UTF-8 text") << QByteArray("[Editor]\nFontEditor=Caf\xe9\n") << true;
+    QTest::newRow("a hand edit in Latin-1 is no damage") << QByteArray("[Editor]\nTabWidth=7\nFontEditor=Caf\xe9\n") << false;
 }
 
 void TestSettings::a_damaged_file_is_set_aside()
