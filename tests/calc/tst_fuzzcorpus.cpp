@@ -2,6 +2,7 @@
 // entry points the libFuzzer targets use, so the normal build checks that
 // no input found so far crashes the compiler or the two file readers.
 #include "fuzz/FuzzEntries.h"
+#include "support/FuzzCorpus.h"
 
 #include <QtTest>
 
@@ -12,33 +13,18 @@ class TestFuzzCorpus : public QObject
 private slots:
     void everyCorpusFileIsHandled_data()
     {
-        QTest::addColumn<QString>("target");
-        QTest::addColumn<QString>("path");
-        const QDir root(QStringLiteral(QV_TEST_DATA_DIR "/../fuzz-corpus"));
-        for (const QString &target : {"compiler", "objectFile", "stateFile"}) {
-            const QDir dir(root.filePath(target));
-            const QStringList files = dir.entryList(QDir::Files, QDir::Name);
-            QVERIFY2(!files.isEmpty(), qPrintable(dir.path()));
-            for (const QString &f : files)
-                QTest::addRow("%s/%s", qPrintable(target), qPrintable(f))
-                    << target << dir.filePath(f);
-        }
+        AddFuzzCorpusRows(QStringLiteral(QV_TEST_DATA_DIR), {"compiler", "objectFile", "stateFile"});
     }
     void everyCorpusFileIsHandled()
     {
-        QFETCH(QString, target);
-        QFETCH(QString, path);
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        const QByteArray b = f.readAll();
-        const auto *data = reinterpret_cast<const uint8_t *>(b.constData());
-        const size_t size = static_cast<size_t>(b.size());
-        if (target == "compiler")
-            QCOMPARE(QvFuzz::compiler(data, size), 0);
-        else if (target == "objectFile")
-            QCOMPARE(QvFuzz::objectFile(data, size), 0);
-        else
-            QCOMPARE(QvFuzz::stateFile(data, size), 0);
+        QCOMPARE(ReplayFuzzCorpusRow([](const QString &target, const uint8_t *data, size_t size) {
+                     if (target == "compiler")
+                         return QvFuzz::compiler(data, size);
+                     if (target == "objectFile")
+                         return QvFuzz::objectFile(data, size);
+                     return QvFuzz::stateFile(data, size);
+                 }),
+                 0);
     }
 };
 
