@@ -1,0 +1,123 @@
+#include "generators/GeneratorCommands.h"
+
+#include "documents/DocumentEditor.h"
+#include "emulator/Emu48Proc.h"
+#include "formats/CalcCharset.h"
+#include "generators/DlgChoose.h"
+#include "generators/DlgInform.h"
+#include "generators/DlgInput.h"
+#include "shell/AppDialogs.h"
+#include "shell/CommandHost.h"
+#include "shell/Globals.h"
+#include "shell/Language.h"
+
+#include <QAction>
+#include <QMessageBox>
+
+GeneratorCommands::GeneratorCommands(CommandHost &host)
+    : QObject(host.Window())
+    , m_host(host)
+    , m_run([](QDialog *dialog) { return dialog->exec(); })
+    , m_try([](const QByteArray &code) { TryInCalculator(code); })
+{
+    const auto bind = [&](const char *name, void (GeneratorCommands::*handler)()) {
+        connect(host.Action(QString::fromLatin1(name)), &QAction::triggered, this,
+                [this, handler] { (this->*handler)(); });
+    };
+    bind("ToolsInput", &GeneratorCommands::ToolsInputExecute);
+    bind("ToolsChoose", &GeneratorCommands::ToolsChooseExecute);
+    bind("ToolsInform", &GeneratorCommands::ToolsInformExecute);
+}
+
+void GeneratorCommands::runAndInsert(QDialog *window, const std::function<GeneratedText()> &result)
+{
+    const int answer = m_run(window);
+    const GeneratedText text = answer == QDialog::Accepted ? result() : GeneratedText();
+    delete window;
+    if (!text.bytes.isEmpty())
+        InsertGenerated(text);
+    m_host.UpdateActions();
+}
+
+void GeneratorCommands::InsertGenerated(const GeneratedText &text)
+{
+    const bool plain = !text.bytes.contains('|') && !text.bytes.contains("%s");
+    DocumentEditor *editor = m_host.ActiveEditor();
+    if (plain || !editor) {
+        m_host.InsertSnippet(text.withCaretMarker());
+        return;
+    }
+    // The user's "|" and "%" travel as control characters that neither the
+    // text nor the document holds, and are put back within the same edit.
+    const QByteArray document = CalcCharset::encode(editor->text());
+    QList<char> unused;
+    for (char c = 1; c < 32 && unused.size() < 2; ++c) {
+        if (c != '\t' && c != '\n' && c != '\r' && !text.bytes.contains(c) && !document.contains(c))
+            unused << c;
+    }
+    if (unused.size() < 2) {
+        m_host.InsertSnippet(text.withCaretMarker());
+        return;
+    }
+    const char bar = unused[0];
+    const char percent = unused[1];
+    GeneratedText carried = text;
+    carried.bytes.replace('|', bar);
+    carried.bytes.replace('%', percent);
+
+    editor->beginUndoAction();
+    m_host.InsertSnippet(carried.withCaretMarker());
+    int line = 0;
+    int index = 0;
+    editor->getCursorPosition(&line, &index);
+    for (const auto &[stand, real] : {std::pair{bar, QStringLiteral("|")}, std::pair{percent, QStringLiteral("%")}}) {
+        const QString find = QString(QChar(char16_t(stand)));
+        bool found = editor->findFirst(find, false, true, false, true, true, 0, 0, false);
+        while (found) {
+            editor->replace(real);
+            found = editor->findNext();
+        }
+    }
+    editor->setCursorPosition(line, index);
+    editor->endUndoAction();
+}
+
+void GeneratorCommands::connectTry(QObject *window)
+{
+    if (auto *generator = qobject_cast<TGeneratorDialog *>(window))
+        connect(generator, &TGeneratorDialog::tryRequested, this, [this](const QByteArray &code) { m_try(code); });
+}
+
+void GeneratorCommands::ToolsInputExecute()
+{
+    auto *window = new TInputDialog(m_host.Window());
+    connectTry(window);
+    runAndInsert(window, [window] { return window->Result; });
+}
+
+void GeneratorCommands::ToolsChooseExecute()
+{
+    auto *window = new TChooseDialog(m_host.Window());
+    connectTry(window);
+    runAndInsert(window, [window] { return window->Result; });
+}
+
+void GeneratorCommands::ToolsInformExecute()
+{
+    auto *window = new TInformDialog(m_host.Window());
+    connectTry(window);
+    runAndInsert(window, [window] { return window->Result; });
+}
+
+bool GeneratorCommands::TryInCalculator(const QByteArray &code)
+{
+    if (EmuSession().EmulatorBusy) {
+        ShowAppMessage(LanguageText("GeneratorWindows", "TryItBusy"), QMessageBox::Information);
+        return false;
+    }
+    // SendCommandLine says itself why a calculator could not be made.
+    if (!SendCommandLine(code, true))
+        return false;
+    ShowEmulatorWindow(true);
+    return true;
+}
