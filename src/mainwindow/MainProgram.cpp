@@ -8,6 +8,7 @@
 #include "documents/EditingCommands.h"
 #include "documents/EditorOperations.h"
 #include "emulator/EmulatorCommands.h"
+#include "generators/GeneratorCommands.h"
 #include "printing/PrintingCommands.h"
 #include "formats/HPUtils.h"
 #include "highlight/DlgEditor.h"
@@ -678,6 +679,7 @@ void TMainProgram::connectCommands()
     // The calculator is stopped and destroyed with the window, made or not.
     m_emulator = new EmulatorCommands(*this);
     new PrintingCommands(*this);
+    new GeneratorCommands(*this);
 
     connect(Action("HelpIndex"), &QAction::triggered, this, &TMainProgram::HelpIndexExecute);
     connect(Action("HelpFaq"), &QAction::triggered, this, [this] { OpenHelp(QStringLiteral("FAQ")); });
