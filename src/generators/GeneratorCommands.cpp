@@ -115,9 +115,11 @@ bool GeneratorCommands::TryInCalculator(const QByteArray &code)
         ShowAppMessage(LanguageText("GeneratorWindows", "TryItBusy"), QMessageBox::Information);
         return false;
     }
-    // SendCommandLine says itself why a calculator could not be made.
-    if (!SendCommandLine(code, true))
+    // StartEmulator says itself why a calculator could not be made. The
+    // window comes up first: while the code waits for its answer the
+    // calculator is not ready, and the send waits a moment for it.
+    if (!StartEmulator())
         return false;
     ShowEmulatorWindow(true);
-    return true;
+    return SendCommandLine(code, true);
 }

@@ -1,8 +1,10 @@
 // The INPUT builder's window and the command that opens it: what the
 // controls write, the limits that follow the command line, the warning line,
 // "Try it", the drawing, and what reaches the document.
+#include "support/FakeEmulator.h"
 #include "support/TestCommandHost.h"
 
+#include "emulator/Emu48Proc.h"
 #include "generators/CalcScreen.h"
 #include "generators/DlgInput.h"
 #include "generators/GeneratorCommands.h"
@@ -208,6 +210,38 @@ private slots:
         QCOMPARE(tried, QList<QByteArray>{"\"a|b\"\r\n\"\"\r\nINPUT OBJ\x8D "});
         QVERIFY(host.snippets.isEmpty());
         QCOMPARE(host.ActiveEditor()->text(), before);
+    }
+
+    void tryingRunsTheCodeInTheCalculator()
+    {
+        ScriptedDialogs dialogs;
+        ResetEmulatorSession();
+        FakeEmulator fake;
+        QVERIFY(GeneratorCommands::TryInCalculator("\"N?\" \"\" INPUT"));
+        QCOMPARE(fake.lines("run"), QStringList{"run \"N?\" \"\" INPUT"});
+        QVERIFY(dialogs.messages.isEmpty());
+
+        EmuSession().EmulatorBusy = true; // a send still under way
+        QVERIFY(!GeneratorCommands::TryInCalculator("1"));
+        EmuSession().EmulatorBusy = false;
+        QCOMPARE(dialogs.messages.size(), 1);
+        QVERIFY(dialogs.messages[0].text.contains("busy"));
+        QCOMPARE(fake.lines("run").size(), 1);
+        CloseEmulator();
+        ResetEmulatorSession();
+    }
+
+    void tryingSaysWhenTheCalculatorCannotStart()
+    {
+        ScriptedDialogs dialogs;
+        ResetEmulatorSession();
+        FakeEmulator fake;
+        fake.createSucceeds = false;
+        QVERIFY(!GeneratorCommands::TryInCalculator("1"));
+        QCOMPARE(dialogs.messages.size(), 1);
+        QCOMPARE(dialogs.messages[0].text, Message(12));
+        QVERIFY(fake.lines("run").isEmpty());
+        ResetEmulatorSession();
     }
 
     void theDrawingShowsTheCalculatorScreen()
