@@ -215,7 +215,8 @@ void PaintInform(QPainter &p, const InformFields &fields, int selected)
         const int L = i / columns + 1;
         const int left = 3 + (c - 1) * w;
         p.setPen(Qt::black);
-        elided(p, 11, Edges(left, 13 + 20 * L, left + a, 33 + 20 * L), firstLine(field.name));
+        // The name may use the two pixels before its value box.
+        elided(p, 11, Edges(left, 13 + 20 * L, left + a + 2, 33 + 20 * L), firstLine(field.name));
         const QRect box = Edges(5 + (c - 1) * w + a, 13 + 20 * L, c * w - 6, 33 + 20 * L);
         if (i == selected) {
             p.fillRect(box, Qt::black);

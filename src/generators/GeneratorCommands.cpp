@@ -34,6 +34,9 @@ void GeneratorCommands::runAndInsert(QDialog *window, const std::function<Genera
     const int answer = m_run(window);
     const GeneratedText text = answer == QDialog::Accepted ? result() : GeneratedText();
     delete window;
+    // The main window takes the keyboard back, also where no window manager
+    // hands it over, so that its shortcuts work at once.
+    m_host.Window()->activateWindow();
     if (!text.bytes.isEmpty())
         InsertGenerated(text);
     m_host.UpdateActions();
