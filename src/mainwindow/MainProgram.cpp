@@ -8,6 +8,7 @@
 #include "documents/EditingCommands.h"
 #include "documents/EditorOperations.h"
 #include "emulator/EmulatorCommands.h"
+#include "flowchart/FlowchartCommands.h"
 #include "generators/GeneratorCommands.h"
 #include "printing/PrintingCommands.h"
 #include "formats/HPUtils.h"
@@ -680,6 +681,7 @@ void TMainProgram::connectCommands()
     m_emulator = new EmulatorCommands(*this);
     new PrintingCommands(*this);
     new GeneratorCommands(*this);
+    new FlowchartCommands(*this);
 
     connect(Action("HelpIndex"), &QAction::triggered, this, &TMainProgram::HelpIndexExecute);
     connect(Action("HelpFaq"), &QAction::triggered, this, [this] { OpenHelp(QStringLiteral("FAQ")); });
