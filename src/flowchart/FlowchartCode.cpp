@@ -369,10 +369,10 @@ private:
             return;
         }
         const QString name = caption.left(eq).trimmed();
-        // "start : end" becomes "start   end", spaced as written.
+        // " start : end" becomes " start   end": everything right of the
+        // "=" as written, so the bounds keep the user's spacing.
         QString bounds = caption.mid(eq + 1);
         bounds[colon - eq - 1] = ' ';
-        bounds = bounds.trimmed();
         m_lines << indent(m_level) + bounds;
         m_lines << indent(m_level) + QStringLiteral("FOR ") + name;
         m_current = l->TrueState();

@@ -198,7 +198,10 @@ private slots:
             << "«\n  DO\n  'x+1' →NUM 'x' STO\n  UNTIL 'x>5'\n  END\n»|";
         QTest::newRow("FOR")
             << "s start [I] -> l; l loop [i = 1 : n] -> b, e; b action [s = s+i] -> l; e stop [F]"
-            << "«\n  1   n\n  FOR i\n   's+i' →NUM 's' STO\n  NEXT\n»|";
+            << "«\n   1   n\n  FOR i\n   's+i' →NUM 's' STO\n  NEXT\n»|";
+        QTest::newRow("the bounds of a FOR keep their spacing")
+            << "s start [I] -> l; l loop [k= 2 :n ] -> b, e; b action [P] -> l; e stop [F]"
+            << "«\n   2  n \n  FOR k\n   P\n  NEXT\n»|";
         QTest::newRow("nested FOR loops")
             << "s start [I] -> o; o loop [i=1:3] -> n, e; n loop [j=1:2] -> b, o; b action [P] -> n; e stop [F]"
             << "«\n  1 3\n  FOR i\n   1 2\n   FOR j\n    P\n   NEXT\n  NEXT\n»|";
@@ -211,7 +214,7 @@ private slots:
             << "«\n1\n→ x\n «\n  2 'x' STO\n »\n»|";
         QTest::newRow("a Read inside a loop asks each time round")
             << "s start [I] -> l; l loop [i = 1 : 3] -> r, e; r read [a] -> l; e stop [F]"
-            << "«\n  1   3\n  FOR i\n   \"a\" \"\" INPUT OBJ→ 'a' STO\n  NEXT\n»|";
+            << "«\n   1   3\n  FOR i\n   \"a\" \"\" INPUT OBJ→ 'a' STO\n  NEXT\n»|";
         QTest::newRow("an IF that ends the body of a FOR")
             << "s start [I] -> l; l loop [i=1:4] -> c, e; c cond [i>2] -> t, j; t action [A] -> j;"
                "j trans -> l; e stop [F]"
