@@ -1,5 +1,6 @@
 #include "flowchart/DBuilder.h"
 
+#include "emulator/Emu48Proc.h"
 #include "flowchart/BuilderDialogs.h"
 #include "flowchart/DiagramControl.h"
 #include "flowchart/DiagramFile.h"
@@ -34,6 +35,7 @@
 #include <QStyle>
 #include <QSvgGenerator>
 #include <QToolBar>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 const char *TDBuilderForm::ClipboardFormat = "application/x-quorvane-flowchart-block";
@@ -275,6 +277,9 @@ void TDBuilderForm::CreateActions()
         ->setIcon(style->standardIcon(QStyle::SP_MediaSkipForward));
     AddAction("RunStop", "Terminar", "Terminar|Finaliza la ejecución de las instrucciones del diagrama")
         ->setIcon(style->standardIcon(QStyle::SP_MediaStop));
+    AddAction("RunCalculator", "Ejecutar en la calculadora",
+              "Calculadora|Genera el programa del diagrama y lo ejecuta en la calculadora, sin tocar el documento")
+        ->setIcon(style->standardIcon(QStyle::SP_ComputerIcon));
 
     auto on = [this](const char *name, auto slot) { connect(Action(name), &QAction::triggered, this, slot); };
     on("FileNew", [this] { FileNewExecute(); });
@@ -301,6 +306,7 @@ void TDBuilderForm::CreateActions()
     on("RunRun", [this] { RunRunExecute(); });
     on("RunStep", [this] { RunStepExecute(); });
     on("RunStop", [this] { RunStopExecute(); });
+    on("RunCalculator", [this] { RunCalculatorExecute(); });
     // The view choices last while the window is open.
     connect(Action("ViewToolBar"), &QAction::toggled, this, [this](bool on) { m_toolBar->setVisible(on); });
     connect(Action("ViewStatusBar"), &QAction::toggled, this,
@@ -342,7 +348,7 @@ void TDBuilderForm::CreateMenusAndBars()
                    "DiagramShape7", "DiagramShape9", "DiagramShape8", "|", "DiagramConnect"});
     QMenu *run = bar->addMenu(QStringLiteral("Ejecutar"));
     run->setObjectName(QStringLiteral("MenuRun"));
-    fill(run, {"RunRun", "|", "RunStep", "RunStop"});
+    fill(run, {"RunRun", "|", "RunStep", "RunStop", "|", "RunCalculator"});
 
     m_toolBar = m_main->addToolBar(QStringLiteral("ToolBar"));
     m_toolBar->setObjectName(QStringLiteral("ToolBar"));
@@ -350,19 +356,30 @@ void TDBuilderForm::CreateMenusAndBars()
     fill(m_toolBar, {"FileNew", "FileOpen", "FileSave", "|", "EditChange", "|", "EditCut", "EditCopy", "EditPaste",
                      "EditDelete", "|", "DiagramShape1", "DiagramShape2", "DiagramShape3", "DiagramShape4",
                      "DiagramShape5", "DiagramShape7", "DiagramShape9", "DiagramShape8", "|", "DiagramConnect", "|",
-                     "RunRun", "RunStep", "RunStop", "|", "FileInsert", "FileExit"});
+                     "RunRun", "RunStep", "RunStop", "RunCalculator", "|", "FileInsert", "FileExit"});
 }
 
 void TDBuilderForm::LoadTexts()
 {
     QMenuBar *bar = m_main->menuBar();
     auto menu = [bar](const char *name) { return bar->findChild<QMenu *>(QString::fromLatin1(name)); };
-    QAction *chevron = m_toolBar->toggleViewAction();
+    // The chevrons are the buttons the bars show when their items do not fit.
+    QList<QToolButton *> chevrons = {
+        m_toolBar->findChild<QToolButton *>(QStringLiteral("qt_toolbar_ext_button")),
+        bar->findChild<QToolButton *>(QStringLiteral("qt_menubar_ext_button"))};
+    for (QToolButton *chevron : chevrons)
+        if (chevron)
+            chevron->setToolTip(QStringLiteral("Más botones"));
     loadWindowTexts(
         this, "BuilderDialog",
         {
             {"MenusBarTitle", [bar](const QString &t) { bar->setAccessibleName(t); }},
-            {"ToolBarChevronHint", [chevron](const QString &t) { chevron->setToolTip(t); }},
+            {"ToolBarChevronHint",
+             [chevrons](const QString &t) {
+                 for (QToolButton *chevron : chevrons)
+                     if (chevron)
+                         chevron->setToolTip(t);
+             }},
             {"ToolBarTitle", m_toolBar},
             {"MenuFile", menu("MenuFile")},
             {"MenuEdit", menu("MenuEdit")},
@@ -428,6 +445,8 @@ void TDBuilderForm::LoadTexts()
             {"MenuRunStepHint", Action("RunStep"), TextRole::Hint},
             {"MenuRunStop", Action("RunStop")},
             {"MenuRunStopHint", Action("RunStop"), TextRole::Hint},
+            {"MenuRunCalculator", Action("RunCalculator")},
+            {"MenuRunCalculatorHint", Action("RunCalculator"), TextRole::Hint},
         });
 }
 
@@ -858,6 +877,22 @@ void TDBuilderForm::RunStopExecute()
 {
     m_run.Stop();
     UpdateActions();
+}
+
+void TDBuilderForm::RunCalculatorExecute()
+{
+    const GeneratedCode code = GenerateUserRPL(m_diagram, m_run.DecimalSeparator());
+    if (!code.ok) {
+        ShowAppMessage(Message(code.message), QMessageBox::Critical);
+        return;
+    }
+    // The program as Insert code would write it, less the caret marker that
+    // ends it; the document is not touched.
+    QByteArray program = code.bytes;
+    const qsizetype caret = program.lastIndexOf('|');
+    if (caret >= 0)
+        program.remove(caret, 1);
+    RunProgram(program, QByteArray(), 0);
 }
 
 bool TDBuilderForm::AskValue(const QString &prompt, const QString &name, QString &answer)

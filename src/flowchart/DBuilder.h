@@ -76,6 +76,9 @@ public:
     void RunRunExecute();
     void RunStepExecute();
     void RunStopExecute();
+    // The generated program run in the built-in calculator, beside the
+    // flowchart's own run, for comparing the two.
+    void RunCalculatorExecute();
     // The recent-file entry: New, then Open of that file without a dialog.
     void OpenRecent(const QString &path);
 

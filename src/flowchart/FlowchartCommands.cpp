@@ -18,6 +18,9 @@ void FlowchartCommands::ToolsProgramExecute()
     QByteArray program;
     {
         TDBuilderForm builder(m_host.Window());
+        // Modal to the main window only: the calculator's window stays usable
+        // for Run in calculator.
+        builder.setWindowModality(Qt::WindowModal);
         if (m_run)
             m_run(builder);
         else

@@ -3,18 +3,21 @@
 // undo, cut and paste, running with scripted answers, exporting the drawing,
 // and a whole session from empty canvas to the nine lines in the document.
 #include "FlowchartSketch.h"
+#include "support/FakeEmulator.h"
 #include "support/TestCommandHost.h"
 
 #include "flowchart/BuilderDialogs.h"
 #include "flowchart/DBuilder.h"
 #include "flowchart/DiagramControl.h"
 #include "flowchart/DiagramFile.h"
+#include "flowchart/FlowchartCode.h"
 #include "flowchart/FlowchartCommands.h"
 #include "flowchart/RunWindow.h"
 #include "formats/CalcCharset.h"
 #include "shell/Globals.h"
 #include "shell/Language.h"
 #include "shell/ScriptedDialogs.h"
+#include "shell/Settings.h"
 #include "shell/SettingsStore.h"
 #include "shell/TextIds.h"
 
@@ -442,6 +445,30 @@ private slots:
         QCOMPARE(m_dialogs->messages.last().text, Message(MsgCodeNotGenerated));
         QVERIFY(b.isVisible());
         QVERIFY(b.Result().isEmpty());
+    }
+
+    void runInCalculatorSendsTheProgram()
+    {
+        QDir(m_dir->path()).mkpath("EMU");
+        SetAppFolder(m_dir->path() + '/');
+        Settings().environment.Emu49RamFilename = "default 50G.e49";
+        Settings().environment.DefaultEmulator = false;
+        FakeEmulator fake;
+        TDBuilderForm b;
+        const QString path = m_dir->filePath("five.adb");
+        saveSketch(path, "s start [I] -> a; a action [x = 5] -> w; w write [x] -> e; e stop [F]");
+        QVERIFY(b.OpenFile(path, MsgFlowchartOpenFailed));
+        b.Action("RunCalculator")->trigger();
+        QByteArray program = GenerateUserRPL(b.Diagram(), '.').bytes;
+        program.replace("\r", "").chop(2); // "|" and the last line end
+        program += '\n';
+        QCOMPARE(fake.lines("run"), QStringList{"run " + QString::fromLatin1(program)});
+        // A flowchart the walk refuses sends nothing.
+        fake.clearLog();
+        b.Diagram().RemoveShape(b.Diagram().FindShape("w"));
+        b.Action("RunCalculator")->trigger();
+        QCOMPARE(m_dialogs->messages.last().text, Message(MsgCodeNotGenerated));
+        QVERIFY(fake.lines("run").isEmpty());
     }
 
     // From an empty canvas to the program in the document, with the mouse.
