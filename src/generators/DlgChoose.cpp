@@ -12,19 +12,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QShortcut>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
 
 namespace {
-
-QString cellText(const QTableWidget *table, int row, int column)
-{
-    const QTableWidgetItem *item = table->item(row, column);
-    return item ? item->text() : QString();
-}
 
 void setCellText(QTableWidget *table, int row, int column, const QString &text)
 {
@@ -67,15 +60,10 @@ TChooseDialog::TChooseDialog(QWidget *parent)
     btnAdd->setObjectName(QStringLiteral("btnAdd"));
     btnDelete = new QPushButton(QStringLiteral("Eliminar etiqueta"), body);
     btnDelete->setObjectName(QStringLiteral("btnDelete"));
-    btnUp = new QToolButton(body);
-    btnUp->setObjectName(QStringLiteral("btnUp"));
-    btnUp->setArrowType(Qt::UpArrow);
-    btnDown = new QToolButton(body);
-    btnDown->setObjectName(QStringLiteral("btnDown"));
-    btnDown->setArrowType(Qt::DownArrow);
-    for (QAbstractButton *button : std::initializer_list<QAbstractButton *>{btnAdd, btnDelete, btnUp, btnDown})
-        if (auto *push = qobject_cast<QPushButton *>(button))
-            push->setAutoDefault(false);
+    btnUp = MoveRowButton(body, "btnUp", Qt::UpArrow);
+    btnDown = MoveRowButton(body, "btnDown", Qt::DownArrow);
+    btnAdd->setAutoDefault(false);
+    btnDelete->setAutoDefault(false);
     GroupOptions = new QGroupBox(QStringLiteral("Opciones"), body);
     GroupOptions->setObjectName(QStringLiteral("GroupOptions"));
     chkCondition = new QCheckBox(QStringLiteral("Insertar código de comprobación"), GroupOptions);
@@ -128,14 +116,7 @@ TChooseDialog::TChooseDialog(QWidget *parent)
     connect(btnDelete, &QPushButton::clicked, this, &TChooseDialog::DeleteRow);
     connect(btnUp, &QToolButton::clicked, this, [this] { MoveRow(-1); });
     connect(btnDown, &QToolButton::clicked, this, [this] { MoveRow(1); });
-    const auto tableKey = [this](QKeySequence key, auto handler) {
-        auto *shortcut = new QShortcut(key, Objects, nullptr, nullptr, Qt::WidgetShortcut);
-        connect(shortcut, &QShortcut::activated, this, handler);
-    };
-    tableKey(QKeySequence(Qt::Key_Insert), [this] { AddRow(); });
-    tableKey(QKeySequence(Qt::Key_Delete), [this] { DeleteRow(); });
-    tableKey(QKeySequence(Qt::ALT | Qt::Key_Up), [this] { MoveRow(-1); });
-    tableKey(QKeySequence(Qt::ALT | Qt::Key_Down), [this] { MoveRow(1); });
+    AddRowKeys(Objects, this, [this] { AddRow(); }, [this] { DeleteRow(); }, [this](int by) { MoveRow(by); });
     EnterMovesToNextControl(this);
 
     loadWindowTexts(this,
@@ -192,19 +173,8 @@ void TChooseDialog::DeleteRow()
 
 void TChooseDialog::MoveRow(int by)
 {
-    const int row = Objects->currentRow();
-    const int to = row + by;
-    if (row < 0 || to < 0 || to >= Objects->rowCount())
-        return;
-    const int column = std::max(0, Objects->currentColumn());
-    QSignalBlocker quiet(Objects);
-    for (int c = 0; c < 2; ++c) {
-        const QString moving = cellText(Objects, row, c);
-        setCellText(Objects, row, c, cellText(Objects, to, c));
-        setCellText(Objects, to, c, moving);
-    }
-    Objects->setCurrentCell(to, column);
-    RowsChanged();
+    if (MoveTableRow(Objects, by))
+        RowsChanged();
 }
 
 ChooseFields TChooseDialog::Fields() const
@@ -212,7 +182,7 @@ ChooseFields TChooseDialog::Fields() const
     ChooseFields f;
     f.title = CalcCharset::encode(Title->text());
     for (int r = 0; r < Objects->rowCount(); ++r)
-        f.rows << ChooseRow{CalcCharset::encode(cellText(Objects, r, 0)), CalcCharset::encode(cellText(Objects, r, 1))};
+        f.rows << ChooseRow{CalcCharset::encode(TableCellText(Objects, r, 0)), CalcCharset::encode(TableCellText(Objects, r, 1))};
     f.position = Position->value();
     f.condition = chkCondition->isChecked();
     f.minifont = chkMinifont->isChecked();
@@ -250,6 +220,6 @@ QStringList TChooseDialog::TypedTexts() const
 {
     QStringList texts{Title->text()};
     for (int r = 0; r < Objects->rowCount(); ++r)
-        texts << cellText(Objects, r, 0) << cellText(Objects, r, 1);
+        texts << TableCellText(Objects, r, 0) << TableCellText(Objects, r, 1);
     return texts;
 }

@@ -12,7 +12,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QShortcut>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QToolButton>
@@ -24,12 +23,6 @@ constexpr int CellCount = 5;
 
 QByteArray InformField::*const cells[CellCount] = {
     &InformField::name, &InformField::help, &InformField::types, &InformField::reset, &InformField::initial};
-
-QString cellText(const QTableWidget *table, int row, int column)
-{
-    const QTableWidgetItem *item = table->item(row, column);
-    return item ? item->text() : QString();
-}
 
 } // namespace
 
@@ -80,12 +73,8 @@ TInformDialog::TInformDialog(QWidget *parent)
     btnDelete = new QPushButton(QStringLiteral("Eliminar etiqueta"), GroupFields);
     btnDelete->setObjectName(QStringLiteral("btnDelete"));
     btnDelete->setAutoDefault(false);
-    btnUp = new QToolButton(GroupFields);
-    btnUp->setObjectName(QStringLiteral("btnUp"));
-    btnUp->setArrowType(Qt::UpArrow);
-    btnDown = new QToolButton(GroupFields);
-    btnDown->setObjectName(QStringLiteral("btnDown"));
-    btnDown->setArrowType(Qt::DownArrow);
+    btnUp = MoveRowButton(GroupFields, "btnUp", Qt::UpArrow);
+    btnDown = MoveRowButton(GroupFields, "btnDown", Qt::DownArrow);
 
     GroupOptions = new QGroupBox(QStringLiteral("Opciones"), body);
     GroupOptions->setObjectName(QStringLiteral("GroupOptions"));
@@ -151,14 +140,7 @@ TInformDialog::TInformDialog(QWidget *parent)
     connect(btnDelete, &QPushButton::clicked, this, &TInformDialog::DeleteRow);
     connect(btnUp, &QToolButton::clicked, this, [this] { MoveRow(-1); });
     connect(btnDown, &QToolButton::clicked, this, [this] { MoveRow(1); });
-    const auto tableKey = [this](QKeySequence key, auto handler) {
-        auto *shortcut = new QShortcut(key, FieldGrid, nullptr, nullptr, Qt::WidgetShortcut);
-        connect(shortcut, &QShortcut::activated, this, handler);
-    };
-    tableKey(QKeySequence(Qt::Key_Insert), [this] { AddRow(); });
-    tableKey(QKeySequence(Qt::Key_Delete), [this] { DeleteRow(); });
-    tableKey(QKeySequence(Qt::ALT | Qt::Key_Up), [this] { MoveRow(-1); });
-    tableKey(QKeySequence(Qt::ALT | Qt::Key_Down), [this] { MoveRow(1); });
+    AddRowKeys(FieldGrid, this, [this] { AddRow(); }, [this] { DeleteRow(); }, [this](int by) { MoveRow(by); });
     EnterMovesToNextControl(this);
 
     auto heading = [this](int column) {
@@ -199,7 +181,7 @@ QList<InformField> TInformDialog::fieldRows() const
     for (int r = 0; r < FieldGrid->rowCount(); ++r) {
         InformField field;
         for (int c = 0; c < CellCount; ++c)
-            field.*cells[c] = CalcCharset::encode(cellText(FieldGrid, r, c));
+            field.*cells[c] = CalcCharset::encode(TableCellText(FieldGrid, r, c));
         rows << field;
     }
     return rows;
@@ -239,16 +221,8 @@ void TInformDialog::DeleteRow()
 
 void TInformDialog::MoveRow(int by)
 {
-    const int row = FieldGrid->currentRow();
-    const int to = row + by;
-    if (row < 0 || to < 0 || to >= FieldGrid->rowCount())
-        return;
-    const int column = std::max(0, FieldGrid->currentColumn());
-    QList<InformField> rows = fieldRows();
-    rows.swapItemsAt(row, to);
-    setFieldRows(rows);
-    FieldGrid->setCurrentCell(to, column);
-    FieldsChanged();
+    if (MoveTableRow(FieldGrid, by))
+        FieldsChanged();
 }
 
 InformFields TInformDialog::Fields() const
@@ -291,6 +265,6 @@ QStringList TInformDialog::TypedTexts() const
     QStringList texts{Title->text()};
     for (int r = 0; r < FieldGrid->rowCount(); ++r)
         for (int c = 0; c < CellCount; ++c)
-            texts << cellText(FieldGrid, r, c);
+            texts << TableCellText(FieldGrid, r, c);
     return texts;
 }

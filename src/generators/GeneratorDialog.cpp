@@ -14,7 +14,10 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
+#include <QShortcut>
+#include <QTableWidget>
 #include <QTimer>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 TCalcScreenView::TCalcScreenView(QWidget *parent)
@@ -166,6 +169,53 @@ void TGeneratorDialog::accept()
     Result = Generate();
     Code = Result.withCaretMarker();
     QDialog::accept();
+}
+
+QString TableCellText(const QTableWidget *table, int row, int column)
+{
+    const QTableWidgetItem *item = table->item(row, column);
+    return item ? item->text() : QString();
+}
+
+bool MoveTableRow(QTableWidget *table, int by)
+{
+    const int row = table->currentRow();
+    const int to = row + by;
+    if (row < 0 || to < 0 || to >= table->rowCount())
+        return false;
+    const int column = std::max(0, table->currentColumn());
+    {
+        // One change to the rows, reported by the caller, not one per cell.
+        QSignalBlocker quiet(table);
+        for (int c = 0; c < table->columnCount(); ++c) {
+            const QString moving = TableCellText(table, row, c);
+            table->setItem(row, c, new QTableWidgetItem(TableCellText(table, to, c)));
+            table->setItem(to, c, new QTableWidgetItem(moving));
+        }
+    }
+    table->setCurrentCell(to, column);
+    return true;
+}
+
+QToolButton *MoveRowButton(QWidget *parent, const char *name, Qt::ArrowType arrow)
+{
+    auto *button = new QToolButton(parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setArrowType(arrow);
+    return button;
+}
+
+void AddRowKeys(QTableWidget *table, QObject *context, std::function<void()> add, std::function<void()> remove,
+                std::function<void(int)> move)
+{
+    const auto key = [&](QKeySequence sequence, std::function<void()> action) {
+        auto *shortcut = new QShortcut(sequence, table, nullptr, nullptr, Qt::WidgetShortcut);
+        QObject::connect(shortcut, &QShortcut::activated, context, std::move(action));
+    };
+    key(QKeySequence(Qt::Key_Insert), std::move(add));
+    key(QKeySequence(Qt::Key_Delete), std::move(remove));
+    key(QKeySequence(Qt::ALT | Qt::Key_Up), [move] { move(-1); });
+    key(QKeySequence(Qt::ALT | Qt::Key_Down), [move] { move(1); });
 }
 
 namespace {

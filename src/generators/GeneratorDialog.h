@@ -9,7 +9,9 @@
 class QBoxLayout;
 class QLabel;
 class QPushButton;
+class QTableWidget;
 class QTimer;
+class QToolButton;
 class TGeneratorHeader;
 
 // The calculator screen drawing of a generator window: a fixed 268 x 150
@@ -92,6 +94,20 @@ private:
     QString m_willNotCompile;
     QString m_charactersLacking;
 };
+
+// The row tables of the CHOOSE and INFORM windows -------------------------
+
+// A cell's text; an empty string for a cell never edited.
+QString TableCellText(const QTableWidget *table, int row, int column);
+// Swaps the current row with the one by rows below (above when negative),
+// every column, and follows it with the selection. False (and no change)
+// when there is no current row or no row there.
+bool MoveTableRow(QTableWidget *table, int by);
+// A small arrow button that moves the current row.
+QToolButton *MoveRowButton(QWidget *parent, const char *name, Qt::ArrowType arrow);
+// The keys of a row table: Ins adds, Del deletes, Alt+Up and Alt+Down move.
+void AddRowKeys(QTableWidget *table, QObject *context, std::function<void()> add, std::function<void()> remove,
+                std::function<void(int)> move);
 
 // Makes Enter move the focus to the next control, as Tab does, in every
 // control of window except buttons (Enter presses them) and tables (Enter

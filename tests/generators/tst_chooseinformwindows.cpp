@@ -135,6 +135,16 @@ private slots:
         QVERIFY(window.isVisible()); // Enter did not press OK
         QTest::keyClick(window.Position, Qt::Key_Enter, Qt::KeypadModifier);
         QCOMPARE(QApplication::focusWidget(), window.Objects);
+
+        // The table's own keys: Ins adds a row, Alt+Up moves it, Del deletes it.
+        QTest::keyClick(window.Objects, Qt::Key_Insert);
+        QTest::keyClick(window.Objects, Qt::Key_Insert);
+        QCOMPARE(window.Objects->rowCount(), 2);
+        setCell(window.Objects, 1, 0, "second");
+        QTest::keyClick(window.Objects, Qt::Key_Up, Qt::AltModifier);
+        QCOMPARE(window.Fields().rows.first().label, QByteArray("second"));
+        QTest::keyClick(window.Objects, Qt::Key_Delete);
+        QCOMPARE(window.Objects->rowCount(), 1);
     }
 
     void informOkInsertsTheWorkedExample()
@@ -165,6 +175,7 @@ private slots:
         QCOMPARE(window.Columns->maximum(), 6);
         QCOMPARE(window.Offset->maximum(), 20);
         QVERIFY(window.OffsetCheck->isChecked());
+        QVERIFY(window.Offset->isEnabled()); // the width can be typed while it is written
         QVERIFY(window.chkCondition->isChecked());
         QCOMPARE(window.FieldGrid->rowCount(), 1);
         QCOMPARE(window.FieldGrid->columnCount(), 5);
