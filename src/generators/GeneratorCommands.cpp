@@ -1,7 +1,9 @@
 #include "generators/GeneratorCommands.h"
 
 #include "documents/DocumentEditor.h"
+#include "calc/api/emu48dll.h"
 #include "emulator/Emu48Proc.h"
+#include "emulator/EmulatorLibrary.h"
 #include "formats/CalcCharset.h"
 #include "generators/DlgChoose.h"
 #include "generators/DlgInform.h"
@@ -116,6 +118,14 @@ bool GeneratorCommands::TryInCalculator(const QByteArray &code)
 {
     if (EmuSession().EmulatorBusy) {
         ShowAppMessage(LanguageText("GeneratorWindows", "TryItBusy"), QMessageBox::Information);
+        return false;
+    }
+    // A program still runs, or waits for the user (the last try's INPUT):
+    // sending now would only wait for it, with the window frozen meanwhile.
+    if (EmuSession().EmulatorRunning
+        && !(Emu48().EmuGetRegister(EMU48_READY_REGISTER) & EMU48_READY_BIT)) {
+        ShowEmulatorWindow(true);
+        ShowAppMessage(LanguageText("GeneratorWindows", "TryItStillRunning"), QMessageBox::Information);
         return false;
     }
     // StartEmulator says itself why a calculator could not be made. The

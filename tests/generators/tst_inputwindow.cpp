@@ -227,6 +227,13 @@ private slots:
         QCOMPARE(dialogs.messages.size(), 1);
         QVERIFY(dialogs.messages[0].text.contains("busy"));
         QCOMPARE(fake.lines("run").size(), 1);
+
+        fake.ready = false; // the last try still waits for its answer
+        QVERIFY(!GeneratorCommands::TryInCalculator("2"));
+        QCOMPARE(dialogs.messages.size(), 2);
+        QVERIFY(dialogs.messages[1].text.contains("ON key"));
+        QCOMPARE(fake.lines("run").size(), 1);
+        fake.ready = true;
         CloseEmulator();
         ResetEmulatorSession();
     }
