@@ -2,6 +2,7 @@
 
 #include "calc/core/Compiler.h"
 #include "calc/core/Errors.h"
+#include "formats/CalcCharset.h"
 #include "shell/Globals.h"
 #include "shell/Language.h"
 
@@ -83,7 +84,15 @@ QString CompileProblem(const QByteArray &code, bool is49)
         const qsizetype lineStart = before.lastIndexOf('\n') + 1;
         const int line = int(before.count('\n')) + 1;
         const int column = int(before.size() - lineStart) + 1;
-        return FormatText(LanguageText("GeneratorWindows", "CompileProblemAt"), {message, line, column});
+        // The user never sees the code, so the line is quoted: it names the
+        // text that holds the fault.
+        qsizetype lineEnd = code.indexOf('\r', lineStart);
+        if (lineEnd < 0)
+            lineEnd = code.indexOf('\n', lineStart);
+        QString quoted = CalcCharset::decode(code.mid(lineStart, lineEnd < 0 ? -1 : lineEnd - lineStart)).trimmed();
+        if (quoted.size() > 40)
+            quoted = quoted.left(39) + QChar(0x2026);
+        return FormatText(LanguageText("GeneratorWindows", "CompileProblemAt"), {message, line, column, quoted});
     }
 }
 

@@ -40,8 +40,9 @@ QByteArray CrLfLines(QByteArrayView text);
 // no line of its own.
 QList<QByteArray> Lines(QByteArrayView text);
 
-// Why the calculator would refuse to compile code (its error message and the
-// line and column where it stopped), or an empty text when it compiles. is49
+// Why the calculator would refuse to compile code (its error message, the
+// line and column where it stopped and that line's text), or an empty text
+// when it compiles. is49
 // picks the 49/50 family's compiler, else the 48 series'.
 QString CompileProblem(const QByteArray &code, bool is49);
 
