@@ -4,6 +4,7 @@
 // receiving objects, keeping them when it stops, running beside another.
 #include "Kobrix.h"
 
+#include <QStandardPaths>
 #include <QtTest>
 
 #include <atomic>
@@ -663,6 +664,26 @@ private slots:
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.readAll(), old);
         QCOMPARE(QDir(m_dir->path()).entryList({"mine*"}), QStringList{"mine.e49"}); // no leftovers
+    }
+
+    void withoutAStateFileTheUserGetsACopyOfTheirOwn()
+    {
+        const QString shipped = QStringLiteral(QV_BIN_DIR "/EMU/default 50G.e49");
+        QFile f(shipped);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray before = f.readAll();
+        f.close();
+        const QString mine = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
+                             + "/HPQuorvane/qvcalc 50G.e49";
+        QFile::remove(mine);
+        Calculator calc;
+        QVERIFY(calc.start({}, socketFolder() + "/Emu48"));
+        QCOMPARE(kobrix({file("hello.hp", stringObjectFile("HELLO"))}).out, QString("Transfer: OK\n"));
+        QCOMPARE(calc.stop(), 0);
+        QVERIFY(QFileInfo::exists(mine));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), before);
+        QVERIFY(QFileInfo(mine).size() > 0);
     }
 
     void aDamagedStateFileIsExplainedAndLeftAsItIs_data()

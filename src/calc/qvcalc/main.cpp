@@ -3,7 +3,10 @@
 //
 //   qvcalc [--service NAME] [STATEFILE [PORTFILE]]
 //
-// Without a state file it opens "EMU/default 50G.e49" beside the program.
+// Without a state file it opens the user's own calculator,
+// "$XDG_DATA_HOME/HPQuorvane/qvcalc 50G.e49", made from the "EMU/default
+// 50G.e49" beside the program the first time: the shipped file is never
+// written to, and each user keeps their own memory.
 // Keys typed with -k after the state are sent before the window shows, e.g.
 // -k "1 ENTER 2 +" (the names of the keys' unshifted functions).
 //
@@ -18,11 +21,14 @@
 #include "calc/service/StackService.h"
 #include "calc/service/StopSignals.h"
 #include "calc/ui/CalculatorWindow.h"
+#include "formats/SafeFile.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPointer>
+#include <QStandardPaths>
 #include <QTimer>
 
 #include <csignal>
@@ -85,6 +91,28 @@ void stopRequested()
 
 } // namespace
 
+namespace {
+
+// The user's own calculator memory, copied from the shipped default when it
+// does not exist yet; empty (and said why) when it cannot be made.
+QString userStateFile()
+{
+    const QString folder =
+        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/HPQuorvane");
+    const QString mine = folder + QStringLiteral("/qvcalc 50G.e49");
+    if (QFileInfo::exists(mine))
+        return mine;
+    const QString shipped = QDir(QCoreApplication::applicationDirPath()).filePath("EMU/default 50G.e49");
+    QString why;
+    if (QDir().mkpath(folder) && CopyFileSafely(shipped, mine, &why))
+        return mine;
+    std::fprintf(stderr, "qvcalc: cannot make %s from %s: %s\n", qPrintable(mine), qPrintable(shipped),
+                 qPrintable(why.isEmpty() ? QStringLiteral("the folder cannot be made") : why));
+    return {};
+}
+
+} // namespace
+
 int main(int argc, char **argv)
 {
     // Past a file size limit a write is refused and reported, not fatal.
@@ -113,7 +141,12 @@ int main(int argc, char **argv)
             return 2;
         }
     }
-    const QString state = args.value(0, QDir(QCoreApplication::applicationDirPath()).filePath("EMU/default 50G.e49"));
+    QString state = args.value(0);
+    if (state.isEmpty()) {
+        state = userStateFile();
+        if (state.isEmpty())
+            return 1;
+    }
     const QString port = args.value(1);
     const int rc = port.isEmpty() ? EmuCreate(state.toUtf8().constData())
                                   : EmuCreateEx(state.toUtf8().constData(), port.toUtf8().constData());
