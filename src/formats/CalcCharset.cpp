@@ -96,6 +96,48 @@ QByteArray encode(const QString &text, bool *ok, int *badIndex)
     return out;
 }
 
+QByteArray encodeSource(const QString &text, bool *ok, int *badIndex)
+{
+    QByteArray out;
+    out.reserve(text.size());
+    bool good = true;
+    int bad = -1;
+    bool inString = false;
+    bool inComment = false;
+    for (int i = 0; i < text.size(); ++i) {
+        char32_t cp = text.at(i).unicode();
+        int step = 1;
+        if (text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+            cp = QChar::surrogateToUcs4(text.at(i), text.at(i + 1));
+            step = 2;
+        }
+        if (inComment) {
+            if (cp == '@' || cp == '\n' || cp == '\r')
+                inComment = false;
+        } else if (cp == '"') {
+            inString = !inString;
+        } else if (cp == '@' && !inString) {
+            inComment = true;
+        }
+        const int b = fromUnicode(cp);
+        if (b >= 0) {
+            out.append(static_cast<char>(b));
+        } else if (inComment) {
+            out.append('?');
+        } else {
+            if (good)
+                bad = i;
+            good = false;
+        }
+        i += step - 1;
+    }
+    if (ok)
+        *ok = good;
+    if (badIndex)
+        *badIndex = bad;
+    return out;
+}
+
 bool canEncode(const QString &text)
 {
     bool ok = true;

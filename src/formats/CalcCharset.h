@@ -29,6 +29,12 @@ QString decode(const QByteArray &bytes);
 // character's index is stored in badIndex; those characters are left out.
 QByteArray encode(const QString &text, bool *ok = nullptr, int *badIndex = nullptr);
 
+// Program text back to bytes: as encode, but a character with no byte inside
+// a comment ("@" to the next "@" or to the line end, outside strings) becomes
+// "?", since the calculator throws comments away; only characters in the
+// program itself make ok false.
+QByteArray encodeSource(const QString &text, bool *ok = nullptr, int *badIndex = nullptr);
+
 // True when every character of text has a byte in the set.
 bool canEncode(const QString &text);
 

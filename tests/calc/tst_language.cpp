@@ -9,6 +9,9 @@
 //   > the expected stack, one object per line in ->STR form, highest first
 //   ! the expected error message (the stack lines show the stack after it)
 //   ~ TEXT                  shorthand: TEXT entered reads back as TEXT
+// In a command line, ␊ stands for a line feed and ␍ for a carriage return
+// (line ends inside one command line); a line that starts with "%%HP:" is a
+// received text file: its header decides the modes it is read in.
 #include "calc/core/Engine.h"
 #include "formats/CalcCharset.h"
 
@@ -123,10 +126,13 @@ private slots:
         QString raised;
         for (const QString &in : inputs) {
             bool ok = false;
-            const QByteArray bytes = CalcCharset::encode(in, &ok);
+            QString text = in;
+            text.replace(QChar(0x240A), QChar('\n')).replace(QChar(0x240D), QChar('\r'));
+            const QByteArray bytes = CalcCharset::encodeSource(text, &ok);
             QVERIFY2(ok, "the input has a character the calculator lacks");
+            const std::string calc(bytes.constData(), static_cast<size_t>(bytes.size()));
             const Engine::Status s =
-                e.enter(std::string(bytes.constData(), static_cast<size_t>(bytes.size())));
+                text.startsWith("%%HP:") ? e.enterReceived(calc) : e.enter(calc);
             if (s == Engine::Status::Error || s == Engine::Status::Interrupted) {
                 raised = utf8Of(e.lastError().message);
                 break;

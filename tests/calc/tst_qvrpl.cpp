@@ -90,6 +90,20 @@ private slots:
         QCOMPARE(r.out, QString("9.\n"));
     }
 
+    void aFileWithADecimalCommaHeaderReadsCommas()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("comma.hpprg");
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("%%HP: T(3)A(D)F(,);\r\n{ 1,5 (2,5;3) }\r\n");
+        f.close();
+        // the comma holds for the file only: the text after it reads points
+        const Run r = qvrpl({path, "-e", "2.5"});
+        QCOMPARE(r.code, 0);
+        QCOMPARE(r.out, QString("{ 1.5 (2.5,3.) }\n2.5\n"));
+    }
+
     void textsAndFilesRunInTheirOrder()
     {
         QTemporaryDir dir;
@@ -153,6 +167,13 @@ private slots:
         const Run r = qvrpl({"-e", "\"€\""});
         QCOMPARE(r.code, 2);
         QVERIFY(r.err.contains("no character"));
+    }
+
+    void aCharacterTheCalculatorLacksIsDroppedWithItsComment()
+    {
+        const Run r = qvrpl({"-e", "1 @ costs 5 € @ 2 + @ done ✓"});
+        QCOMPARE(r.code, 0);
+        QCOMPARE(r.out, QString("3.\n"));
     }
 
     void programsTalkToTheUserOnTheTerminal_data()

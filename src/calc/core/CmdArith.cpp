@@ -188,6 +188,37 @@ Value arith(Engine &e, int op, const Value &a, const Value &b)
     throw CalcError(Err::BadArgumentType);
 }
 
+Value listArith(Engine &e, int op, const Value &a, const Value &b)
+{
+    const bool la = a.type() == Type::List;
+    const bool lb = b.type() == Type::List;
+    if (!la && !lb)
+        return arith(e, op, a, b);
+    const size_t n = la ? a.items().size() : b.items().size();
+    if (la && lb && b.items().size() != n)
+        throw CalcError(Err::InvalidDimension);
+    std::vector<Value> out;
+    out.reserve(n);
+    for (size_t i = 0; i < n; ++i)
+        out.push_back(listArith(e, op, la ? a.items()[i] : a, lb ? b.items()[i] : b));
+    return Value::list(std::move(out));
+}
+
+Value joinLists(Engine &e, Value &a, const Value &b)
+{
+    (void)e;
+    std::vector<Value> items;
+    if (a.type() == Type::List)
+        items = a.items();
+    else
+        items.push_back(a);
+    if (b.type() == Type::List)
+        items.insert(items.end(), b.items().begin(), b.items().end());
+    else
+        items.push_back(b);
+    return Value::list(std::move(items));
+}
+
 namespace {
 
 void binaryOp(Engine &e, int op)
@@ -195,18 +226,9 @@ void binaryOp(Engine &e, int op)
     const Value &a = e.level(2);
     const Value &b = e.level(1);
     if (a.type() == Type::List || b.type() == Type::List) {
-        if (op != ops().add)
-            throw CalcError(Err::BadArgumentType);
-        std::vector<Value> items;
-        if (a.type() == Type::List)
-            items = a.items();
-        else
-            items.push_back(a);
-        if (b.type() == Type::List)
-            items.insert(items.end(), b.items().begin(), b.items().end());
-        else
-            items.push_back(b);
-        e.replace(2, Value::list(std::move(items)));
+        // + joins lists; the other operators work element by element
+        Value r = op == ops().add ? joinLists(e, e.levelRef(2), b) : listArith(e, op, a, b);
+        e.replace(2, std::move(r));
         return;
     }
     Value r = arith(e, op, a, b);
@@ -483,20 +505,33 @@ const CommandDef defs[] = {
      {ACR | ABin | ASym | AArray, ACR | ABin | ASym | AArray},
      F | Infix,
      [](Engine &e) { binaryOp(e, ops().sub); },
-     6},
+     6,
+     {{{AList, AAny}, [](Engine &e) { binaryOp(e, ops().sub); }},
+      {{AAny, AList}, [](Engine &e) { binaryOp(e, ops().sub); }}}},
     {"*",
      2,
      {ACR | ABin | ASym | AArray, ACR | ABin | ASym | AArray},
      F | Infix,
      [](Engine &e) { binaryOp(e, ops().mul); },
-     7},
+     7,
+     {{{AList, AAny}, [](Engine &e) { binaryOp(e, ops().mul); }},
+      {{AAny, AList}, [](Engine &e) { binaryOp(e, ops().mul); }}}},
     {"/",
      2,
      {ACR | ABin | ASym | AArray, ACR | ABin | ASym | AArray},
      F | Infix,
      [](Engine &e) { binaryOp(e, ops().div); },
-     7},
-    {"^", 2, {ACR | ASym, ACR | ASym}, F | Infix, [](Engine &e) { binaryOp(e, ops().pow); }, 9},
+     7,
+     {{{AList, AAny}, [](Engine &e) { binaryOp(e, ops().div); }},
+      {{AAny, AList}, [](Engine &e) { binaryOp(e, ops().div); }}}},
+    {"^",
+     2,
+     {ACR | ASym, ACR | ASym},
+     F | Infix,
+     [](Engine &e) { binaryOp(e, ops().pow); },
+     9,
+     {{{AList, AAny}, [](Engine &e) { binaryOp(e, ops().pow); }},
+      {{AAny, AList}, [](Engine &e) { binaryOp(e, ops().pow); }}}},
     {"NEG",
      1,
      {ACR | ABin | AArray},
@@ -895,7 +930,7 @@ const CommandDef defs[] = {
      5},
     {"<",
      2,
-     {AAny, AAny},
+     {AAny & ~AList, AAny & ~AList},
      F | Infix,
      [](Engine &e) {
          static const int id = findCommand("<");
@@ -904,7 +939,7 @@ const CommandDef defs[] = {
      5},
     {">",
      2,
-     {AAny, AAny},
+     {AAny & ~AList, AAny & ~AList},
      F | Infix,
      [](Engine &e) {
          static const int id = findCommand(">");
@@ -913,7 +948,7 @@ const CommandDef defs[] = {
      5},
     {"≤",
      2,
-     {AAny, AAny},
+     {AAny & ~AList, AAny & ~AList},
      F | Infix,
      [](Engine &e) {
          static const int id = findCommand("\x89");
@@ -922,7 +957,7 @@ const CommandDef defs[] = {
      5},
     {"≥",
      2,
-     {AAny, AAny},
+     {AAny & ~AList, AAny & ~AList},
      F | Infix,
      [](Engine &e) {
          static const int id = findCommand("\x8A");

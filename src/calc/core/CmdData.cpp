@@ -161,33 +161,6 @@ bool lessForSort(const Value &a, const Value &b)
     throw CalcError(Err::BadArgumentType);
 }
 
-Value elementwise(Engine &e, const Value &a, const Value &b)
-{
-    const int op = ops().add;
-    if (a.type() == Type::List && b.type() == Type::List) {
-        if (a.items().size() != b.items().size())
-            throw CalcError(Err::InvalidDimension);
-        std::vector<Value> out;
-        out.reserve(a.items().size());
-        for (size_t i = 0; i < a.items().size(); ++i)
-            out.push_back(elementwise(e, a.items()[i], b.items()[i]));
-        return Value::list(std::move(out));
-    }
-    if (a.type() == Type::List) {
-        std::vector<Value> out;
-        for (const Value &x : a.items())
-            out.push_back(elementwise(e, x, b));
-        return Value::list(std::move(out));
-    }
-    if (b.type() == Type::List) {
-        std::vector<Value> out;
-        for (const Value &y : b.items())
-            out.push_back(elementwise(e, a, y));
-        return Value::list(std::move(out));
-    }
-    return arith(e, op, a, b);
-}
-
 void reduceList(Engine &e, int op)
 {
     const auto &items = e.level(1).items();
@@ -527,7 +500,7 @@ const CommandDef defs[] = {
      {AAny, AAny},
      0,
      [](Engine &e) {
-         Value r = elementwise(e, e.level(2), e.level(1));
+         Value r = listArith(e, ops().add, e.level(2), e.level(1));
          e.replace(2, std::move(r));
      }},
     {"ΣLIST", 1, {AList}, 0, [](Engine &e) { reduceList(e, ops().add); }},

@@ -49,8 +49,24 @@ void storeArith(Engine &e, int op)
     const Value obj = nameFirst ? e.level(1) : e.level(2);
     if (!name.isName())
         throw CalcError(Err::BadArgumentType);
+    if (op == ops().add && nameFirst) {
+        // the everyday way to append to a list ('L' 5 STO+): the variable's
+        // list grows in place when nothing else holds it
+        if (Value *slot = e.storeSlot(name); slot && slot->type() == Type::List) {
+            Value joined = joinLists(e, *slot, obj);
+            *slot = std::move(joined);
+            e.drop(2);
+            return;
+        }
+    }
     const Value content = e.recall(name);
-    const Value r = nameFirst ? arith(e, op, content, obj) : arith(e, op, obj, content);
+    Value r;
+    if (op == ops().add && (content.type() == Type::List || obj.type() == Type::List)) {
+        Value first = nameFirst ? content : obj;
+        r = joinLists(e, first, nameFirst ? obj : content);
+    } else {
+        r = nameFirst ? listArith(e, op, content, obj) : listArith(e, op, obj, content);
+    }
     e.store(name, r);
     e.drop(2);
 }
@@ -357,7 +373,7 @@ const CommandDef defs[] = {
     {"IFT",
      2,
      {AAny, AReal | ABin},
-     NL,
+     NL | ListWise,
      [](Engine &e) {
          const bool t = isTrue(e.level(2));
          const Value obj = e.level(1);
@@ -368,7 +384,7 @@ const CommandDef defs[] = {
     {"IFTE",
      3,
      {AAny, AAny, AReal | ABin},
-     NL,
+     NL | ListWise,
      [](Engine &e) {
          const bool t = isTrue(e.level(3));
          const Value obj = t ? e.level(2) : e.level(1);
@@ -377,8 +393,8 @@ const CommandDef defs[] = {
      }},
     {"→NUM",
      1,
-     {AAny},
-     0,
+     {AAny & ~AList},
+     ListWise,
      [](Engine &e) {
          const Value v = e.pop();
          if (v.type() == Type::Real || v.type() == Type::Complex) {

@@ -94,6 +94,14 @@ void arrayComplexToReals(Engine &e);
 void arrayPart(Engine &e, bool imaginary);
 void arrayConj(Engine &e);
 
+// a op b element by element where either is a list (lists of one size, or a
+// list and a single object on either side; nested lists in turn); op add
+// adds the elements (ADD), it does not join the lists as + does.
+Value listArith(Engine &e, int op, const Value &a, const Value &b);
+// + of lists: a list with b's elements (or b itself) after a's. When the
+// stack level or variable that holds a is its only holder, a grows in place.
+Value joinLists(Engine &e, Value &a, const Value &b);
+
 // a op b for objects that are not lists (op: an id from ops()).
 Value arith(Engine &e, int op, const Value &a, const Value &b);
 

@@ -55,6 +55,9 @@ enum CmdFlag : uint16_t {
     Postfix = 1 << 8,
     // a constant (pi, e, i, MAXR, MINR): symbolic unless numeric results
     Constant = 1 << 9,
+    // applied to each element of a list argument that no overload takes, as
+    // functions are (IFT, IFTE, →NUM ...)
+    ListWise = 1 << 10,
 };
 
 // The kind bit of an object type (0 for the types no command takes). A type

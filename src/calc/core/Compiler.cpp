@@ -43,8 +43,10 @@ bool isStructureWord(std::string_view w)
 bool isNameForbidden(unsigned char c)
 {
     static const char bad[] = "+-*/^=<>()[]{}\"',;:#@!&";
+    // The arrow is a letter of names ('A→B', '→FIB'): only the word that is
+    // the arrow alone opens local variables.
     if (isSpace(c) || c == ProgOpen || c == ProgClose || c == LessEq || c == GreaterEq ||
-        c == NotEq || c == Root || c == Angle || c == Arrow)
+        c == NotEq || c == Root || c == Angle)
         return true;
     return c < 128 && std::strchr(bad, static_cast<char>(c)) != nullptr;
 }
@@ -202,8 +204,13 @@ private:
             m_pos = close + 1;
             return;
         }
+        case '`':
+            // the 49 family also reads `A==0` as an algebraic
+            if (!m_opt.is49)
+                break;
+            [[fallthrough]];
         case '\'': {
-            const size_t close = m_s.find('\'', m_pos + 1);
+            const size_t close = m_s.find(static_cast<char>(c), m_pos + 1);
             if (close == std::string_view::npos)
                 throw syntaxError(start);
             out.push_back(parseAlgebraicText(m_s.substr(m_pos + 1, close - m_pos - 1), m_pos + 1));

@@ -4,6 +4,7 @@
 #include "calc/core/Commands.h"
 #include "calc/core/Compiler.h"
 #include "calc/core/Decompiler.h"
+#include "calc/core/Transfer.h"
 
 #include <chrono>
 
@@ -202,11 +203,16 @@ std::string Engine::realText(const Real &r) const
 
 Value Engine::compile(std::string_view text) const
 {
+    return compile(text, flag(-51), angleMode());
+}
+
+Value Engine::compile(std::string_view text, bool commaMark, AngleMode angle) const
+{
     CompileOptions opt;
     opt.is49 = is49();
-    opt.commaMark = flag(-51);
+    opt.commaMark = commaMark;
     opt.binaryBase = binaryBase();
-    opt.angle = angleMode();
+    opt.angle = angle;
     return compileText(text, opt);
 }
 
@@ -255,6 +261,19 @@ void Engine::store(const Value &name, const Value &v)
         return;
     }
     dir->vars.insert(dir->vars.begin(), DirObj::Var{n, std::move(stored)});
+}
+
+Value *Engine::storeSlot(const Value &name)
+{
+    const NameObj *n = name.asName();
+    if (Value *l = findLocal(n))
+        return l;
+    if (name.type() == Type::LocalName)
+        return nullptr;
+    auto *var = currentDir()->find(n);
+    if (!var || var->value.type() == Type::Directory)
+        return nullptr;
+    return &var->value;
 }
 
 Value Engine::recall(const Value &name)
@@ -744,6 +763,8 @@ void Engine::execCommand(size_t fi, const Value &v)
         throw CalcError(Err::TooFewArguments);
     const CommandFn fn = overloadFor(d, m_stack);
     const bool keepTags = d.flags & KeepTags;
+    if (!fn && (d.flags & (Function | ListWise)) && applyToLists(id, argc, keepTags))
+        return;
     if (!fn) {
         // a function of a symbolic argument that no overload takes makes an
         // algebraic; anything else is refused with the arguments as they were
@@ -753,8 +774,13 @@ void Engine::execCommand(size_t fi, const Value &v)
             const Value &x = a.type() == Type::Tagged && !keepTags ? a.asTagged()->value : a;
             symbolic = x.isSymbolic() && !hasKind(x, acceptedKinds(d, i), true);
         }
-        if (!symbolic || !(d.flags & Function))
+        if (!symbolic || !(d.flags & Function)) {
+            // with last arguments off (flag -55) a failing command keeps
+            // nothing of what it took
+            if (flag(-55))
+                drop(static_cast<size_t>(argc));
             throw CalcError(Err::BadArgumentType);
+        }
     }
     if (!keepTags)
         for (int i = 0; i < argc; ++i) {
@@ -764,12 +790,135 @@ void Engine::execCommand(size_t fi, const Value &v)
                 a = std::move(inner);
             }
         }
-    if (!(d.flags & NoLastArg) && !flag(-55))
+    const bool lastArgsOff = flag(-55);
+    if (!(d.flags & NoLastArg) && !lastArgsOff)
         saveLastArgs(argc);
-    if (fn)
-        fn(*this);
-    else
-        applySymbolic(id, argc);
+    if (!lastArgsOff) {
+        if (fn)
+            fn(*this);
+        else
+            applySymbolic(id, argc);
+        return;
+    }
+    const size_t before = m_stack.size();
+    try {
+        if (fn)
+            fn(*this);
+        else
+            applySymbolic(id, argc);
+    } catch (const CalcError &) {
+        if (m_stack.size() >= before)
+            m_stack.resize(before - static_cast<size_t>(argc));
+        throw;
+    }
+}
+
+// A command applied to each element of its list arguments (a single
+// object beside a list goes with every element); the results, whatever each
+// leaves, make one list. Each application runs as the command itself, so one
+// that evaluates something (IFTE) can be halted and interrupted as usual.
+class ListWiseRun : public Continuation
+{
+public:
+    ListWiseRun(int id, std::vector<Value> args, std::vector<bool> each, size_t len, size_t start)
+        : m_id(id)
+        , m_args(std::move(args))
+        , m_each(std::move(each))
+        , m_len(len)
+        , m_start(start)
+    {
+        m_results.reserve(len);
+    }
+
+    void step(Engine &e)
+    {
+        const Value cmd = Value::command(m_id);
+        while (m_index < m_len) {
+            m_base = e.depth();
+            for (size_t i = 0; i < m_args.size(); ++i)
+                e.push(m_each[i] ? m_args[i].items()[m_index] : m_args[i]);
+            const size_t frames = e.m_rs.size();
+            e.execCommand(SIZE_MAX, cmd);
+            if (e.m_rs.size() != frames)
+                return; // what it asked to evaluate runs first; resume collects
+            collect(e);
+        }
+        e.popFrame();
+        e.push(Value::list(std::move(m_results)));
+        if (!e.flag(-55) && !(commandInfo(m_id).def.flags & NoLastArg))
+            e.m_lastArgs = m_args;
+    }
+    void resume(Engine &e) override
+    {
+        collect(e);
+        step(e);
+    }
+    void unwind(Engine &e) override
+    {
+        // the arguments as they were, unless last arguments are off
+        if (e.depth() > m_start)
+            e.m_stack.resize(m_start);
+        if (!e.flag(-55))
+            for (const Value &a : m_args)
+                e.m_stack.push_back(a);
+    }
+
+private:
+    void collect(Engine &e)
+    {
+        auto &s = e.m_stack;
+        if (s.size() < m_base)
+            m_base = s.size();
+        for (size_t i = m_base; i < s.size(); ++i)
+            m_results.push_back(std::move(s[i]));
+        s.resize(m_base);
+        ++m_index;
+    }
+
+    int m_id;
+    std::vector<Value> m_args; // deepest first
+    std::vector<bool> m_each;  // the lists taken element by element
+    size_t m_len;
+    size_t m_start;
+    size_t m_base = 0;
+    size_t m_index = 0;
+    std::vector<Value> m_results;
+};
+
+bool Engine::applyToLists(int id, int argc, bool keepTags)
+{
+    const CommandDef &d = commandInfo(id).def;
+    const size_t n = static_cast<size_t>(argc);
+    std::vector<Value> args(m_stack.end() - static_cast<long>(n), m_stack.end());
+    std::vector<bool> each(n, false);
+    size_t len = SIZE_MAX;
+    for (size_t i = 0; i < n; ++i) {
+        Value &a = args[i];
+        if (a.type() == Type::Tagged && !keepTags) {
+            Value inner = a.asTagged()->value;
+            a = std::move(inner);
+        }
+        if (a.type() != Type::List || hasKind(a, acceptedKinds(d, static_cast<int>(n - 1 - i)), true))
+            continue;
+        if (len != SIZE_MAX && a.items().size() != len)
+            throw CalcError(Err::InvalidDimension);
+        len = a.items().size();
+        each[i] = true;
+    }
+    if (len == SIZE_MAX)
+        return false;
+    // the other lists of that size go element by element too ({ 1 0 } { a b }
+    // { c d } IFTE); a list of another size that the command takes whole goes
+    // with every element
+    for (size_t i = 0; i < n; ++i)
+        if (args[i].type() == Type::List && args[i].items().size() == len)
+            each[i] = true;
+    auto *run = new ListWiseRun(id, std::move(args), std::move(each), len, m_stack.size() - n);
+    const Value keep = makeHeap(run, Type::Native);
+    pushContinuation(run);
+    m_stack.resize(m_stack.size() - n);
+    run->step(*this);
+    return true;
 }
 
 void Engine::applySymbolic(int id, int argc)
@@ -1028,6 +1177,35 @@ Engine::Status Engine::enter(std::string_view commandLine)
     Value prog;
     try {
         prog = compile(commandLine);
+    } catch (const CalcError &e) {
+        m_lastError = e;
+        m_errn = e.code;
+        m_errm = e.message;
+        return Status::Error;
+    }
+    return evaluate(prog);
+}
+
+Value Engine::compileReceived(std::string_view fileBytes) const
+{
+    size_t end = 0;
+    const TransferHeader h = readTransferHeader(fileBytes, &end);
+    bool comma = flag(-51);
+    AngleMode angle = angleMode();
+    if (h.present) {
+        comma = h.fraction == ',';
+        angle = h.angle == 'R' ? AngleMode::Radians
+                : h.angle == 'G' ? AngleMode::Grads
+                                 : AngleMode::Degrees;
+    }
+    return compile(receivedCommandLine(fileBytes), comma, angle);
+}
+
+Engine::Status Engine::enterReceived(std::string_view fileBytes)
+{
+    Value prog;
+    try {
+        prog = compileReceived(fileBytes);
     } catch (const CalcError &e) {
         m_lastError = e;
         m_errn = e.code;

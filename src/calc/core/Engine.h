@@ -82,6 +82,11 @@ public:
     // Compiles a command line and runs it, as ENTER does. A syntax error
     // leaves the stack untouched and returns Error with "Invalid Syntax".
     Status enter(std::string_view commandLine);
+    // Runs a received text file as ENTER does: its %%HP: header's fields
+    // decide the decimal mark (F(,) reads "1,5" as one and a half) and the
+    // angle of polar input, for this text only; the header and the comment
+    // lines in front are skipped and the text translated as T(...) asks.
+    Status enterReceived(std::string_view fileBytes);
     // Evaluates one object as EVAL does.
     Status evaluate(const Value &v);
     // Continues the most recently halted program (CONT).
@@ -106,6 +111,9 @@ public:
     // Compiles text (calculator bytes) into the objects of a command line,
     // as a program without delimiters. Throws CalcError on a syntax error.
     Value compile(std::string_view text) const;
+    Value compile(std::string_view text, bool commaMark, AngleMode angle) const;
+    // Compiles a received text file as enterReceived runs it.
+    Value compileReceived(std::string_view fileBytes) const;
 
     // What DISP, INPUT, CHOOSE and the other commands that talk to the user
     // go through; none: output is dropped and requests are cancelled. Not
@@ -177,6 +185,9 @@ public:
     // STO: into a local when one is bound, else the current directory.
     void store(const Value &name, const Value &v);
     Value recall(const Value &name);
+    // The variable that STO would replace, when it exists and holds no
+    // directory: a bound local, or one of the current directory.
+    Value *storeSlot(const Value &name);
     void purge(const Value &name);
     void createDir(const NameObj *n);
     void enterDir(DirObj *d, const NameObj *n);
@@ -255,9 +266,11 @@ public:
 
 private:
     friend class EngineAccess;
+    friend class ListWiseRun;
     Status run(size_t baseDepth, bool step = false, bool into = false);
     void execSeqItem(size_t frameIndex, const Value &v);
     void execCommand(size_t frameIndex, const Value &v);
+    bool applyToLists(int id, int argc, bool keepTags);
     void evalName(const Value &v);
     void evalNow(const Value &v);
     void pushSeq(const Value &holder, uint32_t begin, uint32_t end);

@@ -55,7 +55,7 @@ bool toCalc(const std::string &utf8, std::string &out, std::string &bad)
     const QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
     bool ok = true;
     int badIndex = -1;
-    const QByteArray b = CalcCharset::encode(text, &ok, &badIndex);
+    const QByteArray b = CalcCharset::encodeSource(text, &ok, &badIndex);
     if (!ok) {
         bad = text.mid(badIndex, 1).toStdString();
         return false;
@@ -92,7 +92,8 @@ void usage(std::ostream &out)
            "  --missing      with --coverage: list the commands not implemented yet\n";
 }
 
-Engine::Status runLine(Engine &e, const std::string &calcText)
+// A file's text (received) goes through its header's modes.
+Engine::Status runLine(Engine &e, const std::string &calcText, bool received = false)
 {
     g_running = &e;
     // no SA_RESTART: Ctrl-C also ends a read that INPUT is waiting in
@@ -101,7 +102,7 @@ Engine::Status runLine(Engine &e, const std::string &calcText)
     sigemptyset(&on.sa_mask);
     struct sigaction old = {};
     sigaction(SIGINT, &on, &old);
-    const Engine::Status s = e.enter(calcText);
+    const Engine::Status s = received ? e.enterReceived(calcText) : e.enter(calcText);
     sigaction(SIGINT, &old, nullptr);
     g_running = nullptr;
     return s;
@@ -289,7 +290,7 @@ int main(int argc, char **argv)
                 engine.push(d.value);
                 continue;
             }
-            calc = receivedCommandLine(view);
+            calc.assign(view);
         } else {
             std::string bad;
             if (!toCalc(in.text, calc, bad)) {
@@ -299,7 +300,7 @@ int main(int argc, char **argv)
                 break;
             }
         }
-        const Engine::Status s = runLine(engine, calc);
+        const Engine::Status s = runLine(engine, calc, in.isFile);
         if (s == Engine::Status::Error || s == Engine::Status::Interrupted) {
             printStack(engine, false);
             std::cerr << "Error: " << statusMessage(engine, s) << '\n';

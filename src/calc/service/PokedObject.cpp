@@ -50,7 +50,7 @@ ReceivedObject ReceivedTextObject(std::string_view file, const Engine &engine)
 {
     ReceivedObject r;
     try {
-        const Value program = engine.compile(receivedCommandLine(file));
+        const Value program = engine.compileReceived(file);
         const std::vector<Value> &items = program.items();
         if (items.size() == 1)
             r.value = items.front();
