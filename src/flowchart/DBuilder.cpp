@@ -50,8 +50,11 @@ class BuilderMainWindow : public QMainWindow
 {
 public:
     explicit BuilderMainWindow(QWidget *parent)
-        : QMainWindow(parent, Qt::Widget)
+        : QMainWindow(parent)
     {
+        // QMainWindow makes itself a window of its own; here it is a part
+        // of the dialog.
+        setWindowFlags(Qt::Widget);
     }
     QLabel *hintPanel = nullptr;
 

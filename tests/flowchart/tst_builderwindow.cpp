@@ -22,6 +22,8 @@
 #include "shell/TextIds.h"
 
 #include <QClipboard>
+#include <QMenuBar>
+#include <QTimer>
 #include <QDockWidget>
 #include <QLabel>
 #include <QLineEdit>
@@ -112,6 +114,21 @@ private slots:
     {
         m_dialogs.reset();
         m_dir.reset();
+    }
+
+    // Shown modally as the main window shows it: the menus, the canvas and
+    // the run window are there to see.
+    void showsItsPartsWhenShownModally()
+    {
+        TDBuilderForm b;
+        bool visible = false;
+        QTimer::singleShot(0, &b, [&] {
+            visible = b.Canvas()->isVisible() && b.RunView()->isVisible() && b.ModifiedPanel()->isVisible()
+                      && b.findChild<QMenuBar *>()->isVisible();
+            b.done(0);
+        });
+        b.exec();
+        QVERIFY(visible);
     }
 
     void titleAndEnablingFollowTheDrawing()
