@@ -167,8 +167,12 @@ void PaintShape(QPainter &p, const TShapeCustomControl &s)
         p.setFont(font);
         p.setPen(CaptionColour(s));
         p.setBrush(Qt::NoBrush);
+        // Cut to the width with an ellipsis, but never vertically: the text
+        // rectangles of the flat loop and condition figures are lower than
+        // a line of text, and a caption cut through its middle reads as
+        // nothing.
         const QString text = p.fontMetrics().elidedText(s.Caption(), Qt::ElideRight, f.caption.width());
-        p.drawText(f.caption, Qt::AlignCenter | Qt::TextSingleLine, text);
+        p.drawText(f.caption, Qt::AlignCenter | Qt::TextSingleLine | Qt::TextDontClip, text);
     }
     p.restore();
 }
