@@ -33,7 +33,7 @@ public:
     QCheckBox *OffsetCheck;
     QSpinBox *Offset;
     QGroupBox *GroupFields;
-    QTableWidget *FieldGrid; // the spec's "Fields" grid
+    QTableWidget *FieldGrid; // the "Fields" grid
     QPushButton *btnAdd;
     QPushButton *btnDelete;
     QToolButton *btnUp;
