@@ -34,7 +34,7 @@ check-asan: deps
 	  -DQV_SANITIZE=ON -DQV_FUZZ=ON -DQV_USE_PCH=OFF > /dev/null
 	cmake --build $(ASAN_DIR) -j $(JOBS) --target qvrpl qvcalc tst_emu48api tst_machine tst_qvrpl tst_engine tst_fuzzcorpus \
 	  fuzz_compiler fuzz_objectFile fuzz_stateFile fuzz_languageFile fuzz_settingsFile \
-	  fuzz_adbFile tst_shellfuzzcorpus
+	  fuzz_adbFile fuzz_grbFile tst_shellfuzzcorpus
 	cd $(ASAN_DIR) && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 \
 	  ctest --output-on-failure -R "tst_emu48api|tst_machine|tst_qvrpl|tst_engine|tst_fuzzcorpus|tst_shellfuzzcorpus"
 	for t in compiler objectFile stateFile; do \
@@ -42,6 +42,7 @@ check-asan: deps
 	for t in languageFile settingsFile; do \
 	  ASAN_OPTIONS=detect_leaks=0 $(ASAN_DIR)/bin/fuzz_$$t -runs=0 tests/shell/fuzz-corpus/$$t || exit 1; done
 	ASAN_OPTIONS=detect_leaks=0 $(ASAN_DIR)/bin/fuzz_adbFile -runs=0 tests/flowchart/data/fuzz-corpus/adb
+	ASAN_OPTIONS=detect_leaks=0 $(ASAN_DIR)/bin/fuzz_grbFile -runs=0 tests/generators/data/fuzz-corpus/grb
 
 clean:
 	rm -rf $(BUILD_DIR)
