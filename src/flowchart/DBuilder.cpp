@@ -206,33 +206,42 @@ QAction *TDBuilderForm::AddAction(const QString &name, const QString &caption, c
 
 void TDBuilderForm::CreateActions()
 {
+    // The desktop's icon theme, as the main window uses it, else Qt's own.
     QStyle *style = this->style();
+    auto themed = [style](const char *name, QStyle::StandardPixmap fallback) {
+        return QIcon::fromTheme(QString::fromLatin1(name), style->standardIcon(fallback));
+    };
     AddAction("FileNew", "Nuevo", "Nuevo|Crea un nuevo diagrama", QKeySequence(Qt::CTRL | Qt::Key_N))
-        ->setIcon(style->standardIcon(QStyle::SP_FileIcon));
+        ->setIcon(themed("document-new", QStyle::SP_FileIcon));
     AddAction("FileOpen", "Abrir...", "Abrir|Abre un diagrama", QKeySequence(Qt::CTRL | Qt::Key_O))
-        ->setIcon(style->standardIcon(QStyle::SP_DialogOpenButton));
+        ->setIcon(themed("document-open", QStyle::SP_DialogOpenButton));
     AddAction("FileSave", "Guardar", "Guardar|Guarda el diagrama actual", QKeySequence(Qt::CTRL | Qt::Key_S))
-        ->setIcon(style->standardIcon(QStyle::SP_DialogSaveButton));
+        ->setIcon(themed("document-save", QStyle::SP_DialogSaveButton));
     AddAction("FileSaveAs", "Guardar como...", "Guardar como|Guarda el diagrama actual con otro nombre");
     AddAction("FileExport", "Exportar dibujo...",
               "Exportar dibujo|Guarda el dibujo del diagrama como imagen PNG o SVG");
     AddAction("FileInsert", "Insertar código",
               "Insertar código|Inserta el diagrama como código en la ventana de edición")
-        ->setIcon(style->standardIcon(QStyle::SP_ArrowLeft));
+        ->setIcon(themed("insert-text", QStyle::SP_ArrowLeft));
     AddAction("FileExit", "Salir", "Salir|Sale de la aplicación y pregunta si desea guardar el diagrama")
-        ->setIcon(style->standardIcon(QStyle::SP_DialogCloseButton));
-    AddAction("EditUndo", "Deshacer", "Deshacer|Deshace el último cambio del diagrama", QKeySequence::Undo);
+        ->setIcon(themed("application-exit", QStyle::SP_DialogCloseButton));
+    AddAction("EditUndo", "Deshacer", "Deshacer|Deshace el último cambio del diagrama", QKeySequence::Undo)
+        ->setIcon(QIcon::fromTheme(QStringLiteral("edit-undo")));
     AddAction("EditRedo", "Rehacer", "Rehacer|Rehace el último cambio deshecho",
-              QKeySequence(Qt::CTRL | Qt::Key_Y));
+              QKeySequence(Qt::CTRL | Qt::Key_Y))
+        ->setIcon(QIcon::fromTheme(QStringLiteral("edit-redo")));
     AddAction("EditChange", "Editar", "Editar|Edita las instrucciones del bloque seleccionado",
               QKeySequence(Qt::Key_F2))
-        ->setIcon(style->standardIcon(QStyle::SP_FileDialogDetailedView));
+        ->setIcon(themed("document-edit", QStyle::SP_FileDialogDetailedView));
     AddAction("EditCut", "Cortar", "Cortar|Corta el bloque seleccionado y lo copia en el portapapeles",
-              QKeySequence::Cut);
-    AddAction("EditCopy", "Copiar", "Copiar|Copia el bloque seleccionado en el portapapeles", QKeySequence::Copy);
-    AddAction("EditPaste", "Pegar", "Pegar|Pega el contenido del portapapeles", QKeySequence::Paste);
+              QKeySequence::Cut)
+        ->setIcon(QIcon::fromTheme(QStringLiteral("edit-cut")));
+    AddAction("EditCopy", "Copiar", "Copiar|Copia el bloque seleccionado en el portapapeles", QKeySequence::Copy)
+        ->setIcon(QIcon::fromTheme(QStringLiteral("edit-copy")));
+    AddAction("EditPaste", "Pegar", "Pegar|Pega el contenido del portapapeles", QKeySequence::Paste)
+        ->setIcon(QIcon::fromTheme(QStringLiteral("edit-paste")));
     AddAction("EditDelete", "Borrar", "Borrar|Borra el bloque seleccionado", QKeySequence(Qt::Key_Delete))
-        ->setIcon(style->standardIcon(QStyle::SP_TrashIcon));
+        ->setIcon(themed("edit-delete", QStyle::SP_TrashIcon));
     for (const char *name : {"ViewToolBar", "ViewStatusBar", "ViewRunWindow"}) {
         QAction *a = AddAction(name, QString(), QString());
         a->setCheckable(true);
@@ -272,17 +281,17 @@ void TDBuilderForm::CreateActions()
     QAction *connectAction = AddAction("DiagramConnect", "Conectar formas",
                                        "Conectar|Conecta los bloques dentro del diagrama", QKeySequence(Qt::Key_F3));
     connectAction->setCheckable(true);
-    connectAction->setIcon(style->standardIcon(QStyle::SP_ArrowRight));
+    connectAction->setIcon(themed("draw-connector", QStyle::SP_ArrowRight));
     AddAction("RunRun", "Ejecutar", "Ejecutar|Ejecuta las instrucciones del diagrama", QKeySequence(Qt::Key_F5))
-        ->setIcon(style->standardIcon(QStyle::SP_MediaPlay));
+        ->setIcon(themed("media-playback-start", QStyle::SP_MediaPlay));
     AddAction("RunStep", "Paso a paso", "Paso a paso|Ejecuta las instrucciones del diagrama paso a paso",
               QKeySequence(Qt::Key_F8))
-        ->setIcon(style->standardIcon(QStyle::SP_MediaSkipForward));
+        ->setIcon(themed("media-skip-forward", QStyle::SP_MediaSkipForward));
     AddAction("RunStop", "Terminar", "Terminar|Finaliza la ejecución de las instrucciones del diagrama")
-        ->setIcon(style->standardIcon(QStyle::SP_MediaStop));
+        ->setIcon(themed("media-playback-stop", QStyle::SP_MediaStop));
     AddAction("RunCalculator", "Ejecutar en la calculadora",
               "Calculadora|Genera el programa del diagrama y lo ejecuta en la calculadora, sin tocar el documento")
-        ->setIcon(style->standardIcon(QStyle::SP_ComputerIcon));
+        ->setIcon(themed("accessories-calculator", QStyle::SP_ComputerIcon));
 
     auto on = [this](const char *name, auto slot) { connect(Action(name), &QAction::triggered, this, slot); };
     on("FileNew", [this] { FileNewExecute(); });
@@ -820,6 +829,9 @@ void TDBuilderForm::EditPasteExecute()
         m_diagram.DeselectAll();
         pasted->SetSelected(true);
     });
+    // A pasted or deleted block is a change to keep or to ask about, even
+    // when no click on a block came before it.
+    m_canvas->SetModified(true);
     UpdateActions();
 }
 
@@ -832,6 +844,7 @@ void TDBuilderForm::EditDeleteExecute()
         for (TShapeCustomControl *s : selected)
             m_diagram.RemoveShape(s);
     });
+    m_canvas->SetModified(true);
     m_canvas->update();
     UpdateActions();
 }

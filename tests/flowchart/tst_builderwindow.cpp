@@ -340,7 +340,9 @@ private slots:
         a->SetSelected(true);
         b.Action("EditCopy")->trigger();
         QVERIFY(b.Action("EditPaste")->isEnabled());
+        b.Canvas()->SetModified(false);
         b.Action("EditPaste")->trigger();
+        QVERIFY(b.Modified()); // closing now asks before the block is lost
         QCOMPARE(b.Diagram().ShapeCount(), 3);
         TShapeCustomControl *pasted = b.Diagram().Shapes().back();
         QVERIFY(pasted->Name.startsWith("TShapeNode"));
