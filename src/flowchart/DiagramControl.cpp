@@ -317,10 +317,14 @@ void TDiagramControl::FinishMove(const QPoint &point)
         for (TShapeCustomControl *s : selected)
             s->SetBounds(s->Left() + dx, s->Top() + dy, s->Width(), s->Height());
     });
-    // A shape dropped over a smaller one lets it show in front.
-    const QRect r = m_pressed->Bounds();
+}
+
+void TDiagramControl::RaiseCoveredShapes(TShapeCustomControl *shape)
+{
+    // A shape that lies wholly on the released one shows in front of it.
+    const QRect r = shape->Bounds();
     for (TShapeCustomControl *other : std::vector<TShapeCustomControl *>(m_diagram.Shapes()))
-        if (other != m_pressed && other->Selectable && r.contains(other->Bounds().topLeft())
+        if (other != shape && other->Selectable && r.contains(other->Bounds().topLeft())
             && r.contains(other->Bounds().bottomRight()))
             m_diagram.BringToFront(other);
 }
@@ -354,8 +358,10 @@ void TDiagramControl::mouseReleaseEvent(QMouseEvent *event)
         m_drag = Drag::None;
         m_outline = QRect();
         update();
-        if (m_pressed) // still there
+        if (m_pressed) { // still there
+            RaiseCoveredShapes(pressed);
             ShapeClick(pressed, point);
+        }
     }
     m_pressed = nullptr;
     m_drag = Drag::None;

@@ -104,6 +104,7 @@ private:
     void EndConnect();
     void FinishMove(const QPoint &point);
     void FinishResize();
+    void RaiseCoveredShapes(TShapeCustomControl *shape);
     QRect ResizeOutline(const QPoint &point) const;
     void ShapeGone(TShapeCustomControl *shape);
 

@@ -276,6 +276,17 @@ private slots:
         QCOMPARE(c.diagram.FindShape(name)->Width(), 81);
     }
 
+    void aShapeLyingOnTheClickedOneComesToTheFront()
+    {
+        Canvas c;
+        TShapeCustomControl *small = c.place(ShapeKind::Trans, 40, 24);
+        TShapeCustomControl *big = c.place(ShapeKind::Condition, 16, 16); // in front, covering it
+        QCOMPARE(c.control.ShapeAt(QPoint(48, 32)), big);
+        c.click(QPoint(90, 50)); // on the big one, away from the small one
+        QCOMPARE(c.diagram.Shapes().back(), small);
+        QCOMPARE(c.control.ShapeAt(QPoint(48, 32)), small);
+    }
+
     void doubleClickAsksForTheEditor()
     {
         Canvas c;
