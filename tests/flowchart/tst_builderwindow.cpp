@@ -22,6 +22,7 @@
 #include "shell/TextIds.h"
 
 #include <QClipboard>
+#include <QStatusTipEvent>
 #include <QMenuBar>
 #include <QTimer>
 #include <QDockWidget>
@@ -167,6 +168,11 @@ private slots:
         QVERIFY(!b.Action("DiagramShape2")->isChecked());
         QVERIFY(!b.Action("DiagramConnect")->isChecked());
         QVERIFY(b.isVisible() || !b.result());
+        // The long hint of the command under the mouse goes to panel 1.
+        QStatusTipEvent tip(LongHint(b.Action("RunRun")->toolTip() + "|" + b.Action("RunRun")->statusTip()));
+        QApplication::sendEvent(b.findChild<QMenuBar *>(), &tip);
+        QCOMPARE(b.HintPanel()->text(), " " + b.Action("RunRun")->statusTip());
+        QCOMPARE(b.Action("RunRun")->statusTip(), "Ejecuta las instrucciones del diagrama");
     }
 
     void savingANewDrawingAsksForAName()

@@ -11,7 +11,9 @@
 #include "shell/ScriptedDialogs.h"
 #include "shell/TextIds.h"
 
+#include <QApplication>
 #include <QPainter>
+#include <QWheelEvent>
 #include <QUndoStack>
 #include <QtTest>
 
@@ -305,6 +307,25 @@ private slots:
         c.control.SetPendingKind(int(ShapeKind::Action));
         c.click(QPoint(64, 32));
         QCOMPARE(c.diagram.Shapes()[0]->Bounds().topLeft(), QPoint(32, 16));
+    }
+
+    void ctrlWheelAsksForAnotherZoom()
+    {
+        Canvas c;
+        QSignalSpy spy(&c.control, &TDiagramControl::zoomRequested);
+        auto wheel = [&](int delta, Qt::KeyboardModifiers m) {
+            QWheelEvent e(QPointF(10, 10), c.control.mapToGlobal(QPointF(10, 10)), QPoint(), QPoint(0, delta),
+                          Qt::NoButton, m, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(&c.control, &e);
+            return e.isAccepted();
+        };
+        QVERIFY(!wheel(120, {})); // a plain wheel scrolls the view instead
+        QVERIFY(spy.isEmpty());
+        QVERIFY(wheel(120, Qt::ControlModifier));
+        QVERIFY(wheel(-120, Qt::ControlModifier));
+        QCOMPARE(spy.size(), 2);
+        QCOMPARE(spy[0][0].toDouble(), 1.25);
+        QCOMPARE(spy[1][0].toDouble(), 0.8);
     }
 
     void aSnapshotRestoresLinksAndOrder()
