@@ -769,7 +769,6 @@ void TDBuilderForm::EditShape(TShapeCustomControl *shape)
     form.SetText(shape->Caption());
     if (RunModal(&form) == QDialog::Accepted) {
         const QString text = form.Text();
-        const QString name = shape->Name;
         RecordEdit(&m_undo, m_diagram, QStringLiteral("caption"), [&] { shape->SetCaption(text); });
         m_canvas->SetModified(true);
     }
