@@ -69,6 +69,13 @@ const char *const NQueens = "\xAB 8 0 0 0 { } \x8D R S X Y A\n"
                             "  \xBB\n"
                             "\xBB";
 
+// 1,000 conversions of a speed between compound units.
+const char *const UnitLoop = "\xAB 1 1000 START 100_km/h 1_m/s CONVERT DROP NEXT \xBB";
+
+// A linear regression over 1,000 points (the data matrix is built first).
+const char *const LinearFit = "\xAB 1 1000 FOR I I I 2 * 1 + NEXT { 1000 2 } \x8D""ARRY "
+                              "STO\x85 LR \xBB";
+
 const char *const SumLoop = "\xAB 0 1 100000 FOR i i + NEXT \xBB";
 
 long g_lastAllocations = 0;
@@ -144,5 +151,7 @@ int main(int argc, char **argv)
     bench("FOR 1 to 100000, adding", SumLoop, repeats);
     arithmeticShare(repeats);
     bench("same loop, no arithmetic", "\xAB 0 1 100000 FOR i i DROP NEXT \xBB", repeats);
+    bench("1000 unit conversions", UnitLoop, repeats);
+    bench("LR of 1000 points", LinearFit, repeats);
     return 0;
 }

@@ -76,6 +76,25 @@ private slots:
                  (QStringList{"3.000", "{ HOME D E }", "6.000", "1.000", "42.000"}));
     }
 
+    // The user keys and the clock that →DATE and →TIME moved are part of the
+    // machine: they survive a save and a load, and a memory reset clears them.
+    void userKeysAndTheClockSurviveASaveAndALoad()
+    {
+        Engine a(Model::HP48GX);
+        QCOMPARE(a.enter(calc("« 1 + » 11.1 ASN 'X' 12.3 ASN 1.012000 →DATE")),
+                 Engine::Status::Done);
+        const int64_t offset = a.clockOffset();
+        QVERIFY(offset < -700000000); // more than 22 years back
+        Engine b;
+        QVERIFY(b.loadState(a.saveState()));
+        QCOMPARE(b.clockOffset(), offset);
+        QCOMPARE(b.enter(calc("RCLKEYS")), Engine::Status::Done);
+        QCOMPARE(stackTexts(b), (QStringList{"{ « 1 + » 11.1 'X' 12.3 }"}));
+        b.reset();
+        QCOMPARE(b.clockOffset(), int64_t(0));
+        QVERIFY(b.userKeys().empty());
+    }
+
     void damagedFilesAreRefusedWithAReason_data()
     {
         QTest::addColumn<int>("at");   // byte changed (negative: from the end); cut when len set

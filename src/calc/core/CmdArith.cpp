@@ -122,6 +122,8 @@ Value arith(Engine &e, int op, const Value &a, const Value &b)
     const Type tb = b.type();
     if (ta == Type::Array || tb == Type::Array)
         return arrayArith(e, op, a, b);
+    if (ta == Type::Unit || tb == Type::Unit)
+        return unitArith(e, op, a, b);
     RealCondition c = RealCondition::Ok;
     if (ta == Type::Real && tb == Type::Real) {
         const Real x = a.asReal();
@@ -405,6 +407,8 @@ Real hoursToHms(Engine &e, const Real &x)
 
 int compareValues(Engine &e, const Value &a, const Value &b)
 {
+    if (a.type() == Type::Unit || b.type() == Type::Unit)
+        return compareUnits(e, a, b);
     if (a.type() == Type::Real && b.type() == Type::Real)
         return compare(a.asReal(), b.asReal());
     if (a.type() == Type::String && b.type() == Type::String) {
@@ -420,8 +424,16 @@ int compareValues(Engine &e, const Value &a, const Value &b)
     throw CalcError(Err::BadArgumentType);
 }
 
-bool equalValues(const Value &a, const Value &b)
+bool equalValues(Engine &e, const Value &a, const Value &b)
 {
+    // units of one dimension are equal when their sizes are
+    if (a.type() == Type::Unit && b.type() == Type::Unit) {
+        try {
+            return compareUnits(e, a, b) == 0;
+        } catch (const CalcError &) {
+            return false;
+        }
+    }
     if (isNum(a) && isNum(b)) {
         const Cx x = cxOf(a);
         const Cx y = cxOf(b);
@@ -502,7 +514,7 @@ const CommandDef defs[] = {
     {"+", 2, {AAny, AAny}, F | Infix, [](Engine &e) { binaryOp(e, ops().add); }, 6},
     {"-",
      2,
-     {ACR | ABin | ASym | AArray, ACR | ABin | ASym | AArray},
+     {ACR | ABin | ASym | AArray | AUnit, ACR | ABin | ASym | AArray | AUnit},
      F | Infix,
      [](Engine &e) { binaryOp(e, ops().sub); },
      6,
@@ -510,7 +522,7 @@ const CommandDef defs[] = {
       {{AAny, AList}, [](Engine &e) { binaryOp(e, ops().sub); }}}},
     {"*",
      2,
-     {ACR | ABin | ASym | AArray, ACR | ABin | ASym | AArray},
+     {ACR | ABin | ASym | AArray | AUnit, ACR | ABin | ASym | AArray | AUnit},
      F | Infix,
      [](Engine &e) { binaryOp(e, ops().mul); },
      7,
@@ -518,7 +530,7 @@ const CommandDef defs[] = {
       {{AAny, AList}, [](Engine &e) { binaryOp(e, ops().mul); }}}},
     {"/",
      2,
-     {ACR | ABin | ASym | AArray, ACR | ABin | ASym | AArray},
+     {ACR | ABin | ASym | AArray | AUnit, ACR | ABin | ASym | AArray | AUnit},
      F | Infix,
      [](Engine &e) { binaryOp(e, ops().div); },
      7,
@@ -526,7 +538,7 @@ const CommandDef defs[] = {
       {{AAny, AList}, [](Engine &e) { binaryOp(e, ops().div); }}}},
     {"^",
      2,
-     {ACR | ASym, ACR | ASym},
+     {ACR | ASym, ACR | ASym | AUnit},
      F | Infix,
      [](Engine &e) { binaryOp(e, ops().pow); },
      9,
@@ -547,7 +559,8 @@ const CommandDef defs[] = {
          else
              e.replace(1, Value::complex(x.asComplex()->re.negated(), x.asComplex()->im.negated()));
      },
-     8},
+     8,
+     {{{AUnit}, negOfUnit}}},
     {"ABS",
      1,
      {ACR | AArray},
@@ -560,7 +573,9 @@ const CommandDef defs[] = {
              e.replace(1, Value::real(x.asReal().absolute()));
          else
              e.replace(1, Value::real(cxAbs(e, cxOf(x))));
-     }},
+     },
+     0,
+     {{{AUnit}, absOfUnit}}},
     {"INV",
      1,
      {ACR | AArray},
@@ -573,7 +588,9 @@ const CommandDef defs[] = {
          const Value one = Value::real(1);
          Value r = arith(e, ops().div, one, e.level(1));
          e.replace(1, std::move(r));
-     }},
+     },
+     0,
+     {{{AUnit}, invOfUnit}}},
     {"SQ",
      1,
      {ACR | AArray},
@@ -585,7 +602,9 @@ const CommandDef defs[] = {
          }
          Value r = arith(e, ops().mul, e.level(1), e.level(1));
          e.replace(1, std::move(r));
-     }},
+     },
+     0,
+     {{{AUnit}, sqOfUnit}}},
     {"√",
      1,
      {ACR},
@@ -597,7 +616,8 @@ const CommandDef defs[] = {
          else
              e.replace(1, fromCx(cxSqrt(e, cxOf(x))));
      },
-     11},
+     11,
+     {{{AUnit}, sqrtOfUnit}}},
     {"XROOT",
      2,
      {AReal, AReal},
@@ -912,7 +932,7 @@ const CommandDef defs[] = {
              e.applySymbolic(ops().eq, 2);
              return;
          }
-         e.replace(2, truth(equalValues(e.level(2), e.level(1))));
+         e.replace(2, truth(equalValues(e, e.level(2), e.level(1))));
      },
      5},
     {"≠",
@@ -925,7 +945,7 @@ const CommandDef defs[] = {
              e.applySymbolic(ne, 2);
              return;
          }
-         e.replace(2, truth(!equalValues(e.level(2), e.level(1))));
+         e.replace(2, truth(!equalValues(e, e.level(2), e.level(1))));
      },
      5},
     {"<",

@@ -347,9 +347,10 @@ bool isCallable(const Value &v)
 
 // ---- time ---------------------------------------------------------------------------
 
-std::tm localNow()
+// The calculator's clock: the computer's, moved by →DATE and →TIME.
+std::tm localNow(const Engine &e)
 {
-    const std::time_t t = std::time(nullptr);
+    const std::time_t t = std::time(nullptr) + e.clockOffset();
     std::tm tm{};
     localtime_r(&t, &tm);
     return tm;
@@ -750,7 +751,7 @@ const CommandDef defs[] = {
      {},
      0,
      [](Engine &e) {
-         const std::tm t = localNow();
+         const std::tm t = localNow(e);
          e.push(Value::real(decimal(t.tm_hour, t.tm_min * 100 + t.tm_sec, 10000)));
      }},
     {"DATE",
@@ -758,7 +759,7 @@ const CommandDef defs[] = {
      {},
      0,
      [](Engine &e) {
-         const std::tm t = localNow();
+         const std::tm t = localNow(e);
          const int a = e.flag(-42) ? t.tm_mday : t.tm_mon + 1;
          const int b = e.flag(-42) ? t.tm_mon + 1 : t.tm_mday;
          e.push(Value::real(decimal(a, b * 10000 + (t.tm_year + 1900), 1000000)));

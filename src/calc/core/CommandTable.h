@@ -31,13 +31,17 @@ CommandGroup arrayCommands();
 CommandGroup graphicsCommands();
 CommandGroup userCommands();
 CommandGroup transferCommands();
+CommandGroup everydayCommands();
+CommandGroup statisticsCommands();
+CommandGroup unitCommands();
 
 // Every command has one row in one of the groups.
 inline std::vector<CommandGroup> allCommandGroups()
 {
     return {stackCommands(), arithmeticCommands(), dataCommands(), programCommands(),
             numberCommands(), arrayCommands(),     graphicsCommands(), userCommands(),
-            transferCommands()};
+            transferCommands(), everydayCommands(), statisticsCommands(),
+            unitCommands()};
 }
 
 // Overloads that a row of another family lists: the general object commands
@@ -104,6 +108,17 @@ Value joinLists(Engine &e, Value &a, const Value &b);
 
 // a op b for objects that are not lists (op: an id from ops()).
 Value arith(Engine &e, int op, const Value &a, const Value &b);
+
+// Unit objects: a op b with a unit on either side (the result of + and - is
+// in level 1's unit), the order of two units of one dimension, and the
+// overloads of NEG, ABS, INV, SQ and √.
+Value unitArith(Engine &e, int op, const Value &a, const Value &b);
+int compareUnits(Engine &e, const Value &a, const Value &b);
+void negOfUnit(Engine &e);
+void absOfUnit(Engine &e);
+void invOfUnit(Engine &e);
+void sqOfUnit(Engine &e);
+void sqrtOfUnit(Engine &e);
 
 inline Real realAt(Engine &e, size_t level)
 {

@@ -39,6 +39,8 @@ void Engine::reset()
     m_errn = 0;
     m_errm.clear();
     m_seed = 999500333083533ULL;
+    m_clockOffset = 0;
+    m_userKeys.clear();
 }
 
 // ---- stack ------------------------------------------------------------------

@@ -247,6 +247,16 @@ public:
     Real nextRandom();
     void seedRandom(const Real &seed);
 
+    // ---- the clock and the user keys ------------------------------------------
+    // Seconds that →DATE and →TIME put between the computer's clock and the
+    // calculator's (the computer's own clock is never changed).
+    int64_t clockOffset() const { return m_clockOffset; }
+    void setClockOffset(int64_t seconds) { m_clockOffset = seconds; }
+    // ASN and STOKEYS: { object key object key ... }, keys as rc.p reals;
+    // a leading S when the standard keys stay active in user mode.
+    const std::vector<Value> &userKeys() const { return m_userKeys; }
+    void setUserKeys(std::vector<Value> keys) { m_userKeys = std::move(keys); }
+
     // ---- state ------------------------------------------------------------
     // The whole machine (stack, HOME, path, flags, modes, LASTARG) as bytes,
     // and back. load() returns false and changes nothing on damaged data.
@@ -308,6 +318,8 @@ private:
     bool m_contRequested = false;
     int m_numeric = 0;
     uint64_t m_seed = 0;
+    int64_t m_clockOffset = 0;
+    std::vector<Value> m_userKeys;
 };
 
 } // namespace Calc

@@ -46,6 +46,12 @@ namespace Calc {
     X(InfiniteResult, 0x305, "Infinite Result")                                                    \
     X(InvalidDimension, 0x501, "Invalid Dimension")                                                \
     X(InvalidArrayElement, 0x502, "Invalid Array Element")                                         \
+    X(InvalidSigmaData, 0x601, "Invalid \x85 Data")                                               \
+    X(NonexistentSigmaDat, 0x602, "Nonexistent \x85" "DAT")                                       \
+    X(InsufficientSigmaData, 0x603, "Insufficient \x85 Data")                                     \
+    X(InvalidSigmaPar, 0x604, "Invalid \x85" "PAR")                                               \
+    X(InvalidSigmaDataLnNeg, 0x605, "Invalid \x85 Data LN(Neg)")                                  \
+    X(InvalidSigmaDataLn0, 0x606, "Invalid \x85 Data LN(0)")                                      \
     X(Interrupted, 0xA03, "Interrupted")                                                           \
     X(InvalidUnit, 0xB01, "Invalid Unit")                                                          \
     X(InconsistentUnits, 0xB02, "Inconsistent Units")                                              \

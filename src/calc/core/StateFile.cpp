@@ -6,6 +6,7 @@
 #include "calc/core/Engine.h"
 #include "formats/NibbleText.h"
 
+#include <cstdlib>
 #include <cstring>
 
 namespace Calc {
@@ -526,6 +527,11 @@ void Engine::captureState(MachineState &st) const
     st.errorNumber = m_errn;
     st.errorMessage = m_errm;
     st.randomSeed = m_seed;
+    // the user keys and the clock are this machine's own sections
+    if (!m_userKeys.empty())
+        st.extra["UKEY"] = encodeObject(Value::list(m_userKeys));
+    if (m_clockOffset != 0)
+        st.extra["CLOK"] = std::to_string(m_clockOffset);
 }
 
 void Engine::restoreState(const MachineState &st)
@@ -554,6 +560,15 @@ void Engine::restoreState(const MachineState &st)
     for (const std::string &n : st.path)
         path.push_back(internName(n));
     setPath(path);
+    m_userKeys.clear();
+    m_clockOffset = 0;
+    if (auto k = st.extra.find("UKEY"); k != st.extra.end()) {
+        const DecodedObject d = decodeObject(k->second);
+        if (d.ok() && d.value.type() == Type::List)
+            m_userKeys = d.value.items();
+    }
+    if (auto c = st.extra.find("CLOK"); c != st.extra.end())
+        m_clockOffset = std::strtoll(c->second.c_str(), nullptr, 10);
 }
 
 std::string Engine::saveState() const

@@ -52,6 +52,8 @@ public:
     // TMENU, MENU: the soft keys to show; empty: the built-in menu numbered
     // menuNumber (0 the last, 1 CST, ...).
     virtual void setMenu(const std::vector<MenuKey> &keys, double menuNumber) = 0;
+    // RCLMENU: the number of the menu shown (0 when the menu is a TMENU list).
+    virtual Real menuShown() const { return Real{}; }
 
     // ---- blocking requests ---------------------------------------------------
     enum class Answer { Ok, Cancelled, Interrupted };

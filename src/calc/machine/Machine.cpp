@@ -118,11 +118,8 @@ bool Machine::restore(const MachineState &state)
     return true;
 }
 
-MachineState Machine::capture() const
+Real Machine::menuShown() const
 {
-    MachineState s;
-    m_engine.captureState(s);
-    s.modelLetter = letter();
     int number = 0;
     switch (m_menuKind) {
     case MenuKind::Var:
@@ -138,19 +135,28 @@ MachineState Machine::capture() const
         if (const BuiltinMenu *m = builtinMenu(m_menuName))
             number = m->number;
         break;
-    case MenuKind::List: {
-        std::vector<Value> items;
-        for (const MenuKey &k : m_menuKeys)
-            items.push_back(Value::list({Value::string(k.label), k.action}));
-        s.customMenu = Value::list(std::move(items));
+    case MenuKind::List:
         break;
-    }
     }
     Real menu;
     parseReal(number == 0 ? "0" : std::to_string(number) + "." + (m_menuPage + 1 < 10 ? "0" : "")
                                       + std::to_string(m_menuPage + 1),
               menu);
-    s.menu = menu;
+    return menu;
+}
+
+MachineState Machine::capture() const
+{
+    MachineState s;
+    m_engine.captureState(s);
+    s.modelLetter = letter();
+    if (m_menuKind == MenuKind::List) {
+        std::vector<Value> items;
+        for (const MenuKey &k : m_menuKeys)
+            items.push_back(Value::list({Value::string(k.label), k.action}));
+        s.customMenu = Value::list(std::move(items));
+    }
+    s.menu = menuShown();
     return s;
 }
 

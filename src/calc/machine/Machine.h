@@ -112,6 +112,7 @@ public:
     // 1 the custom menu, 2 VAR, 41.01 run and debug ...). Throws CalcError
     // on a number that names no menu.
     void setMenu(const std::vector<MenuKey> &keys, double menuNumber) override;
+    Real menuShown() const override;
     Answer messageBox(const std::string &text) override;
     Answer input(const InputRequest &request, std::string &text) override;
     Answer choose(const std::string &title, const std::vector<std::string> &items,

@@ -125,7 +125,9 @@ void TerminalInterface::beep(double, double)
 
 void TerminalInterface::setMenu(const std::vector<MenuKey> &keys, double menuNumber)
 {
+    m_menu = Calc::Real{};
     if (keys.empty()) {
+        Calc::parseReal(std::to_string(menuNumber), m_menu);
         std::cout << "[menu " << menuNumber << "]" << std::endl;
         return;
     }

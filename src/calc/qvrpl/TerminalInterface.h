@@ -37,6 +37,7 @@ public:
     void prompt(const std::string &text) override;
     void beep(double, double) override;
     void setMenu(const std::vector<MenuKey> &keys, double menuNumber) override;
+    Calc::Real menuShown() const override { return m_menu; }
     Answer messageBox(const std::string &text) override;
     Answer input(const InputRequest &request, std::string &text) override;
     Answer choose(const std::string &title, const std::vector<std::string> &items,
@@ -54,4 +55,5 @@ private:
 
     LineReader &m_in;
     std::atomic<bool> m_cancel{false};
+    Calc::Real m_menu; // the menu number last asked for (0 for a TMENU list)
 };
