@@ -76,6 +76,10 @@ const char *const UnitLoop = "\xAB 1 1000 START 100_km/h 1_m/s CONVERT DROP NEXT
 const char *const LinearFit = "\xAB 1 1000 FOR I I I 2 * 1 + NEXT { 1000 2 } \x8D""ARRY "
                               "STO\x85 LR \xBB";
 
+// A 201-digit factorial in exact mode (121 is made exact inside the program,
+// which was read in approximate mode).
+const char *const BigFactorial = "\xAB EXACT 121 R\x8DI ! \xBB";
+
 const char *const SumLoop = "\xAB 0 1 100000 FOR i i + NEXT \xBB";
 
 long g_lastAllocations = 0;
@@ -153,5 +157,6 @@ int main(int argc, char **argv)
     bench("same loop, no arithmetic", "\xAB 0 1 100000 FOR i i DROP NEXT \xBB", repeats);
     bench("1000 unit conversions", UnitLoop, repeats);
     bench("LR of 1000 points", LinearFit, repeats);
+    bench("121! exactly (201 digits)", BigFactorial, repeats);
     return 0;
 }

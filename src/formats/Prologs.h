@@ -9,6 +9,7 @@
 // writes every object, take them from here.
 namespace Prolog {
 constexpr std::uint32_t SystemBinary = 0x02911;
+constexpr std::uint32_t Integer = 0x02614; // the 49 family's exact integer
 constexpr std::uint32_t Real = 0x02933;
 constexpr std::uint32_t LongReal = 0x02955;
 constexpr std::uint32_t Complex = 0x02977;

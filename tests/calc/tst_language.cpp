@@ -12,11 +12,14 @@
 // In a command line, ␊ stands for a line feed and ␍ for a carriage return
 // (line ends inside one command line); a line that starts with "%%HP:" is a
 // received text file: its header decides the modes it is read in.
+#include "calc/core/Commands.h"
 #include "calc/core/Engine.h"
 #include "formats/CalcCharset.h"
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
+#include <QSet>
 #include <QtTest>
 
 using namespace Calc;
@@ -143,6 +146,40 @@ private slots:
             stack << utf8Of(e.toText(v));
         QCOMPARE(raised, error);
         QCOMPARE(stack, expected);
+    }
+
+    // Every command that has code is run by some test: a language test file
+    // or one of the calculator's C++ tests names it as a word.
+    void everyImplementedCommandIsTested()
+    {
+        QSet<QString> words;
+        QStringList files;
+        QDir lang(QStringLiteral(QV_TEST_DATA_DIR "/language"));
+        for (const QString &f : lang.entryList({"*.rpltest"}, QDir::Files))
+            files << lang.filePath(f);
+        QDir tests(QStringLiteral(QV_TEST_DATA_DIR "/.."));
+        for (const QString &f : tests.entryList({"tst_*.cpp"}, QDir::Files))
+            files << tests.filePath(f);
+        static const QRegularExpression separators(QStringLiteral("[\\s«»{}\\[\\]()'\",]+"));
+        for (const QString &path : files) {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            for (const QString &w : QString::fromUtf8(f.readAll()).split(separators, Qt::SkipEmptyParts))
+                words.insert(w);
+        }
+        for (const bool is49 : {false, true}) {
+            const Coverage c = coverage(is49);
+            QSet<QString> missing;
+            for (const std::string &m : c.missing)
+                missing.insert(QString::fromStdString(m));
+            QStringList untested;
+            for (const std::string &n : knownCommandNames(is49)) {
+                const QString name = utf8Of(n);
+                if (!missing.contains(name) && !words.contains(name))
+                    untested << name;
+            }
+            QVERIFY2(untested.isEmpty(), qPrintable("not tested: " + untested.join(' ')));
+        }
     }
 };
 

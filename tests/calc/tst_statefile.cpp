@@ -95,6 +95,21 @@ private slots:
         QVERIFY(b.userKeys().empty());
     }
 
+    // An exact integer of any size, negative ones too, keeps every digit
+    // through its binary form.
+    void exactIntegersSurviveASaveAndALoad()
+    {
+        Engine a(Model::HP50G);
+        QCOMPARE(a.enter(calc("EXACT")), Engine::Status::Done);
+        QCOMPARE(a.enter(calc("2 200 ^ NEG 0 12345678901234567890 { 7 -8 }")), Engine::Status::Done);
+        Engine b;
+        QVERIFY(b.loadState(a.saveState()));
+        QCOMPARE(stackTexts(b), stackTexts(a));
+        QCOMPARE(stackTexts(b).at(2), QString("12345678901234567890"));
+        QCOMPARE(b.enter(calc("4 ROLL TYPE")), Engine::Status::Done);
+        QCOMPARE(stackTexts(b).last(), QString("28."));
+    }
+
     void damagedFilesAreRefusedWithAReason_data()
     {
         QTest::addColumn<int>("at");   // byte changed (negative: from the end); cut when len set

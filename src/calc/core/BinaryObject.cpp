@@ -1,6 +1,7 @@
 #include "calc/core/BinaryObject.h"
 
 #include "calc/core/Commands.h"
+#include "calc/core/Integer.h"
 #include "calc/core/Compiler.h"
 #include "calc/core/Errors.h"
 #include "formats/NibbleText.h"
@@ -184,6 +185,20 @@ public:
             prolog(Prolog::Character);
             field(v.asChar(), 2);
             break;
+        case Type::Integer: {
+            // the digits least significant first, then the sign (9: negative)
+            const std::string &t = integerText(v);
+            const bool negative = t[0] == '-';
+            const size_t n = t.size() - (negative ? 1 : 0);
+            if (n > 0xFFFFF - 6)
+                throw CalcError(Err::InsufficientMemory);
+            prolog(Prolog::Integer);
+            field(5 + n + 1, 5);
+            for (size_t i = t.size(); i-- > (negative ? 1u : 0u);)
+                out.push_back(t[i]);
+            out.push_back(negative ? '9' : '0');
+            break;
+        }
         case Type::Unit:
             // our own form: the number, the unit's text as a string, the end
             // marker (the calculators spell units as names and operators)
@@ -410,6 +425,27 @@ public:
             return Value::command(commandId(at));
         case Prolog::Character:
             return Value::character(static_cast<unsigned char>(field(2)));
+        case Prolog::Integer: {
+            const uint64_t size = field(5);
+            if (size < 7 || size - 5 > m_s.size() - pos + 5)
+                fail("an integer has a size that does not fit its digits", at);
+            const size_t n = static_cast<size_t>(size - 6);
+            std::string digits;
+            for (size_t i = 0; i < n; ++i) {
+                const int d = digit(pos + n - 1 - i);
+                if (d > 9)
+                    fail("an integer holds a digit that is not decimal", at);
+                digits.push_back(static_cast<char>('0' + d));
+            }
+            pos += n;
+            const int sign = digit(pos);
+            pos += 1;
+            if (sign != 0 && sign != 9)
+                fail("an integer has a sign nibble other than 0 or 9", at);
+            std::string canonical;
+            parseInteger((sign == 9 ? "-" : "") + digits, canonical);
+            return integerValue(std::move(canonical));
+        }
         case Prolog::Array:
             return array(at);
         case Prolog::Grob:

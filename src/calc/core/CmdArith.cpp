@@ -124,6 +124,21 @@ Value arith(Engine &e, int op, const Value &a, const Value &b)
         return arrayArith(e, op, a, b);
     if (ta == Type::Unit || tb == Type::Unit)
         return unitArith(e, op, a, b);
+    if (ta == Type::Integer || tb == Type::Integer) {
+        if (ta == Type::Integer && tb == Type::Integer && e.exactMode()) {
+            Value r = integerArith(e, op, a, b);
+            if (!r.isNull())
+                return r;
+        }
+        if (a.isSymbolic() || b.isSymbolic()) {
+            const Value args[2] = {a, b};
+            return makeSymbolic(op, args, 2);
+        }
+        // a real wins, and approximate mode computes with reals
+        const Value x = ta == Type::Integer ? Value::real(integerToReal(e, a)) : a;
+        const Value y = tb == Type::Integer ? Value::real(integerToReal(e, b)) : b;
+        return arith(e, op, x, y);
+    }
     RealCondition c = RealCondition::Ok;
     if (ta == Type::Real && tb == Type::Real) {
         const Real x = a.asReal();
@@ -409,6 +424,13 @@ int compareValues(Engine &e, const Value &a, const Value &b)
 {
     if (a.type() == Type::Unit || b.type() == Type::Unit)
         return compareUnits(e, a, b);
+    if (a.type() == Type::Integer && b.type() == Type::Integer)
+        return compareIntegers(a, b);
+    if (a.type() == Type::Integer || b.type() == Type::Integer) {
+        const Value x = a.type() == Type::Integer ? Value::real(integerToReal(e, a)) : a;
+        const Value y = b.type() == Type::Integer ? Value::real(integerToReal(e, b)) : b;
+        return compareValues(e, x, y);
+    }
     if (a.type() == Type::Real && b.type() == Type::Real)
         return compare(a.asReal(), b.asReal());
     if (a.type() == Type::String && b.type() == Type::String) {
@@ -433,6 +455,13 @@ bool equalValues(Engine &e, const Value &a, const Value &b)
         } catch (const CalcError &) {
             return false;
         }
+    }
+    if (a.type() == Type::Integer || b.type() == Type::Integer) {
+        if (a.type() == Type::Integer && b.type() == Type::Integer)
+            return compareIntegers(a, b) == 0;
+        const Value x = a.type() == Type::Integer ? Value::real(integerToReal(e, a)) : a;
+        const Value y = b.type() == Type::Integer ? Value::real(integerToReal(e, b)) : b;
+        return equalValues(e, x, y);
     }
     if (isNum(a) && isNum(b)) {
         const Cx x = cxOf(a);
@@ -514,7 +543,7 @@ const CommandDef defs[] = {
     {"+", 2, {AAny, AAny}, F | Infix, [](Engine &e) { binaryOp(e, ops().add); }, 6},
     {"-",
      2,
-     {ACR | ABin | ASym | AArray | AUnit, ACR | ABin | ASym | AArray | AUnit},
+     {ACR | ABin | ASym | AArray | AUnit | AInt, ACR | ABin | ASym | AArray | AUnit | AInt},
      F | Infix,
      [](Engine &e) { binaryOp(e, ops().sub); },
      6,
@@ -522,7 +551,7 @@ const CommandDef defs[] = {
       {{AAny, AList}, [](Engine &e) { binaryOp(e, ops().sub); }}}},
     {"*",
      2,
-     {ACR | ABin | ASym | AArray | AUnit, ACR | ABin | ASym | AArray | AUnit},
+     {ACR | ABin | ASym | AArray | AUnit | AInt, ACR | ABin | ASym | AArray | AUnit | AInt},
      F | Infix,
      [](Engine &e) { binaryOp(e, ops().mul); },
      7,
@@ -530,7 +559,7 @@ const CommandDef defs[] = {
       {{AAny, AList}, [](Engine &e) { binaryOp(e, ops().mul); }}}},
     {"/",
      2,
-     {ACR | ABin | ASym | AArray | AUnit, ACR | ABin | ASym | AArray | AUnit},
+     {ACR | ABin | ASym | AArray | AUnit | AInt, ACR | ABin | ASym | AArray | AUnit | AInt},
      F | Infix,
      [](Engine &e) { binaryOp(e, ops().div); },
      7,
@@ -538,7 +567,7 @@ const CommandDef defs[] = {
       {{AAny, AList}, [](Engine &e) { binaryOp(e, ops().div); }}}},
     {"^",
      2,
-     {ACR | ASym, ACR | ASym | AUnit},
+     {ACR | ASym | AInt, ACR | ASym | AUnit | AInt},
      F | Infix,
      [](Engine &e) { binaryOp(e, ops().pow); },
      9,
@@ -560,7 +589,7 @@ const CommandDef defs[] = {
              e.replace(1, Value::complex(x.asComplex()->re.negated(), x.asComplex()->im.negated()));
      },
      8,
-     {{{AUnit}, negOfUnit}}},
+     {{{AUnit}, negOfUnit}, {{AInt}, negOfInteger}}},
     {"ABS",
      1,
      {ACR | AArray},
@@ -575,7 +604,7 @@ const CommandDef defs[] = {
              e.replace(1, Value::real(cxAbs(e, cxOf(x))));
      },
      0,
-     {{{AUnit}, absOfUnit}}},
+     {{{AUnit}, absOfUnit}, {{AInt}, absOfInteger}}},
     {"INV",
      1,
      {ACR | AArray},
@@ -590,7 +619,7 @@ const CommandDef defs[] = {
          e.replace(1, std::move(r));
      },
      0,
-     {{{AUnit}, invOfUnit}}},
+     {{{AUnit}, invOfUnit}, {{AInt}, invOfInteger}}},
     {"SQ",
      1,
      {ACR | AArray},
@@ -604,7 +633,7 @@ const CommandDef defs[] = {
          e.replace(1, std::move(r));
      },
      0,
-     {{{AUnit}, sqOfUnit}}},
+     {{{AUnit}, sqOfUnit}, {{AInt}, sqOfInteger}}},
     {"√",
      1,
      {ACR},
@@ -824,7 +853,8 @@ const CommandDef defs[] = {
      {AReal},
      F | Postfix,
      [](Engine &e) { e.replace(1, Value::real(factorial(e, realAt(e, 1)))); },
-     10},
+     10,
+     {{{AInt}, factOfInteger}}},
     {"COMB",
      2,
      {AReal, AReal},

@@ -141,6 +141,8 @@ int typeNumber(const Value &v)
         return 11;
     case Type::Unit:
         return 13;
+    case Type::Integer:
+        return 28;
     case Type::Character:
         return 24;
     case Type::Command: {
@@ -158,6 +160,18 @@ bool lessForSort(const Value &a, const Value &b)
         return compare(a.asReal(), b.asReal()) < 0;
     if (a.type() == Type::String && b.type() == Type::String)
         return a.str() < b.str();
+    // exact integers sort among themselves and with reals by value
+    if ((a.type() == Type::Integer || a.type() == Type::Real) &&
+        (b.type() == Type::Integer || b.type() == Type::Real)) {
+        if (a.type() == Type::Integer && b.type() == Type::Integer)
+            return compareIntegers(a, b) < 0;
+        const std::string ta = a.type() == Type::Integer ? integerText(a) : formatRealExact(a.asReal());
+        const std::string tb = b.type() == Type::Integer ? integerText(b) : formatRealExact(b.asReal());
+        Real x, y;
+        parseReal(ta, x);
+        parseReal(tb, y);
+        return compare(x, y) < 0;
+    }
     throw CalcError(Err::BadArgumentType);
 }
 

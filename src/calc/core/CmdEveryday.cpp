@@ -4,6 +4,8 @@
 // the 49 family's string and stack extras.
 #include "calc/core/BinaryObject.h"
 #include "calc/core/CommandTable.h"
+#include "formats/NibbleText.h"
+#include "calc/core/Compiler.h"
 #include "calc/core/UserInterface.h"
 
 #include <algorithm>
@@ -343,12 +345,61 @@ void assignKey(Engine &e, const Value &obj, const Real &key)
 // There is no ROM behind this calculator: a system address names code that
 // does not exist here, so SYSEVAL says so instead of guessing.
 
+// ---- parts of an algebraic ----------------------------------------------------
+
+// How many operands an item of an algebraic takes.
+int arityOf(const Value &v)
+{
+    if (v.type() == Type::Command)
+        return commandArity(v.commandId());
+    if (v.isName())
+        return v.callArgs();
+    return 0;
+}
+
+// Where the last operand before position end begins (items in evaluation
+// order): walking back, each item fills one place and opens its arity.
+size_t rightOperandStart(const std::vector<Value> &items, size_t end)
+{
+    int need = 1;
+    size_t i = end;
+    while (i > 0) {
+        --i;
+        need += arityOf(items[i]) - 1;
+        if (need == 0)
+            return i;
+    }
+    throw CalcError(Err::InvalidSyntax);
+}
+
+// A part of an algebraic as an object: a lone name or number stands alone.
+Value partValue(const std::vector<Value> &items)
+{
+    if (items.size() == 1 && arityOf(items[0]) == 0) {
+        if (items[0].isName())
+            return items[0].withQuoted(true);
+        if (items[0].type() != Type::Command)
+            return items[0];
+    }
+    return Value::algebraic(items);
+}
+
+// A string's bytes as nibble text.
+std::string nibblesOf(const std::string &bytes)
+{
+    const QByteArray n =
+        BytesToNibbleText(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    return std::string(n.constData(), static_cast<size_t>(n.size()));
+}
+
 const CommandDef defs[] = {
     {"FACT",
      1,
      {AReal},
      Function,
-     [](Engine &e) { commandInfo(findCommand("!")).def.fn(e); }},
+     [](Engine &e) { commandInfo(findCommand("!")).def.fn(e); },
+     0,
+     {{{AInt}, factOfInteger}}},
     {"BYTES",
      1,
      {AAny},
@@ -368,6 +419,16 @@ const CommandDef defs[] = {
          e.drop(1);
          e.push(Value::binary(nibbleCrc(nibbles)));
          e.push(Value::real(size));
+     }},
+    {"VERSION",
+     0,
+     {},
+     0,
+     [](Engine &e) {
+         // what this machine is, in the two strings programs expect
+         e.push(Value::string(e.is49() ? "Version Quorvane 5 (HP 49 family)"
+                                       : "Version Quorvane 5 (HP 48 series)"));
+         e.push(Value::string("Copyright the Quorvane authors"));
      }},
     {"CLVAR",
      0,
@@ -661,6 +722,140 @@ const CommandDef defs[] = {
          const Value v = e.level(2);
          e.drop(2);
          e.levelRef(n) = v;
+     }},
+    {"NEWOB",
+     1,
+     {AAny},
+     K,
+     [](Engine &) {
+         // objects here are never shared in a way a change could show
+         // through, so the copy is the object itself
+     }},
+    {"LIBS",
+     0,
+     {},
+     0,
+     [](Engine &e) {
+         // no library is attached to this calculator's memory
+         e.push(Value::list({}));
+     }},
+    {"EQ→",
+     1,
+     {AAlg | AName | AReal | AComplex},
+     0,
+     [](Engine &e) {
+         // 'left=right' gives left and right; anything else itself and 0
+         const Value v = e.level(1);
+         if (v.type() == Type::Algebraic) {
+             const auto &it = v.items();
+             if (!it.empty() && it.back().type() == Type::Command &&
+                 it.back().commandId() == ops().equation) {
+                 const size_t split = rightOperandStart(it, it.size() - 1);
+                 const std::vector<Value> left(it.begin(), it.begin() + static_cast<ptrdiff_t>(split));
+                 const std::vector<Value> right(it.begin() + static_cast<ptrdiff_t>(split), it.end() - 1);
+                 e.drop(1);
+                 e.push(partValue(left));
+                 e.push(partValue(right));
+                 return;
+             }
+         }
+         e.push(Value::real(0));
+     }},
+    // ---- objects as hexadecimal text and composites (the 49 family's
+    // development library)
+    {"→H",
+     1,
+     {AAny},
+     K | Only49,
+     [](Engine &e) {
+         // the object's binary form, one hexadecimal digit per nibble
+         e.replace(1, Value::string(encodeObject(e.level(1))));
+     }},
+    {"H→",
+     1,
+     {AString},
+     Only49,
+     [](Engine &e) {
+         const DecodedObject d = decodeObject(e.level(1).str());
+         if (!d.ok())
+             throw CalcError(Err::BadArgumentValue, "H\x8D: " + d.error);
+         e.replace(1, d.value);
+     }},
+    {"S→H",
+     1,
+     {AString},
+     Only49,
+     [](Engine &e) {
+         // each character as two hexadecimal digits, low nibble first
+         e.replace(1, Value::string(nibblesOf(e.level(1).str())));
+     }},
+    {"H→S",
+     1,
+     {AString},
+     Only49,
+     [](Engine &e) {
+         const std::string &h = e.level(1).str();
+         if (h.size() % 2 != 0)
+             throw CalcError(Err::BadArgumentValue);
+         for (const char c : h)
+             if (HexDigitValue(c) < 0)
+                 throw CalcError(Err::BadArgumentValue);
+         const QByteArray b = NibbleTextToBytes(QByteArray(h.data(), static_cast<qsizetype>(h.size())));
+         e.replace(1, Value::string(std::string(b.constData(), static_cast<size_t>(b.size()))));
+     }},
+    {"CRC",
+     1,
+     {AString},
+     Only49,
+     [](Engine &e) {
+         // the calculators' CRC over the string's nibbles (low nibble first)
+         e.replace(1, Value::binary(nibbleCrc(nibblesOf(e.level(1).str()))));
+     }},
+    {"→LST",
+     1,
+     {AList | AProgram | AAlg},
+     Only49,
+     [](Engine &e) { e.replace(1, Value::list(e.level(1).items())); }},
+    {"→PRG",
+     1,
+     {AList | AProgram | AAlg},
+     Only49,
+     [](Engine &e) {
+         std::vector<Value> items = e.level(1).items();
+         if (needsLink(items))
+             items = linkStructures(std::move(items));
+         e.replace(1, Value::program(std::move(items)));
+     }},
+    {"→ALG",
+     1,
+     {AList | AProgram | AAlg},
+     Only49,
+     [](Engine &e) { e.replace(1, Value::algebraic(e.level(1).items())); }},
+    {"COMP→",
+     1,
+     {AList | AProgram | AAlg},
+     Only49,
+     [](Engine &e) {
+         const Value v = e.level(1);
+         e.drop(1);
+         for (const Value &x : v.items())
+             e.push(x);
+         e.push(Value::real(static_cast<int64_t>(v.items().size())));
+     }},
+    {"S~N",
+     1,
+     {AString | AName},
+     Only49,
+     [](Engine &e) {
+         // a string becomes the name it spells, a name its string
+         const Value v = e.level(1);
+         if (v.type() == Type::String) {
+             if (v.str().empty() || v.str().size() > 127)
+                 throw CalcError(Err::BadArgumentValue);
+             e.replace(1, Value::global(v.str()));
+         } else {
+             e.replace(1, Value::string(v.nameText()));
+         }
      }},
 };
 

@@ -122,8 +122,6 @@ int flagArg(Engine &e)
 
 void setFlagChecked(Engine &e, int n, bool on)
 {
-    if (n == -105 && !on && e.is49())
-        throw CalcError(Err::ExactModeUnavailable);
     e.setFlag(n, on);
 }
 
@@ -402,6 +400,10 @@ const CommandDef defs[] = {
              e.push(v);
              return;
          }
+         if (v.type() == Type::Integer) {
+             e.push(Value::real(integerToReal(e, v)));
+             return;
+         }
          e.enterNumeric();
          e.pushContinuation(new NumericScope);
          e.scheduleEval(v);
@@ -600,15 +602,13 @@ const CommandDef defs[] = {
                  e.setFlagWord(i % 2 == 0, static_cast<int>(i / 2), items[i].asBinary());
              }
          }
-         if (e.is49() && !e.flag(-105))
-             e.setFlag(-105, true); // exact mode is not available
          e.drop(1);
      }},
     {"STD", 0, {}, 0, [](Engine &e) { displayMode(e, false, false, false); }},
     {"FIX", 1, {AReal}, 0, [](Engine &e) { displayMode(e, true, false, true); }},
     {"SCI", 1, {AReal}, 0, [](Engine &e) { displayMode(e, false, true, true); }},
     {"ENG", 1, {AReal}, 0, [](Engine &e) { displayMode(e, true, true, true); }},
-    {"EXACT", 0, {}, 0, [](Engine &) { throw CalcError(Err::ExactModeUnavailable); }},
+    {"EXACT", 0, {}, 0, [](Engine &e) { e.setFlag(-105, false); }},
     {"APPROX", 0, {}, 0, [](Engine &e) { e.setFlag(-105, true); }},
     // errors
     {"DOERR",

@@ -3,6 +3,7 @@
 // regression models, and the upper-tail probabilities.
 #include "calc/core/CommandTable.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace Calc {
@@ -669,6 +670,11 @@ const CommandDef defs[] = {
      {AReal},
      0,
      [](Engine &e) { result(e, 1, predict(params(e), argOf(e, 1), true)); }},
+    {"PREDV",
+     1,
+     {AReal},
+     0,
+     [](Engine &e) { result(e, 1, predict(params(e), argOf(e, 1), false)); }},
     {"ΣLINE",
      0,
      {},
@@ -728,6 +734,42 @@ const CommandDef defs[] = {
          e.drop(3);
          e.push(Value::array({static_cast<uint32_t>(n), 1}, std::move(cells)));
          e.push(Value::array({2}, {Value::real(below), Value::real(above)}));
+     }},
+    // ---- plots of ΣDAT
+    {"SCLΣ",
+     0,
+     {},
+     0,
+     [](Engine &e) {
+         // the plot range becomes the range of the x and y columns
+         const Pair p = pairOf(e, params(e));
+         const auto [x0, x1] = std::minmax_element(p.x.begin(), p.x.end());
+         const auto [y0, y1] = std::minmax_element(p.y.begin(), p.y.end());
+         if (*x0 == *x1 || *y0 == *y1)
+             throw CalcError(Err::InsufficientSigmaData);
+         e.push(fromExt(e, *x0));
+         e.push(fromExt(e, *x1));
+         commandInfo(findCommand("XRNG")).def.fn(e);
+         e.push(fromExt(e, *y0));
+         e.push(fromExt(e, *y1));
+         commandInfo(findCommand("YRNG")).def.fn(e);
+     }},
+    {"SCATRPLOT",
+     0,
+     {},
+     0,
+     [](Engine &e) {
+         // one dot per point of the x and y columns, through PPAR
+         const Pair p = pairOf(e, params(e));
+         static const int toPixel = findCommand("C\x8DPX");
+         for (size_t i = 0; i < p.x.size(); ++i) {
+             e.push(Value::complex(realOfExtended(e, p.x[i]), realOfExtended(e, p.y[i])));
+             commandInfo(toPixel).def.fn(e);
+             const Value px = e.pop();
+             const auto &xy = px.items();
+             e.drawablePict()->setPixel(static_cast<int64_t>(xy[0].asBinary()),
+                                        static_cast<int64_t>(xy[1].asBinary()), true);
+         }
      }},
     // ---- probabilities
     {"UTPN",

@@ -1,6 +1,7 @@
 // Unit objects: arithmetic and comparison, CONVERT, UBASE, UVAL, UFACT,
 // →UNIT, with the calculators' rules for temperature levels.
 #include "calc/core/CommandTable.h"
+#include "formats/CalcCharset.h"
 #include "calc/core/Units.h"
 
 #include <cmath>
@@ -166,6 +167,60 @@ void unitSqrt(Engine &e)
     e.replace(1, withUnit(Value::real(root), unitPower(exprOf(u), 0.5)));
 }
 
+// The constants library of the calculators (CODATA 1986 values, as their
+// ROMs hold them): name, value, unit (names and units in calculator bytes).
+struct PhysicalConstant
+{
+    std::string name, value, unit;
+};
+
+const std::vector<PhysicalConstant> &physicalConstants()
+{
+    static const std::vector<PhysicalConstant> table = [] {
+        const char *const rows[][3] = {
+            {"NA", "6.0221367E23", "mol^-1"},
+            {"k", "1.380658E-23", "J/K"},
+            {"Vm", "22.4141", "l/mol"},
+            {"R", "8.31451", "J/(mol*K)"},
+            {"StdT", "273.15", "K"},
+            {"StdP", "101.325", "kPa"},
+            {"σ", "5.67051E-8", "W/(m^2*K^4)"},
+            {"c", "299792458", "m/s"},
+            {"ε0", "8.85418781761E-12", "F/m"},
+            {"µ0", "1.25663706144E-6", "H/m"},
+            {"g", "9.80665", "m/s^2"},
+            {"G", "6.67259E-11", "m^3/(s^2*kg)"},
+            {"h", "6.6260755E-34", "J*s"},
+            {"q", "1.60217733E-19", "C"},
+            {"me", "9.1093897E-31", "kg"},
+            {"qme", "175881962000", "C/kg"},
+            {"mp", "1.6726231E-27", "kg"},
+            {"mpme", "1836.152701", ""},
+            {"α", ".00729735308", ""},
+            {"F", "96485.309", "C/mol"},
+            {"a0", ".0529177249", "nm"},
+            {"µB", "9.2740154E-24", "J/T"},
+            {"µN", "5.0507866E-27", "J/T"},
+            {"f0", "2.4179883E14", "Hz"},
+            {"c3", ".002897756", "m*K"},
+            {"εsi", "11.9", ""},
+            {"εox", "3.9", ""},
+            {"I0", ".000000000001", "W/m^2"},
+        };
+        std::vector<PhysicalConstant> out;
+        for (const auto &r : rows) {
+            bool ok1 = false, ok2 = false;
+            const QByteArray n = CalcCharset::encode(QString::fromUtf8(r[0]), &ok1);
+            const QByteArray u = CalcCharset::encode(QString::fromUtf8(r[2]), &ok2);
+            // a name the character set lacks cannot be typed: left out
+            if (ok1 && ok2)
+                out.push_back({n.toStdString(), r[1], u.toStdString()});
+        }
+        return out;
+    }();
+    return table;
+}
+
 const CommandDef defs[] = {
     {"CONVERT",
      2,
@@ -210,6 +265,43 @@ const CommandDef defs[] = {
          const Value n = scaled(e, a.asUnit()->number, rest.factor);
          e.replace(2, withUnit(n, unitProduct(ub, baseUnits(rest.dim))));
      }},
+    {"TINC",
+     2,
+     {AUnit | AReal, AUnit | AReal},
+     0,
+     [](Engine &e) {
+         // a temperature and an increment: the increment is a difference
+         // (no offset), in the temperature's unit
+         const Value a = e.level(2), d = e.level(1);
+         if (a.type() == Type::Real && d.type() == Type::Real) {
+             e.replace(2, arith(e, ops().add, a, d));
+             return;
+         }
+         if (a.type() != Type::Unit || d.type() != Type::Unit)
+             throw CalcError(Err::InconsistentUnits);
+         const UnitValue va = unitValue(exprOf(a)), vd = unitValue(exprOf(d));
+         if (!sameDimension(va.dim, vd.dim))
+             throw CalcError(Err::InconsistentUnits);
+         const Value inc = scaled(e, d.asUnit()->number, vd.factor / va.factor);
+         e.replace(2, Value::unit(arith(e, ops().add, a.asUnit()->number, inc), a.asUnit()->unit));
+     }},
+    {"TDELTA",
+     2,
+     {AUnit | AReal, AUnit | AReal},
+     0,
+     [](Engine &e) {
+         // two temperatures: their difference as an increment in the first's unit
+         const Value a = e.level(2), b = e.level(1);
+         if (a.type() == Type::Real && b.type() == Type::Real) {
+             e.replace(2, arith(e, ops().sub, a, b));
+             return;
+         }
+         if (a.type() != Type::Unit || b.type() != Type::Unit)
+             throw CalcError(Err::InconsistentUnits);
+         const UnitValue va = unitValue(exprOf(a)), vb = unitValue(exprOf(b));
+         const Value bb = convertTo(e, b.asUnit()->number, vb, va);
+         e.replace(2, Value::unit(arith(e, ops().sub, a.asUnit()->number, bb), a.asUnit()->unit));
+     }},
     {"→UNIT",
      2,
      {AUnit, AReal | AComplex},
@@ -217,6 +309,23 @@ const CommandDef defs[] = {
      [](Engine &e) {
          Value r = Value::unit(e.level(2), e.level(1).asUnit()->unit);
          e.replace(2, std::move(r));
+     }},
+    {"CONST",
+     1,
+     {AName},
+     0,
+     [](Engine &e) {
+         // 'name' CONST: the constant of the constants library, with its unit
+         const std::string &n = e.level(1).nameText();
+         for (const PhysicalConstant &c : physicalConstants()) {
+             if (c.name != n)
+                 continue;
+             Real r;
+             parseReal(c.value, r);
+             e.replace(1, c.unit.empty() ? Value::real(r) : Value::unit(Value::real(r), c.unit));
+             return;
+         }
+         throw CalcError(Err::BadArgumentValue, "CONST: no constant of that name");
      }},
 };
 

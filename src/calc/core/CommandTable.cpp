@@ -122,7 +122,7 @@ const Table &table()
 CommandFn overloadFor(const CommandDef &d, const std::vector<Value> &stack)
 {
     const bool keepTags = d.flags & KeepTags;
-    auto takes = [&](const uint16_t(&args)[3]) {
+    auto takes = [&](const uint32_t(&args)[3]) {
         for (int i = 0; i < d.argc; ++i)
             if (!hasKind(stack[stack.size() - 1 - static_cast<size_t>(i)],
                          args[i < 3 ? i : 2],
@@ -138,10 +138,10 @@ CommandFn overloadFor(const CommandDef &d, const std::vector<Value> &stack)
     return nullptr;
 }
 
-uint16_t acceptedKinds(const CommandDef &d, int level)
+uint32_t acceptedKinds(const CommandDef &d, int level)
 {
     const int i = level < 3 ? level : 2;
-    uint16_t kinds = d.args[i];
+    uint32_t kinds = d.args[i];
     for (const Overload &o : d.more)
         if (o.fn)
             kinds |= o.args[i];

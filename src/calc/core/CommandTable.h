@@ -2,6 +2,7 @@
 
 #include "calc/core/Commands.h"
 #include "calc/core/Engine.h"
+#include "calc/core/Integer.h"
 
 #include <algorithm>
 #include <vector>
@@ -34,6 +35,11 @@ CommandGroup transferCommands();
 CommandGroup everydayCommands();
 CommandGroup statisticsCommands();
 CommandGroup unitCommands();
+CommandGroup integerCommands();
+CommandGroup plotCommands();
+CommandGroup matrixCommands();
+CommandGroup numericCommands();
+CommandGroup calculusCommands();
 
 // Every command has one row in one of the groups.
 inline std::vector<CommandGroup> allCommandGroups()
@@ -41,7 +47,8 @@ inline std::vector<CommandGroup> allCommandGroups()
     return {stackCommands(), arithmeticCommands(), dataCommands(), programCommands(),
             numberCommands(), arrayCommands(),     graphicsCommands(), userCommands(),
             transferCommands(), everydayCommands(), statisticsCommands(),
-            unitCommands()};
+            unitCommands(), integerCommands(), plotCommands(), matrixCommands(),
+            numericCommands(), calculusCommands()};
 }
 
 // Overloads that a row of another family lists: the general object commands
@@ -120,6 +127,14 @@ void invOfUnit(Engine &e);
 void sqOfUnit(Engine &e);
 void sqrtOfUnit(Engine &e);
 
+// Exact integers (CmdInteger): the overloads of NEG, ABS, SQ, INV, ! and
+// FACT.
+void negOfInteger(Engine &e);
+void absOfInteger(Engine &e);
+void sqOfInteger(Engine &e);
+void invOfInteger(Engine &e);
+void factOfInteger(Engine &e);
+
 inline Real realAt(Engine &e, size_t level)
 {
     return e.level(level).asReal();
@@ -135,6 +150,8 @@ inline int64_t intAt(Engine &e, size_t level, int64_t lo = INT32_MIN, int64_t hi
         r = v.asReal();
     else if (v.type() == Type::Binary)
         r = Real::fromInt(static_cast<int64_t>(v.asBinary() & 0x7FFFFFFFFFFFFFFFULL));
+    else if (v.type() == Type::Integer)
+        r = integerToReal(e, v);
     else
         throw CalcError(Err::BadArgumentType);
     bool ok = false;

@@ -14,7 +14,7 @@ class Engine;
 using CommandFn = void (*)(Engine &);
 
 // Argument kinds a command accepts, one mask per stack level.
-enum ArgMask : uint16_t {
+enum ArgMask : uint32_t {
     AReal = 1 << 0,
     ABin = 1 << 1,
     AComplex = 1 << 2,
@@ -31,10 +31,11 @@ enum ArgMask : uint16_t {
     AGrob = 1 << 13,
     AChar = 1 << 14,
     AUnit = 1 << 15,
+    AInt = 1 << 16, // an exact integer (a command without it is given a real)
     AName = AGlobal | ALocal,
     ASym = AName | AAlg,
     ANum = AReal | AComplex,
-    AAny = 0xFFFF,
+    AAny = 0xFFFFFFFF,
 };
 
 enum CmdFlag : uint16_t {
@@ -64,7 +65,7 @@ enum CmdFlag : uint16_t {
 // added to Type without its kind here does not compile.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic error "-Wswitch"
-constexpr uint16_t kindOf(Type t)
+constexpr uint32_t kindOf(Type t)
 {
     switch (t) {
     case Type::Null:
@@ -102,6 +103,8 @@ constexpr uint16_t kindOf(Type t)
         return AChar;
     case Type::Unit:
         return AUnit;
+    case Type::Integer:
+        return AInt;
     }
     return 0;
 }
@@ -109,7 +112,7 @@ constexpr uint16_t kindOf(Type t)
 
 // Whether v is of one of the kinds of mask. A tagged object counts as its
 // value unless keepTags (the command sees the tag).
-inline bool hasKind(const Value &v, uint16_t mask, bool keepTags)
+inline bool hasKind(const Value &v, uint32_t mask, bool keepTags)
 {
     const Value &x = v.type() == Type::Tagged && !keepTags ? v.asTagged()->value : v;
     return (kindOf(x.type()) & mask) != 0;
@@ -118,7 +121,7 @@ inline bool hasKind(const Value &v, uint16_t mask, bool keepTags)
 // More argument kinds a command takes, with the code that handles them.
 struct Overload
 {
-    uint16_t args[3]; // accepted kinds for level 1, 2, 3
+    uint32_t args[3]; // accepted kinds for level 1, 2, 3
     CommandFn fn;
 };
 
@@ -131,7 +134,7 @@ struct CommandDef
 {
     const char *name; // as written, UTF-8 (mapped to calculator bytes once)
     int8_t argc;      // arguments checked before the code runs; -1: the code checks
-    uint16_t args[3]; // accepted kinds for level 1, 2, 3
+    uint32_t args[3]; // accepted kinds for level 1, 2, 3
     uint16_t flags;
     CommandFn fn;
     uint8_t precedence = 0; // infix operators: binding strength in algebraics
@@ -180,7 +183,7 @@ enum Role : int {
 // for d.argc > 0 and a stack that deep.
 CommandFn overloadFor(const CommandDef &d, const std::vector<Value> &stack);
 // Every kind some overload of d takes at level + 1.
-uint16_t acceptedKinds(const CommandDef &d, int level);
+uint32_t acceptedKinds(const CommandDef &d, int level);
 
 const CommandInfo &commandInfo(int id);
 int commandCount();

@@ -1,6 +1,7 @@
 #include "calc/core/Compiler.h"
 
 #include "calc/core/Commands.h"
+#include "calc/core/Integer.h"
 #include "calc/core/Errors.h"
 #include "formats/NibbleText.h"
 
@@ -294,6 +295,11 @@ private:
                 if (keep >= 0)
                     m_scope.resize(static_cast<size_t>(keep));
             }
+            return;
+        }
+        std::string digits;
+        if (m_opt.exact && parseInteger(word, digits)) {
+            out.push_back(integerValue(std::move(digits)));
             return;
         }
         Real r;
@@ -837,6 +843,12 @@ private:
                         ++f;
                     e = f;
                 }
+            }
+            std::string digits;
+            if (m_opt.exact && parseInteger(lx.s.substr(lx.pos, e - lx.pos), digits)) {
+                lx.pos = e;
+                out.push_back(integerValue(std::move(digits)));
+                return;
             }
             Real r;
             if (!parseReal(std::string(lx.s.substr(lx.pos, e - lx.pos)), r, m_opt.commaMark))

@@ -11,6 +11,7 @@ struct CompileOptions
 {
     bool is49 = true;
     bool commaMark = false; // flag -51
+    bool exact = false;     // 49 family, flag -105 clear: 12 is an exact integer
     int binaryBase = 10;    // base of "# 12" without a suffix
     AngleMode angle = AngleMode::Degrees; // of polar input (1,∠90)
 };

@@ -67,7 +67,8 @@ private:
                 return ci.def.precedence;
             return AtomPrec;
         }
-        if (v.type() == Type::Real && v.asReal().isNegative())
+        if ((v.type() == Type::Real && v.asReal().isNegative()) ||
+            (v.type() == Type::Integer && integerText(v)[0] == '-'))
             return commandInfo(ops().neg).def.precedence;
         return AtomPrec;
     }
@@ -267,6 +268,8 @@ std::string decompile(const Value &v, const TextStyle &st, bool topLevel)
         return "Character";
     case Type::Unit:
         return decompile(v.asUnit()->number, st, false) + "_" + v.asUnit()->unit;
+    case Type::Integer:
+        return integerText(v);
     case Type::String:
         return "\"" + v.str() + "\"";
     case Type::List: {

@@ -2,6 +2,7 @@
 #include "calc/core/UserInterface.h"
 
 #include "calc/core/Commands.h"
+#include "calc/core/Integer.h"
 #include "calc/core/Compiler.h"
 #include "calc/core/Decompiler.h"
 #include "calc/core/Transfer.h"
@@ -215,6 +216,7 @@ Value Engine::compile(std::string_view text, bool commaMark, AngleMode angle) co
     opt.commaMark = commaMark;
     opt.binaryBase = binaryBase();
     opt.angle = angle;
+    opt.exact = exactMode();
     return compileText(text, opt);
 }
 
@@ -612,6 +614,8 @@ bool popFlag(Engine &e)
         result = !v.asReal().isZero();
     else if (v.type() == Type::Binary)
         result = v.asBinary() != 0;
+    else if (v.type() == Type::Integer)
+        result = integerText(v) != "0";
     else
         throw CalcError(Err::BadArgumentType);
     e.drop(1);
@@ -622,6 +626,11 @@ Real popReal(Engine &e)
 {
     e.need(1);
     const Value &v = e.level(1);
+    if (v.type() == Type::Integer) {
+        const Real r = integerToReal(e, v);
+        e.drop(1);
+        return r;
+    }
     if (v.type() != Type::Real)
         throw CalcError(Err::BadArgumentType);
     const Real r = v.asReal();
@@ -714,6 +723,10 @@ void Engine::execCommand(size_t fi, const Value &v)
         }
         if (id == OpSTART || id == OpFOR) {
             need(2);
+            // integer bounds count as reals (the counter is a real)
+            for (size_t l = 1; l <= 2; ++l)
+                if (level(l).type() == Type::Integer)
+                    levelRef(l) = Value::real(integerToReal(*this, level(l)));
             const Value &a = level(2);
             const Value &b = level(1);
             if (a.type() != Type::Real || b.type() != Type::Real)
@@ -763,10 +776,25 @@ void Engine::execCommand(size_t fi, const Value &v)
     }
     if (m_stack.size() < static_cast<size_t>(argc))
         throw CalcError(Err::TooFewArguments);
-    const CommandFn fn = overloadFor(d, m_stack);
+    CommandFn fn = overloadFor(d, m_stack);
     const bool keepTags = d.flags & KeepTags;
     if (!fn && (d.flags & (Function | ListWise)) && applyToLists(id, argc, keepTags))
         return;
+    if (!fn) {
+        // an exact integer where the command takes only reals becomes a real,
+        // as the calculators' approximate functions take it
+        bool changed = false;
+        for (int i = 0; i < argc; ++i) {
+            Value &a = m_stack[m_stack.size() - 1 - static_cast<size_t>(i)];
+            const uint32_t kinds = acceptedKinds(d, i);
+            if (a.type() == Type::Integer && !(kinds & AInt) && (kinds & AReal)) {
+                a = Value::real(integerToReal(*this, a));
+                changed = true;
+            }
+        }
+        if (changed)
+            fn = overloadFor(d, m_stack);
+    }
     if (!fn) {
         // a function of a symbolic argument that no overload takes makes an
         // algebraic; anything else is refused with the arguments as they were
@@ -939,7 +967,7 @@ Value makeSymbolic(int id, const Value *args, int argc)
             items.insert(items.end(), a.items().begin(), a.items().end());
         else if (a.isName())
             items.push_back(a.withQuoted(false));
-        else if (a.type() == Type::Real || a.type() == Type::Complex)
+        else if (a.type() == Type::Real || a.type() == Type::Complex || a.type() == Type::Integer)
             items.push_back(a);
         else
             throw CalcError(Err::BadArgumentType);

@@ -160,6 +160,8 @@ public:
     int wordSize() const;
     int binaryBase() const; // 2, 8, 10, 16
     bool numericResults() const { return flag(-3) || m_numeric > 0; }
+    // Exact mode of the 49 family (flag -105 clear): integers stay integers.
+    bool exactMode() const { return is49() && !flag(-105); }
     void enterNumeric() { ++m_numeric; }
     void leaveNumeric()
     {

@@ -1,6 +1,7 @@
 #include "calc/core/Object.h"
 
 #include "calc/core/Commands.h"
+#include "calc/core/Integer.h"
 #include "calc/core/Errors.h"
 
 #include <mutex>
@@ -295,6 +296,8 @@ bool same(const Value &a, const Value &b)
         return a.asChar() == b.asChar();
     case Type::Unit:
         return a.asUnit()->unit == b.asUnit()->unit && same(a.asUnit()->number, b.asUnit()->number);
+    case Type::Integer:
+        return integerText(a) == integerText(b);
     case Type::Directory: {
         const auto &x = a.asDir()->vars;
         const auto &y = b.asDir()->vars;

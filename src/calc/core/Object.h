@@ -30,7 +30,8 @@ enum class Type : uint8_t {
     Array,     // vector or matrix of reals or of complex numbers
     Grob,      // a picture
     Character, // one character (no typed form; comes from object files)
-    Unit,      // a number with a unit: shown and read back, no unit algebra
+    Unit,      // a number with a unit (Units.h holds their algebra)
+    Integer,   // an exact integer of the 49 family (Integer.h)
     Native,    // an evaluator continuation; never on the stack
 };
 
