@@ -268,6 +268,199 @@ private:
     size_t m_depth = 0;
 };
 
+// ---- ∂: the derivative of an algebraic --------------------------------------
+
+using Expr = std::vector<Value>; // items in evaluation order
+
+int arity(const Value &v)
+{
+    if (v.type() == Type::Command)
+        return commandArity(v.commandId());
+    if (v.isName())
+        return v.callArgs();
+    return 0;
+}
+
+// The operands of the last item of e, as sub-expressions.
+std::vector<Expr> operands(const Expr &e)
+{
+    std::vector<Expr> out;
+    size_t end = e.size() - 1;
+    for (int k = arity(e.back()); k > 0; --k) {
+        int need = 1;
+        size_t i = end;
+        while (need > 0) {
+            if (i == 0)
+                throw CalcError(Err::InvalidSyntax);
+            --i;
+            need += arity(e[i]) - 1;
+        }
+        out.insert(out.begin(), Expr(e.begin() + static_cast<ptrdiff_t>(i),
+                                     e.begin() + static_cast<ptrdiff_t>(end)));
+        end = i;
+    }
+    return out;
+}
+
+bool isNumber(const Expr &e, long double *value = nullptr)
+{
+    if (e.size() != 1 || e[0].type() != Type::Real)
+        return false;
+    if (value)
+        *value = extendedOf(e[0].asReal());
+    return true;
+}
+
+bool isValue(const Expr &e, long double v)
+{
+    long double x = 0;
+    return isNumber(e, &x) && x == v;
+}
+
+Expr num(long double v)
+{
+    Real r;
+    fromExtended(v, r);
+    return {Value::real(r)};
+}
+
+int cmd(const char *name)
+{
+    return findCommand(name);
+}
+
+Expr apply1(int id, const Expr &a)
+{
+    Expr r = a;
+    r.push_back(Value::command(id));
+    return r;
+}
+
+// a op b, with the simplifications that keep results readable: 0 and 1
+// drop out, and numbers combine.
+Expr apply2(int id, const Expr &a, const Expr &b)
+{
+    const CommonOps &o = ops();
+    long double x = 0, y = 0;
+    const bool na = isNumber(a, &x), nb = isNumber(b, &y);
+    if (id == o.add) {
+        if (na && nb)
+            return num(x + y);
+        if (isValue(a, 0))
+            return b;
+        if (isValue(b, 0))
+            return a;
+    } else if (id == o.sub) {
+        if (na && nb)
+            return num(x - y);
+        if (isValue(b, 0))
+            return a;
+        if (isValue(a, 0))
+            return apply1(o.neg, b);
+    } else if (id == o.mul) {
+        if (na && nb)
+            return num(x * y);
+        if (isValue(a, 0) || isValue(b, 0))
+            return num(0);
+        if (isValue(a, 1))
+            return b;
+        if (isValue(b, 1))
+            return a;
+    } else if (id == o.div) {
+        if (isValue(a, 0))
+            return num(0);
+        if (isValue(b, 1))
+            return a;
+    } else if (id == o.pow) {
+        if (isValue(b, 1))
+            return a;
+        if (isValue(b, 0))
+            return num(1);
+    }
+    Expr r = a;
+    r.insert(r.end(), b.begin(), b.end());
+    r.push_back(Value::command(id));
+    return r;
+}
+
+bool mentions(const Expr &e, const NameObj *var)
+{
+    for (const Value &v : e)
+        if (v.isName() && v.asName() == var)
+            return true;
+    return false;
+}
+
+Expr derivative(const Expr &e, const NameObj *var, int depth = 0)
+{
+    if (depth > 200)
+        throw CalcError(Err::InsufficientMemory);
+    if (!mentions(e, var))
+        return num(0);
+    const Value &top = e.back();
+    if (e.size() == 1)
+        return num(1); // the variable itself
+    if (top.type() != Type::Command)
+        throw CalcError(Err::BadArgumentValue, "\x88: a user function cannot be differentiated here");
+    const CommonOps &o = ops();
+    const int id = top.commandId();
+    const std::vector<Expr> args = operands(e);
+    auto d = [&](size_t i) { return derivative(args[i], var, depth + 1); };
+    if (id == o.add || id == o.sub)
+        return apply2(id, d(0), d(1));
+    if (id == o.neg)
+        return apply1(o.neg, d(0));
+    if (id == o.mul)
+        return apply2(o.add, apply2(o.mul, d(0), args[1]), apply2(o.mul, args[0], d(1)));
+    if (id == o.div)
+        return apply2(o.div,
+                      apply2(o.sub, apply2(o.mul, d(0), args[1]), apply2(o.mul, args[0], d(1))),
+                      apply2(o.pow, args[1], num(2)));
+    if (id == o.pow) {
+        long double n = 0;
+        if (!mentions(args[1], var)) {
+            // n*u^(n-1)*u'
+            const Expr lower = isNumber(args[1], &n) ? num(n - 1) : apply2(o.sub, args[1], num(1));
+            return apply2(o.mul, apply2(o.mul, args[1], apply2(o.pow, args[0], lower)), d(0));
+        }
+        // u^v * (v'*LN(u) + v*u'/u)
+        return apply2(o.mul, e,
+                      apply2(o.add, apply2(o.mul, d(1), apply1(cmd("LN"), args[0])),
+                             apply2(o.div, apply2(o.mul, args[1], d(0)), args[0])));
+    }
+    const Expr du = d(0);
+    const Expr &u = args[0];
+    if (id == cmd("SIN"))
+        return apply2(o.mul, apply1(cmd("COS"), u), du);
+    if (id == cmd("COS"))
+        return apply2(o.mul, apply1(o.neg, apply1(cmd("SIN"), u)), du);
+    if (id == cmd("TAN"))
+        return apply2(o.div, du, apply2(o.pow, apply1(cmd("COS"), u), num(2)));
+    if (id == cmd("EXP"))
+        return apply2(o.mul, apply1(cmd("EXP"), u), du);
+    if (id == cmd("LN"))
+        return apply2(o.div, du, u);
+    if (id == cmd("LOG"))
+        return apply2(o.div, du, apply2(o.mul, u, apply1(cmd("LN"), num(10))));
+    if (id == cmd("ALOG"))
+        return apply2(o.mul, apply2(o.mul, apply1(cmd("ALOG"), u), apply1(cmd("LN"), num(10))), du);
+    if (id == o.sqrt)
+        return apply2(o.div, du, apply2(o.mul, num(2), apply1(o.sqrt, u)));
+    if (id == cmd("SQ"))
+        return apply2(o.mul, apply2(o.mul, num(2), u), du);
+    if (id == o.inv)
+        return apply2(o.div, apply1(o.neg, du), apply2(o.pow, u, num(2)));
+    if (id == cmd("ASIN") || id == cmd("ACOS")) {
+        const Expr root = apply1(o.sqrt, apply2(o.sub, num(1), apply2(o.pow, u, num(2))));
+        const Expr r = apply2(o.div, du, root);
+        return id == cmd("ASIN") ? r : apply1(o.neg, r);
+    }
+    if (id == cmd("ATAN"))
+        return apply2(o.div, du, apply2(o.add, num(1), apply2(o.pow, u, num(2))));
+    throw CalcError(Err::BadArgumentValue,
+                    "\x88: " + commandInfo(id).name + " cannot be differentiated here");
+}
+
 const CommandDef defs[] = {
     {"Σ",
      4,
@@ -341,6 +534,23 @@ const CommandDef defs[] = {
          auto *s = new RootSearch(expr, name, x0, x1);
          Value keep = makeHeap(s, Type::Native);
          s->start(e);
+     }},
+    {"∂",
+     2,
+     {AName, AAlg | AName | AReal},
+     0,
+     [](Engine &e) {
+         // 'expr' 'name' ∂: the derivative (trigonometric functions as in
+         // radians), which EVAL turns into a number once the name has a value
+         const NameObj *var = e.level(1).asName();
+         const Value &f = e.level(2);
+         Expr x;
+         if (f.type() == Type::Algebraic)
+             x = f.items();
+         else
+             x = {f.isName() ? f.withQuoted(false) : f};
+         const Expr r = derivative(x, var);
+         e.replace(2, r.size() == 1 && !r[0].isName() ? r[0] : Value::algebraic(r));
      }},
 };
 
