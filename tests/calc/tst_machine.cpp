@@ -130,6 +130,37 @@ private slots:
             << gx << "=1 #ENTER #QUOTE #ALPHA a:A #ENTER +" << QStringList{"'1+A'"};
     }
 
+    // USER (left shift, ALPHA) makes the next key run what ASN assigned to
+    // it; pressed twice it stays on, a third time it is off.
+    void userModeRunsTheAssignedKeys_data()
+    {
+        QTest::addColumn<int>("model");
+        QTest::newRow("48GX") << int(Model::HP48GX);
+        QTest::newRow("50g") << int(Model::HP50G);
+    }
+
+    void userModeRunsTheAssignedKeys()
+    {
+        QFETCH(int, model);
+        Machine m(static_cast<Model>(model));
+        m.start();
+        QVERIFY(m.waitReady(Limit));
+        // the first soft key is key 11 (row 1, column 1)
+        QVERIFY(enter(m, "« 100 » 11.1 ASN « 7 » 11.2 ASN"));
+        QVERIFY(press(m, "#LS #ALPHA #F1"));
+        const QString hundred = model == int(Model::HP48GX) ? "100" : "100.";
+        const QString seven = model == int(Model::HP48GX) ? "7" : "7.";
+        QCOMPARE(stack(m), QStringList{hundred});
+        // once only: F1 is the (empty) VAR menu's soft key again
+        QVERIFY(press(m, "#F1"));
+        QCOMPARE(stack(m), QStringList{hundred});
+        // locked, with the shifted assignment too, then off
+        QVERIFY(press(m, "#LS #ALPHA #LS #ALPHA #F1 #LS #F1"));
+        QCOMPARE(stack(m), (QStringList{hundred, hundred, seven}));
+        QVERIFY(press(m, "#LS #ALPHA #F1"));
+        QCOMPARE(stack(m), (QStringList{hundred, hundred, seven}));
+    }
+
     void keysDoWhatTheKeyboardSays()
     {
         QFETCH(int, model);
@@ -309,6 +340,9 @@ private slots:
         QVERIFY(press(m, "#LS"));
         QVERIFY(m.isReady());
         QVERIFY(m.currentScreen().leftShift);
+        // the shift pressed again is off (left shift with ALPHA would be USER)
+        QVERIFY(press(m, "#LS"));
+        QVERIFY(!m.currentScreen().leftShift);
         QVERIFY(press(m, "#ALPHA"));
         QVERIFY(m.currentScreen().alpha);
         QVERIFY(!m.currentScreen().leftShift);

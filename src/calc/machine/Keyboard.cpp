@@ -71,7 +71,7 @@ KeyboardLayout make48gx()
     k.push_back(key(4, 2, 4, 15, 5, {"EEX", "#EEX"}, 'Z', {"PURG", "PURGE"}));
     k.push_back(key(4, 1, 4, 20, 5, {"DEL", "#DEL"}, 0, {"CLEAR", "#CLEAR"}));
     k.push_back(key(4, 0, 4, 25, 5, {"\u2190", "#BKSP"}, 0, {"DROP", "DROP"}));
-    k.push_back(key(3, 5, 5, 0, 6, {"\u03B1", "#ALPHA"}, 0));
+    k.push_back(key(3, 5, 5, 0, 6, {"\u03B1", "#ALPHA"}, 0, {"USER", "#ALPHA"}));
     k.push_back(key(3, 3, 5, 6, 6, {"7", "=7"}, 0));
     k.push_back(key(3, 2, 5, 12, 6, {"8", "=8"}, 0));
     k.push_back(key(3, 1, 5, 18, 6, {"9", "=9"}, 0));
@@ -135,7 +135,7 @@ KeyboardLayout make49(Model model)
     k.push_back(key(2, 4, 5, 12, 6, {"X", "=X"}, 'X', {"\u2264", "=\x89"}, {"<", "=<"}));
     k.push_back(key(1, 4, 5, 18, 6, {"1/x", "INV"}, 'Y', {"\u2265", "=\x8A"}, {">", "=>"}));
     k.push_back(key(0, 4, 5, 24, 6, {"\u00F7", "/"}, 'Z', {"ABS", "ABS"}, {"ARG", "ARG"}));
-    k.push_back(key(7, 3, 6, 0, 6, {"ALPHA", "#ALPHA"}, 0));
+    k.push_back(key(7, 3, 6, 0, 6, {"ALPHA", "#ALPHA"}, 0, {"USER", "#ALPHA"}));
     k.push_back(key(3, 3, 6, 6, 6, {"7", "=7"}, 0));
     k.push_back(key(2, 3, 6, 12, 6, {"8", "=8"}, 0));
     k.push_back(key(1, 3, 6, 18, 6, {"9", "=9"}, 0));

@@ -327,12 +327,40 @@ void Machine::handleKey(const KeyDef &k)
         return;
     }
     if (k.action == "#ALPHA") {
+        if (m_shift == 1) {
+            // USER: once for the next key, twice locked, a third time off
+            m_shift = 0;
+            if (!m_engine.flag(-62)) {
+                m_engine.setFlag(-62, true);
+                m_userOnce = true;
+            } else if (m_userOnce) {
+                m_userOnce = false;
+            } else {
+                m_engine.setFlag(-62, false);
+            }
+            return;
+        }
         m_shift = 0;
         m_alpha = (m_alpha + 1) % 3;
         return;
     }
     const int shift = m_shift;
     m_shift = 0;
+    if (m_engine.flag(-62) && !(m_alpha && k.alpha && shift != 2)) {
+        // user mode: a key that ASN or STOKEYS assigned runs its object
+        const bool once = m_userOnce;
+        if (once) {
+            m_engine.setFlag(-62, false);
+            m_userOnce = false;
+        }
+        if (const Value *assigned = userKey(keyCode(k, shift + 1))) {
+            const Value object = *assigned;
+            if (m_editing)
+                perform("#ENTER", 0);
+            evaluateItem(object);
+            return;
+        }
+    }
     m_message.clear();
     if (m_nested == 0) {
         // what a program drew stays until the next key
@@ -351,6 +379,20 @@ void Machine::handleKey(const KeyDef &k)
     if (m_alpha == 1)
         m_alpha = 0;
     perform(action, shift);
+}
+
+const Value *Machine::userKey(const std::string &code) const
+{
+    Real want;
+    if (!parseReal(code, want))
+        return nullptr;
+    const std::vector<Value> &keys = m_engine.userKeys();
+    // { S obj key obj key ... }: an S first keeps the standard keys
+    size_t i = !keys.empty() && keys.front().isName() && keys.front().nameText() == "S" ? 1 : 0;
+    for (; i + 1 < keys.size(); i += 2)
+        if (keys[i + 1].type() == Type::Real && keys[i + 1].asReal() == want)
+            return &keys[i];
+    return nullptr;
 }
 
 void Machine::perform(const std::string &action, int shift)

@@ -141,6 +141,8 @@ private:
 
     void threadMain();
     void handleKey(const KeyDef &k);
+    // The object ASN assigned to the key rc.p, or none.
+    const Value *userKey(const std::string &code) const;
     void perform(const std::string &action, int shift);
     void softKey(int index, int shift);
     void render();
@@ -196,6 +198,7 @@ private:
     // state of the keyboard and the command line (machine thread only)
     int m_shift = 0; // 0 none, 1 left, 2 right
     int m_alpha = 0; // 0 off, 1 one letter, 2 locked
+    bool m_userOnce = false; // USER pressed once: user mode for one key
     bool m_editing = false;
     bool m_editReplaces = false; // the line edits level 1 (EDIT)
     std::string m_cmd;
