@@ -15,6 +15,12 @@ QColor TGeneratorHeader::GradientTop()
     return QColor(98, 150, 0);
 }
 
+void TGeneratorHeader::setGradientTop(const QColor &colour)
+{
+    m_top = colour;
+    update();
+}
+
 void TGeneratorHeader::setTitle(const QString &title)
 {
     m_title = title;
@@ -44,7 +50,7 @@ void TGeneratorHeader::paintEvent(QPaintEvent *)
     p.setRenderHint(QPainter::Antialiasing);
     const QRect r = rect();
     QLinearGradient gradient(r.topLeft(), r.bottomLeft());
-    gradient.setColorAt(0, GradientTop());
+    gradient.setColorAt(0, m_top);
     gradient.setColorAt(1, palette().color(QPalette::Window));
     p.fillRect(r, gradient);
 
@@ -57,7 +63,7 @@ void TGeneratorHeader::paintEvent(QPaintEvent *)
     const QRect markRect(r.right() - markWidth, r.top(), markWidth, r.height());
     p.setPen(palette().color(QPalette::Base));
     p.drawText(markRect.translated(2, 2), Qt::AlignCenter, QStringLiteral("?"));
-    p.setPen(GradientTop().darker(160));
+    p.setPen(m_top.darker(160));
     p.drawText(markRect, Qt::AlignCenter, QStringLiteral("?"));
 
     const QRect textArea = r.adjusted(12, 6, -markWidth - 4, -6);

@@ -3,7 +3,8 @@
 #include <QWidget>
 
 // The band at the top of the generator windows: the command's name and a
-// line about the window over a green gradient, with a large "?".
+// line about the window over a gradient (green unless the window says
+// otherwise), with a large "?".
 class TGeneratorHeader : public QWidget
 {
     Q_OBJECT
@@ -20,6 +21,9 @@ public:
 
     // The green the gradient starts from, at the top (RGB 98, 150, 0).
     static QColor GradientTop();
+    // Another colour for the top of the gradient (the matrix writer and the
+    // picture editor start from RGB 0, 128, 192).
+    void setGradientTop(const QColor &colour);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -27,4 +31,5 @@ protected:
 private:
     QString m_title;
     QString m_description;
+    QColor m_top = GradientTop();
 };
