@@ -6,8 +6,10 @@
 #include "emulator/EmulatorLibrary.h"
 #include "formats/CalcCharset.h"
 #include "generators/DlgChoose.h"
+#include "generators/DlgGrob.h"
 #include "generators/DlgInform.h"
 #include "generators/DlgInput.h"
+#include "generators/DlgMatrix.h"
 #include "shell/AppDialogs.h"
 #include "shell/CommandHost.h"
 #include "shell/Globals.h"
@@ -29,6 +31,8 @@ GeneratorCommands::GeneratorCommands(CommandHost &host)
     bind("ToolsInput", &GeneratorCommands::ToolsInputExecute);
     bind("ToolsChoose", &GeneratorCommands::ToolsChooseExecute);
     bind("ToolsInform", &GeneratorCommands::ToolsInformExecute);
+    bind("ToolsMatrixWriter", &GeneratorCommands::ToolsMatrixWriterExecute);
+    bind("ToolsPicture", &GeneratorCommands::ToolsPictureExecute);
 }
 
 void GeneratorCommands::runAndInsert(QDialog *window, const std::function<GeneratedText()> &result)
@@ -111,6 +115,20 @@ void GeneratorCommands::ToolsInformExecute()
 {
     auto *window = new TInformDialog(m_host.Window());
     connectTry(window);
+    runAndInsert(window, [window] { return window->Result; });
+}
+
+void GeneratorCommands::ToolsMatrixWriterExecute()
+{
+    auto *window = new TMatrixDialog(m_host.Window());
+    runAndInsert(window, [window] { return window->Result; });
+}
+
+void GeneratorCommands::ToolsPictureExecute()
+{
+    // Once Insert has made the text, the window closes as accepted however
+    // it is closed (its unsaved-changes question may keep it open a while).
+    auto *window = new TGrobDialog(m_host.Window());
     runAndInsert(window, [window] { return window->Result; });
 }
 

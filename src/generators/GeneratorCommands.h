@@ -10,10 +10,11 @@
 class CommandHost;
 class QDialog;
 
-// The Tools menu's program generators: each command opens its window
-// modally over the main window and, when it closes with OK, puts the code it
-// made at the caret of the active document through InsertSnippet. Cancel,
-// Esc and the close box insert nothing. The windows' "Try it" buttons run
+// The Tools menu's program generators (INPUT, CHOOSE, INFORM, the matrix
+// writer and the picture editor): each command opens its window modally over
+// the main window and, when it closes with OK (Insert), puts the code it made
+// at the caret of the active document through InsertSnippet. Cancel, Esc and
+// the close box insert nothing. The windows' "Try it" buttons run
 // their code in the built-in calculator.
 class GeneratorCommands : public QObject
 {
@@ -30,6 +31,8 @@ public:
     void ToolsInputExecute();
     void ToolsChooseExecute();
     void ToolsInformExecute();
+    void ToolsMatrixWriterExecute();
+    void ToolsPictureExecute();
 
     void setModalRunner(ModalRunner run) { m_run = std::move(run); }
     void setTryRunner(TryRunner run) { m_try = std::move(run); }
