@@ -394,7 +394,7 @@ TGrobDialog::TGrobDialog(QWidget *parent)
     loadTexts();
     GrobNewExecute();
     m_canvas->setFocus();
-    resize(760, 560);
+    resize(800, 640);
 }
 
 QAction *TGrobDialog::addCommand(const char *name, const QString &caption, const QString &hint)
