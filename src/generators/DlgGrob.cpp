@@ -140,9 +140,29 @@ void TGrobCanvas::paintEvent(QPaintEvent *event)
     const int x0 = std::max(0, first.x()), y0 = std::max(0, first.y());
     const int x1 = std::min(m_editor->width() - 1, last.x()), y1 = std::min(m_editor->height() - 1, last.y());
     const TGrob &picture = m_editor->picture();
-    for (int y = y0; y <= y1; ++y)
-        for (int x = x0; x <= x1; ++x)
-            p.fillRect(cellRect(QPoint(x, y)), picture.pixel(x, y) ? QColor(Qt::black) : ScreenColour());
+    if (x0 <= x1 && y0 <= y1) {
+        // One image pixel per cell, enlarged in one call: a large picture at
+        // 100 % has hundreds of thousands of cells on screen.
+        QImage cells(x1 - x0 + 1, y1 - y0 + 1, QImage::Format_RGB32);
+        const QRgb dark = qRgb(0, 0, 0), clear = ScreenColour().rgb();
+        for (int y = y0; y <= y1; ++y) {
+            auto *line = reinterpret_cast<QRgb *>(cells.scanLine(y - y0));
+            for (int x = x0; x <= x1; ++x)
+                line[x - x0] = picture.pixel(x, y) ? dark : clear;
+        }
+        const int g = m_grid ? 1 : 0;
+        p.drawImage(QRect(x0 * pitch() + g, y0 * pitch() + g, cells.width() * pitch(), cells.height() * pitch()),
+                    cells);
+        if (m_grid) {
+            // The lines go over the cells' last row and column of pixels.
+            p.setPen(gridLineColour());
+            const int right = (x1 + 1) * pitch(), bottom = (y1 + 1) * pitch();
+            for (int x = x0; x <= x1 + 1; ++x)
+                p.drawLine(x * pitch(), y0 * pitch(), x * pitch(), bottom);
+            for (int y = y0; y <= y1 + 1; ++y)
+                p.drawLine(x0 * pitch(), y * pitch(), right, y * pitch());
+        }
+    }
     for (const QPoint &cell : m_editor->preview())
         if (m_editor->contains(cell))
             p.fillRect(cellRect(cell), PreviewColour());
