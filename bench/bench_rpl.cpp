@@ -1,5 +1,6 @@
-// Speed of the calculator on two classic UserRPL programs. Prints figures;
-// run by hand: build/bin/bench_rpl [repeats]
+// Speed of the calculator on classic UserRPL programs, and on programs that
+// build data (lists and strings one element at a time, list arithmetic).
+// Prints figures; run by hand: build/bin/bench_rpl [repeats]
 #include "calc/core/Engine.h"
 
 #include <algorithm>
@@ -99,9 +100,14 @@ double runMs(Engine &e, const Value &prog)
     return t1 - t0;
 }
 
-void bench(const char *title, const char *text, int repeats)
+void bench(const char *title, const char *text, int repeats, const char *setup = nullptr)
 {
     Engine e(Model::HP50G);
+    if (setup && e.enter(setup) != Engine::Status::Done) {
+        std::printf("setup failed: %s\n", e.lastError().message.c_str());
+        std::exit(1);
+    }
+    e.stack().clear();
     e.enter(text);
     const Value prog = e.stack().back();
     std::vector<double> times;
@@ -158,5 +164,13 @@ int main(int argc, char **argv)
     bench("1000 unit conversions", UnitLoop, repeats);
     bench("LR of 1000 points", LinearFit, repeats);
     bench("121! exactly (201 digits)", BigFactorial, repeats);
+    // Programs that build data: 10,000 appends to a list and to a string
+    // (each result's size is shown), and arithmetic over 10,000-element lists.
+    bench("list: 10000 appends", "\xAB { } 1 10000 FOR I I + NEXT SIZE \xBB", repeats);
+    bench("string: 10000 appends", "\xAB \"\" 1 10000 START \"a\" + NEXT SIZE \xBB", repeats);
+    bench("list arithmetic, 10000",
+          "\xAB L 2 * L - 3 ^ SIZE \xBB",
+          repeats,
+          "1 10000 FOR i i NEXT 10000 \x8DLIST 'L' STO");
     return 0;
 }

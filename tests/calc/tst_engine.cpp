@@ -276,6 +276,76 @@ private slots:
             e.toText(v);
     }
 
+    void runawayProgramsEndInInsufficientMemory_data()
+    {
+        QTest::addColumn<QString>("program");
+        QTest::newRow("a list doubled") << "{ 1 } DO DUP + UNTIL 0 END";
+        QTest::newRow("a list appended to") << "{ } DO 1 + UNTIL 0 END";
+        QTest::newRow("a string doubled") << "\"abcdefgh\" DO DUP + UNTIL 0 END";
+        QTest::newRow("a string appended to") << "\"\" DO \"abcdefgh\" + UNTIL 0 END";
+        QTest::newRow("programs nested") << "« » DO 1 →LIST 1 →LIST UNTIL 0 END";
+        QTest::newRow("an array too large") << "{ 2000 2000 } 0 CON";
+        QTest::newRow("a picture too large") << "# 8000d # 8000d BLANK";
+        QTest::newRow("the stack") << "DO 1 UNTIL 0 END";
+        QTest::newRow("variables in a directory")
+            << "1 100000 FOR i { 1 2 3 4 5 6 7 8 } \"V\" i + STR→ STO NEXT";
+        QTest::newRow("new names") << "1 1000000 FOR i \"N\" i + STR→ NEXT";
+        QTest::newRow("the return stack") << "« R 1 + » 'R' STO R";
+        QTest::newRow("a list variable appended to")
+            << "{ } 'L' STO DO 'L' 1 STO+ UNTIL 0 END";
+    }
+
+    void runawayProgramsEndInInsufficientMemory()
+    {
+        QFETCH(QString, program);
+        const size_t before = memoryBudget();
+        // a small budget above what is alive already
+        setMemoryBudget(memoryInUse() + (4u << 20));
+        {
+            Engine e;
+            const Engine::Status s = e.enter(calc(program.toUtf8().constData()));
+            QCOMPARE(s, Engine::Status::Error);
+            QCOMPARE(QString::fromStdString(e.lastError().message), QString("Insufficient Memory"));
+            // the engine is still usable, and MEM says what is left
+            e.stack().clear();
+            QCOMPARE(e.enter(calc("1 1 + MEM")), Engine::Status::Done);
+            QCOMPARE(e.depth(), size_t(2));
+            QCOMPARE(e.level(1).type(), Type::Real);
+            QVERIFY(!e.level(1).asReal().isNegative());
+        }
+        setMemoryBudget(before);
+    }
+
+    void memReportsWhatIsLeftOfTheBudget()
+    {
+        Engine e;
+        QCOMPARE(e.enter(calc("MEM 1 10000 FOR i i NEXT 10000 →LIST MEM")), Engine::Status::Done);
+        bool ok1 = false, ok2 = false;
+        const int64_t before = e.level(3).asReal().toInt(&ok1);
+        const int64_t after = e.level(1).asReal().toInt(&ok2);
+        QVERIFY(ok1 && ok2);
+        // 10,000 elements of 16 bytes at least are gone from what is free
+        QVERIFY2(before - after >= 160000, qPrintable(QString::number(before - after)));
+        QVERIFY(before <= int64_t(memoryBudget()));
+    }
+
+    void aRunawayTailRecursionStaysSmallAndCanBeInterrupted()
+    {
+        Engine e;
+        QCOMPARE(e.enter(calc("« R » 'R' STO")), Engine::Status::Done);
+        Engine::Status status = Engine::Status::Done;
+        const size_t inUse = memoryInUse();
+        std::thread runner([&] { status = e.enter(calc("R")); });
+        QThread::msleep(300);
+        const size_t during = memoryInUse();
+        e.requestInterrupt();
+        runner.join();
+        QCOMPARE(status, Engine::Status::Interrupted);
+        // it did not grow: a few objects more at most, not one per call
+        QVERIFY2(during < inUse + 4096, qPrintable(QString("%1 -> %2").arg(inUse).arg(during)));
+        QCOMPARE(e.enter(calc("1 1 +")), Engine::Status::Done);
+    }
+
     void everyKnownCommandCompiles()
     {
         // each name of the reference list is a command, never a variable

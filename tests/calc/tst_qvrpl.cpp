@@ -176,6 +176,19 @@ private slots:
         QCOMPARE(r.out, QString("3.\n"));
     }
 
+    void theMemoryBudgetIsAnOption()
+    {
+        // a list doubled until the 8 MiB are gone; the error is caught and
+        // the engine goes on
+        const Run r = qvrpl({"--memory", "8", "-e",
+                             "« IFERR { 1 } DO DUP + UNTIL 0 END THEN CLEAR ERRM END » EVAL 1 1 +"});
+        QCOMPARE(r.code, 0);
+        QCOMPARE(r.out, QString("\"Insufficient Memory\"\n2.\n"));
+        const Run bad = qvrpl({"--memory", "lots", "-e", "1"});
+        QCOMPARE(bad.code, 2);
+        QVERIFY(bad.err.contains("--memory"));
+    }
+
     void programsTalkToTheUserOnTheTerminal_data()
     {
         QTest::addColumn<QString>("program");

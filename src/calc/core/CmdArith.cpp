@@ -223,7 +223,10 @@ Value listArith(Engine &e, int op, const Value &a, const Value &b)
 
 Value joinLists(Engine &e, Value &a, const Value &b)
 {
-    (void)e;
+    if (a.type() == Type::List && e.mayGrow(a, a.items().size())) {
+        appendToList(a, b, b.type() == Type::List);
+        return a;
+    }
     std::vector<Value> items;
     if (a.type() == Type::List)
         items = a.items();
@@ -246,6 +249,16 @@ void binaryOp(Engine &e, int op)
         // + joins lists; the other operators work element by element
         Value r = op == ops().add ? joinLists(e, e.levelRef(2), b) : listArith(e, op, a, b);
         e.replace(2, std::move(r));
+        return;
+    }
+    if (op == ops().add && a.type() == Type::String && b.type() != Type::Array &&
+        e.mayGrow(a, a.str().size())) {
+        // a string built one piece at a time grows in place
+        if (b.type() == Type::String)
+            appendToString(a, b.str());
+        else
+            appendToString(a, e.toText(b));
+        e.drop(1);
         return;
     }
     Value r = arith(e, op, a, b);

@@ -119,6 +119,42 @@ Value arrayFrom(std::vector<uint32_t> dims, std::vector<Value> elems)
     return Value::array(std::move(dims), std::move(elems));
 }
 
+// A list as an array: a list of numbers is a vector, a list of lists of
+// numbers of one length a matrix (AXL, AXM).
+Value arrayOfList(const Value &list)
+{
+    const auto &rows = list.items();
+    if (rows.empty())
+        throw CalcError(Err::BadArgumentValue);
+    if (rows.front().type() != Type::List)
+        return arrayFrom({static_cast<uint32_t>(rows.size())}, rows);
+    const size_t cols = rows.front().items().size();
+    std::vector<Value> elems;
+    elems.reserve(rows.size() * cols);
+    for (const Value &r : rows) {
+        if (r.type() != Type::List)
+            throw CalcError(Err::BadArgumentType);
+        if (r.items().size() != cols || cols == 0)
+            throw CalcError(Err::InvalidDimension);
+        elems.insert(elems.end(), r.items().begin(), r.items().end());
+    }
+    return arrayFrom({static_cast<uint32_t>(rows.size()), static_cast<uint32_t>(cols)},
+                     std::move(elems));
+}
+
+// An array as a list: a vector's elements, a matrix's rows as lists.
+Value listOfArray(const ArrayObj &a)
+{
+    if (!a.isMatrix())
+        return Value::list(a.elems);
+    std::vector<Value> rows;
+    rows.reserve(a.rows());
+    for (uint32_t r = 0; r < a.rows(); ++r)
+        rows.push_back(Value::list(std::vector<Value>(a.elems.begin() + r * a.cols(),
+                                                      a.elems.begin() + (r + 1) * a.cols())));
+    return Value::list(std::move(rows));
+}
+
 // The elements of an array of dims that CON or RDM makes: none is "Bad
 // Argument Value", more than an array may hold "Insufficient Memory".
 size_t elementCount(const std::vector<uint32_t> &dims)
@@ -613,6 +649,21 @@ const CommandDef defs[] = {
          e.replace(n + 1, std::move(arr));
      }},
     {"ARRY→", 1, {AArray}, 0, objOfArray},
+    {"AXL",
+     1,
+     {AArray},
+     0,
+     [](Engine &e) { e.replace(1, listOfArray(*e.level(1).asArray())); },
+     0,
+     {{{AList}, [](Engine &e) { e.replace(1, arrayOfList(e.level(1))); }}}},
+    // every array here is already approximate; a list of rows becomes one
+    {"AXM",
+     1,
+     {AArray},
+     0,
+     [](Engine &) {},
+     0,
+     {{{AList}, [](Engine &e) { e.replace(1, arrayOfList(e.level(1))); }}}},
     {"DOT",
      2,
      {AArray, AArray},

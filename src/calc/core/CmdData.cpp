@@ -203,6 +203,160 @@ void strToObjects(Engine &e)
     e.scheduleEval(prog);
 }
 
+// ---- ↑MATCH and ↓MATCH ---------------------------------------------------------
+
+// An algebraic as a tree: each node one item of the postfix form and the
+// nodes of its arguments.
+struct Node
+{
+    Value head;
+    std::vector<Node> kids;
+};
+
+std::vector<Node> treeOf(const Value &v)
+{
+    std::vector<Node> stack;
+    const std::vector<Value> items =
+        v.type() == Type::Algebraic ? v.items() : std::vector<Value>{v.withQuoted(false)};
+    for (const Value &x : items) {
+        size_t n = 0;
+        if (x.type() == Type::Command)
+            n = static_cast<size_t>(commandArity(x.commandId()));
+        else if (x.isName())
+            n = static_cast<size_t>(x.callArgs());
+        if (n > stack.size())
+            throw CalcError(Err::BadArgumentValue);
+        Node node{x, {}};
+        node.kids.assign(std::make_move_iterator(stack.end() - static_cast<long>(n)),
+                         std::make_move_iterator(stack.end()));
+        stack.resize(stack.size() - n);
+        stack.push_back(std::move(node));
+    }
+    return stack;
+}
+
+void flatten(const Node &n, std::vector<Value> &out)
+{
+    for (const Node &k : n.kids)
+        flatten(k, out);
+    out.push_back(n.head);
+}
+
+Value valueOfTree(const Node &n)
+{
+    std::vector<Value> items;
+    flatten(n, items);
+    if (items.size() == 1) {
+        const Value &v = items.front();
+        if (v.isName() && v.callArgs() == 0)
+            return v.withQuoted(true);
+        if (v.type() == Type::Real || v.type() == Type::Complex)
+            return v;
+    }
+    return Value::algebraic(std::move(items));
+}
+
+bool sameTree(const Node &a, const Node &b)
+{
+    if (a.kids.size() != b.kids.size())
+        return false;
+    const bool names = a.head.isName() && b.head.isName();
+    if (names ? a.head.asName() != b.head.asName() || a.head.callArgs() != b.head.callArgs()
+              : !same(a.head, b.head))
+        return false;
+    for (size_t i = 0; i < a.kids.size(); ++i)
+        if (!sameTree(a.kids[i], b.kids[i]))
+            return false;
+    return true;
+}
+
+bool isWildcard(const Node &n)
+{
+    return n.kids.empty() && n.head.isName() && n.head.callArgs() == 0 &&
+           n.head.nameText().size() > 1 && n.head.nameText()[0] == '&';
+}
+
+using Bindings = std::vector<std::pair<const NameObj *, const Node *>>;
+
+// Whether expr has the shape of pattern, whose &names stand for any
+// subexpression (the same one wherever a name comes back).
+bool matches(const Node &pattern, const Node &expr, Bindings &b)
+{
+    if (isWildcard(pattern)) {
+        for (const auto &[name, bound] : b)
+            if (name == pattern.head.asName())
+                return sameTree(*bound, expr);
+        b.emplace_back(pattern.head.asName(), &expr);
+        return true;
+    }
+    if (pattern.kids.size() != expr.kids.size())
+        return false;
+    Node headOnly{pattern.head, {}};
+    Node exprHead{expr.head, {}};
+    if (!sameTree(headOnly, exprHead))
+        return false;
+    for (size_t i = 0; i < pattern.kids.size(); ++i)
+        if (!matches(pattern.kids[i], expr.kids[i], b))
+            return false;
+    return true;
+}
+
+Node substitute(const Node &repl, const Bindings &b)
+{
+    if (isWildcard(repl))
+        for (const auto &[name, bound] : b)
+            if (name == repl.head.asName())
+                return *bound;
+    Node out{repl.head, {}};
+    for (const Node &k : repl.kids)
+        out.kids.push_back(substitute(k, b));
+    return out;
+}
+
+// Replaces every subexpression that matches: from the top down (an outer
+// match is replaced whole) or from the bottom up (arguments first).
+Node rewrite(const Node &expr, const Node &pattern, const Node &repl, bool topDown, bool &any)
+{
+    auto tryHere = [&](const Node &n, Node &out) {
+        Bindings b;
+        if (!matches(pattern, n, b))
+            return false;
+        out = substitute(repl, b);
+        any = true;
+        return true;
+    };
+    Node out;
+    if (topDown && tryHere(expr, out))
+        return out;
+    Node rebuilt{expr.head, {}};
+    for (const Node &k : expr.kids)
+        rebuilt.kids.push_back(rewrite(k, pattern, repl, topDown, any));
+    if (!topDown && tryHere(rebuilt, out))
+        return out;
+    return rebuilt;
+}
+
+void match(Engine &e, bool topDown)
+{
+    const Value &rule = e.level(1);
+    if (rule.items().size() != 2)
+        throw CalcError(Err::BadArgumentValue);
+    for (const Value &x : rule.items())
+        if (!x.isSymbolic() && x.type() != Type::Real && x.type() != Type::Complex)
+            throw CalcError(Err::BadArgumentType);
+    const std::vector<Node> expr = treeOf(e.level(2));
+    const std::vector<Node> pattern = treeOf(rule.items()[0]);
+    const std::vector<Node> repl = treeOf(rule.items()[1]);
+    if (expr.size() != 1 || pattern.size() != 1 || repl.size() != 1)
+        throw CalcError(Err::BadArgumentValue);
+    bool any = false;
+    const Node result = rewrite(expr[0], pattern[0], repl[0], topDown, any);
+    Value v = valueOfTree(result);
+    e.drop(2);
+    e.push(std::move(v));
+    e.push(truth(any));
+}
+
 const CommandDef defs[] = {
     {"SIZE",
      1,
@@ -509,6 +663,8 @@ const CommandDef defs[] = {
          std::stable_sort(items.begin(), items.end(), lessForSort);
          e.replace(1, Value::list(std::move(items)));
      }},
+    {"↑MATCH", 2, {AList, ASym | AReal | AComplex}, 0, [](Engine &e) { match(e, false); }},
+    {"↓MATCH", 2, {AList, ASym | AReal | AComplex}, 0, [](Engine &e) { match(e, true); }},
     {"ADD",
      2,
      {AAny, AAny},

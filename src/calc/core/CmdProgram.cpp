@@ -71,6 +71,57 @@ void storeArith(Engine &e, int op)
     e.drop(2);
 }
 
+// DEFINE: 'NAME=expr' stores expr (a number as itself); 'F(X,Y)=expr' stores
+// the user function « → X Y 'expr' », whose names X and Y are its locals.
+void define(Engine &e)
+{
+    const std::vector<Value> &items = e.level(1).items();
+    if (items.size() < 3 || items.back().type() != Type::Command ||
+        items.back().commandId() != ops().equation)
+        throw CalcError(Err::InvalidDefinition);
+    // the left side: a name, or a function name after its argument names
+    size_t k = 0;
+    while (k < items.size() && items[k].isName() && items[k].callArgs() == 0)
+        ++k;
+    std::vector<Value> params;
+    Value name;
+    if (k >= 1 && k < items.size() && items[k].isName() &&
+        items[k].callArgs() == static_cast<int>(k)) {
+        params.assign(items.begin(), items.begin() + static_cast<long>(k));
+        name = items[k];
+        ++k;
+    } else if (k >= 1) {
+        name = items[0];
+        k = 1;
+    } else {
+        throw CalcError(Err::InvalidDefinition);
+    }
+    std::vector<Value> body(items.begin() + static_cast<long>(k), items.end() - 1);
+    if (body.empty())
+        throw CalcError(Err::InvalidDefinition);
+    const Value var = Value::name(name.asName(), Type::GlobalName, true).withCallArgs(0);
+    if (params.empty()) {
+        Value v = body.size() == 1 && !body[0].isName() && body[0].type() != Type::Command
+                      ? body[0]
+                      : Value::algebraic(std::move(body));
+        e.store(var, v);
+        e.drop(1);
+        return;
+    }
+    // the body's names that are parameters become local names
+    for (Value &x : body)
+        for (const Value &p : params)
+            if (x.isName() && x.asName() == p.asName())
+                x = Value::name(x.asName(), Type::LocalName, false).withCallArgs(x.callArgs());
+    std::vector<Value> prog;
+    prog.push_back(Value::command(OpLocals, static_cast<int>(params.size())));
+    for (const Value &p : params)
+        prog.push_back(Value::name(p.asName(), Type::LocalName, false));
+    prog.push_back(Value::algebraic(std::move(body)));
+    e.store(var, Value::program(std::move(prog)));
+    e.drop(1);
+}
+
 void incr(Engine &e, bool up)
 {
     const Value name = e.level(1);
@@ -337,6 +388,98 @@ private:
     bool m_bound = false;
 };
 
+// MAP: each element of a list, of its inner lists in turn, or of an array,
+// replaced by what the function leaves for it.
+class MapRun : public Continuation
+{
+public:
+    MapRun(Value fn, const ArrayObj *array)
+        : m_fn(std::move(fn))
+    {
+        if (array)
+            m_dims = array->dims;
+    }
+
+    void start(Engine &e, const Value &list)
+    {
+        m_levels.push_back({list, 0, {}});
+        e.pushContinuation(this);
+        next(e);
+    }
+    void resume(Engine &e) override
+    {
+        collect(e);
+        next(e);
+    }
+
+private:
+    struct Level
+    {
+        Value list;
+        size_t index;
+        std::vector<Value> out;
+    };
+
+    void collect(Engine &e)
+    {
+        auto &s = e.stack();
+        if (s.size() < m_base)
+            m_base = s.size();
+        Level &top = m_levels.back();
+        for (size_t i = m_base; i < s.size(); ++i)
+            top.out.push_back(std::move(s[i]));
+        s.resize(m_base);
+        ++top.index;
+    }
+
+    void next(Engine &e)
+    {
+        for (;;) {
+            Level &top = m_levels.back();
+            if (top.index >= top.list.items().size()) {
+                Value done = Value::list(std::move(top.out));
+                m_levels.pop_back();
+                if (m_levels.empty()) {
+                    e.popFrame();
+                    if (!m_dims.empty()) {
+                        // an array stays an array of numbers
+                        std::vector<Value> elems = done.items();
+                        for (const Value &v : elems)
+                            if (v.type() != Type::Real && v.type() != Type::Complex)
+                                throw CalcError(Err::BadArgumentType);
+                        promoteToComplex(elems);
+                        done = Value::array(m_dims, std::move(elems));
+                    }
+                    e.push(std::move(done));
+                    return;
+                }
+                m_levels.back().out.push_back(std::move(done));
+                ++m_levels.back().index;
+                continue;
+            }
+            const Value &item = top.list.items()[top.index];
+            if (item.type() == Type::List) {
+                if (m_levels.size() >= MaxNesting)
+                    throw CalcError(Err::InsufficientMemory);
+                m_levels.push_back({item, 0, {}});
+                continue;
+            }
+            m_base = e.depth();
+            e.push(item);
+            const size_t frames = e.returnDepth();
+            e.scheduleEval(m_fn);
+            if (e.returnDepth() != frames)
+                return; // its evaluation runs first; resume collects
+            collect(e);
+        }
+    }
+
+    Value m_fn;
+    std::vector<uint32_t> m_dims;
+    std::vector<Level> m_levels;
+    size_t m_base = 0;
+};
+
 bool isCallable(const Value &v)
 {
     return v.type() == Type::Program || v.type() == Type::Command || v.isName() ||
@@ -383,7 +526,7 @@ const CommandDef defs[] = {
     {"IFTE",
      3,
      {AAny, AAny, AReal | ABin},
-     NL | ListWise,
+     NL | ListWise | Function,
      [](Engine &e) {
          const bool t = isTrue(e.level(3));
          const Value obj = t ? e.level(2) : e.level(1);
@@ -440,6 +583,9 @@ const CommandDef defs[] = {
     {"STO*", 2, {AAny, AAny}, 0, [](Engine &e) { storeArith(e, ops().mul); }},
     {"STO/", 2, {AAny, AAny}, 0, [](Engine &e) { storeArith(e, ops().div); }},
     {"INCR", 1, {AName}, 0, [](Engine &e) { incr(e, true); }},
+    {"DEFINE", 1, {AAlg}, 0, define},
+    // the bytes left of the calculator's memory budget
+    {"MEM", 0, {}, 0, [](Engine &e) { e.push(Value::real(static_cast<int64_t>(e.memoryFree()))); }},
     {"DECR", 1, {AName}, 0, [](Engine &e) { incr(e, false); }},
     {"CRDIR",
      1,
@@ -667,6 +813,19 @@ const CommandDef defs[] = {
          auto *d = new DoList(std::move(lists), fn);
          Value keep = makeHeap(d, Type::Native);
          d->start(e);
+     }},
+    {"MAP",
+     2,
+     {AProgram | ACmd | AName, AList | AArray},
+     NL,
+     [](Engine &e) {
+         const Value fn = e.level(1);
+         const Value over = e.level(2);
+         e.drop(2);
+         const bool array = over.type() == Type::Array;
+         auto *m = new MapRun(fn, array ? over.asArray() : nullptr);
+         Value keep = makeHeap(m, Type::Native);
+         m->start(e, array ? Value::list(over.asArray()->elems) : over);
      }},
     {"DOSUBS",
      3,

@@ -7,6 +7,7 @@
 #include "calc/core/Decompiler.h"
 #include "calc/core/Transfer.h"
 
+#include <algorithm>
 #include <chrono>
 
 namespace Calc {
@@ -69,6 +70,27 @@ void Engine::replace(size_t n, Value v)
     }
     m_stack.resize(m_stack.size() - n + 1);
     m_stack.back() = std::move(v);
+}
+
+void Engine::growStack()
+{
+    // the stack doubles: room for it must be left in the budget
+    const size_t more = std::max<size_t>(m_stack.capacity(), 64) * sizeof(Value);
+    checkMemory(more + stacksBytes());
+    m_stack.reserve(m_stack.capacity() + more / sizeof(Value));
+}
+
+size_t Engine::stacksBytes() const
+{
+    return m_stack.capacity() * sizeof(Value) + m_rs.capacity() * sizeof(Frame) +
+           m_locals.capacity() * sizeof(LocalVar) + m_lastArgs.capacity() * sizeof(Value);
+}
+
+size_t Engine::memoryFree() const
+{
+    const size_t used = memoryInUse() + stacksBytes();
+    const size_t budget = memoryBudget();
+    return used < budget ? budget - used : 0;
 }
 
 // ---- flags ------------------------------------------------------------------
@@ -371,6 +393,42 @@ void Engine::unbindLocals(uint32_t base)
 void Engine::saveLastArgs(int n)
 {
     m_lastArgs.assign(m_stack.end() - n, m_stack.end());
+    m_lastArgGrown = -1;
+}
+
+const std::vector<Value> &Engine::lastArgs() const
+{
+    if (m_lastArgGrown >= 0) {
+        // the argument as it was saved: the first elements of what it became
+        Value &v = m_lastArgs[static_cast<size_t>(m_lastArgGrown)];
+        const size_t n = m_lastArgGrownSize;
+        if (v.type() == Type::List)
+            v = Value::list(std::vector<Value>(v.items().begin(),
+                                               v.items().begin() + static_cast<long>(n)));
+        else
+            v = Value::string(v.str().substr(0, n));
+        m_lastArgGrown = -1;
+    }
+    return m_lastArgs;
+}
+
+bool Engine::mayGrow(const Value &v, size_t oldSize)
+{
+    const int refs = v.object()->refCount();
+    if (refs == 1)
+        return true;
+    if (refs != 2)
+        return false;
+    for (size_t i = 0; i < m_lastArgs.size(); ++i) {
+        if (m_lastArgs[i].object() != v.object())
+            continue;
+        if (m_lastArgGrown < 0) {
+            m_lastArgGrown = static_cast<int>(i);
+            m_lastArgGrownSize = oldSize;
+        }
+        return m_lastArgGrown == static_cast<int>(i);
+    }
+    return false;
 }
 
 // ---- random numbers -----------------------------------------------------------------
@@ -875,8 +933,10 @@ public:
         }
         e.popFrame();
         e.push(Value::list(std::move(m_results)));
-        if (!e.flag(-55) && !(commandInfo(m_id).def.flags & NoLastArg))
+        if (!e.flag(-55) && !(commandInfo(m_id).def.flags & NoLastArg)) {
             e.m_lastArgs = m_args;
+            e.m_lastArgGrown = -1;
+        }
     }
     void resume(Engine &e) override
     {
@@ -1216,7 +1276,7 @@ Engine::Status Engine::enter(std::string_view commandLine)
     return evaluate(prog);
 }
 
-Value Engine::compileReceived(std::string_view fileBytes) const
+Value Engine::compileReceived(std::string_view fileBytes, bool translate) const
 {
     size_t end = 0;
     const TransferHeader h = readTransferHeader(fileBytes, &end);
@@ -1228,6 +1288,8 @@ Value Engine::compileReceived(std::string_view fileBytes) const
                 : h.angle == 'G' ? AngleMode::Grads
                                  : AngleMode::Degrees;
     }
+    if (!translate)
+        return compile(fileBytes.substr(end), comma, angle);
     return compile(receivedCommandLine(fileBytes), comma, angle);
 }
 

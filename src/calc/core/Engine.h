@@ -112,8 +112,10 @@ public:
     // as a program without delimiters. Throws CalcError on a syntax error.
     Value compile(std::string_view text) const;
     Value compile(std::string_view text, bool commaMark, AngleMode angle) const;
-    // Compiles a received text file as enterReceived runs it.
-    Value compileReceived(std::string_view fileBytes) const;
+    // Compiles a received text file as enterReceived runs it; without
+    // translate the text is taken as calculator bytes (the editor's command
+    // line: only the header's modes count).
+    Value compileReceived(std::string_view fileBytes, bool translate = true) const;
 
     // What DISP, INPUT, CHOOSE and the other commands that talk to the user
     // go through; none: output is dropped and requests are cancelled. Not
@@ -132,8 +134,12 @@ public:
     {
         if (m_stack.size() >= MaxStack)
             throw CalcError(Err::InsufficientMemory);
+        if (m_stack.size() == m_stack.capacity())
+            growStack();
         m_stack.push_back(std::move(v));
     }
+    // What MEM reports: the budget less the objects alive and the stacks.
+    size_t memoryFree() const;
     Value pop();
     void drop(size_t n);
     // drops n levels and pushes v
@@ -206,6 +212,9 @@ public:
     void pushContinuation(Continuation *c);
     // Removes the top frame (a continuation finishing).
     void popFrame();
+    // Frames on the return stack: a command that schedules an evaluation
+    // sees it grow when something is left to run.
+    size_t returnDepth() const { return m_rs.size(); }
     // The innermost continuation of the given kind, for NSUB and ENDSUB.
     template <typename T> T *innermost()
     {
@@ -235,8 +244,12 @@ public:
         m_errn = n;
         m_errm = std::move(m);
     }
-    const std::vector<Value> &lastArgs() const { return m_lastArgs; }
+    const std::vector<Value> &lastArgs() const;
     void saveLastArgs(int n);
+    // Whether v (a list or string of oldSize elements, held by a stack level
+    // or a variable) may grow in place: nothing else holds it but, perhaps,
+    // LASTARG, which then keeps seeing the first oldSize elements.
+    bool mayGrow(const Value &v, size_t oldSize);
 
     // ---- the graphics picture (PICT) ---------------------------------------
     // PICT as a GROB value (131 x 64 on the 48 series, 131 x 80 on the 49
@@ -283,6 +296,8 @@ private:
     void execSeqItem(size_t frameIndex, const Value &v);
     void execCommand(size_t frameIndex, const Value &v);
     bool applyToLists(int id, int argc, bool keepTags);
+    void growStack();
+    size_t stacksBytes() const;
     void evalName(const Value &v);
     void evalNow(const Value &v);
     void pushSeq(const Value &holder, uint32_t begin, uint32_t end);
@@ -301,7 +316,11 @@ private:
     std::vector<const NameObj *> m_pathNames;
     uint64_t m_sysFlags[2] = {0, 0};
     uint64_t m_userFlags[2] = {0, 0};
-    std::vector<Value> m_lastArgs;
+    mutable std::vector<Value> m_lastArgs;
+    // the argument of m_lastArgs that has grown in place since (-1: none),
+    // and its size when it was saved
+    mutable int m_lastArgGrown = -1;
+    size_t m_lastArgGrownSize = 0;
     uint32_t m_errn = 0;
     std::string m_errm;
     CalcError m_lastError{Err::None, std::string()};

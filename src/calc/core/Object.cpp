@@ -4,13 +4,101 @@
 #include "calc/core/Integer.h"
 #include "calc/core/Errors.h"
 
+#include <algorithm>
 #include <mutex>
 #include <unordered_map>
 
 namespace Calc {
 
+namespace {
+
+std::atomic<int64_t> g_inUse{0};
+std::atomic<int64_t> g_budget{static_cast<int64_t>(DefaultMemoryBudget)};
+
+// Bytes an object occupies: its own size and what it holds outside it.
+size_t footprint(const Object *o, Type t)
+{
+    switch (t) {
+    case Type::String:
+    case Type::Character:
+        return sizeof(StringObj) + static_cast<const StringObj *>(o)->bytes.capacity();
+    case Type::List:
+    case Type::Program:
+    case Type::Algebraic:
+        return sizeof(SeqObj) + static_cast<const SeqObj *>(o)->items.capacity() * sizeof(Value);
+    case Type::Tagged:
+        return sizeof(TaggedObj) + static_cast<const TaggedObj *>(o)->tag.capacity();
+    case Type::Directory:
+        return sizeof(DirObj) + static_cast<const DirObj *>(o)->vars.capacity() * sizeof(DirObj::Var);
+    case Type::Array: {
+        const auto *a = static_cast<const ArrayObj *>(o);
+        return sizeof(ArrayObj) + a->elems.capacity() * sizeof(Value) + a->elems.size() * 8;
+    }
+    case Type::Grob:
+        return sizeof(GrobObj) + static_cast<const GrobObj *>(o)->bits.capacity();
+    case Type::Unit:
+        return sizeof(UnitObj) + static_cast<const UnitObj *>(o)->unit.capacity();
+    case Type::Complex:
+        return sizeof(ComplexObj);
+    default:
+        return 64; // continuations and the like
+    }
+}
+
+} // namespace
+
+void setMemoryBudget(size_t bytes)
+{
+    // an object counts its bytes in 32 bits
+    const size_t most = size_t(3) << 30;
+    g_budget.store(static_cast<int64_t>(std::min(bytes, most)), std::memory_order_relaxed);
+}
+
+size_t memoryBudget()
+{
+    return static_cast<size_t>(g_budget.load(std::memory_order_relaxed));
+}
+
+size_t memoryInUse()
+{
+    const int64_t n = g_inUse.load(std::memory_order_relaxed);
+    return n > 0 ? static_cast<size_t>(n) : 0;
+}
+
+void checkMemory(size_t bytes)
+{
+    if (g_inUse.load(std::memory_order_relaxed) + static_cast<int64_t>(bytes) >
+        g_budget.load(std::memory_order_relaxed))
+        throw CalcError(Err::InsufficientMemory);
+}
+
+Object::~Object()
+{
+    if (m_bytes)
+        g_inUse.fetch_sub(m_bytes, std::memory_order_relaxed);
+}
+
+void Object::account(int64_t delta) const
+{
+    if (delta > 0)
+        checkMemory(static_cast<size_t>(delta));
+    g_inUse.fetch_add(delta, std::memory_order_relaxed);
+    m_bytes = static_cast<uint32_t>(static_cast<int64_t>(m_bytes) + delta);
+}
+
 Value makeHeap(Object *o, Type t)
 {
+    if (o->refCount() == 0 && t != Type::GlobalName && t != Type::LocalName) {
+        // a new object: it counts from now on, or is refused
+        const size_t n = footprint(o, t);
+        if (g_inUse.load(std::memory_order_relaxed) + static_cast<int64_t>(n) >
+            g_budget.load(std::memory_order_relaxed)) {
+            delete o;
+            throw CalcError(Err::InsufficientMemory);
+        }
+        g_inUse.fetch_add(static_cast<int64_t>(n), std::memory_order_relaxed);
+        o->m_bytes = static_cast<uint32_t>(n);
+    }
     Value v;
     o->ref();
     v.m_obj = o;
@@ -46,7 +134,7 @@ Value Value::complex(const Real &re, const Real &im)
 
 Value Value::string(std::string bytes)
 {
-    if (bytes.size() > (64u << 20))
+    if (bytes.size() > MaxStringBytes)
         throw CalcError(Err::InsufficientMemory);
     return makeHeap(new StringObj(std::move(bytes)), Type::String);
 }
@@ -55,6 +143,42 @@ Value Value::list(std::vector<Value> items)
 {
     const uint32_t d = seqDepth(items);
     return makeHeap(new SeqObj(std::move(items), d), Type::List);
+}
+
+void appendToList(const Value &list, const Value &item, bool spliceList)
+{
+    auto *seq = const_cast<SeqObj *>(list.asSeq());
+    const uint32_t d = item.depth() + (spliceList ? 0 : 1);
+    if (d + 1 > MaxNesting)
+        throw CalcError(Err::InsufficientMemory);
+    std::vector<Value> &items = seq->items;
+    const size_t need = items.size() + (spliceList ? item.items().size() : 1);
+    if (need > items.capacity()) {
+        // room for twice as many, counted before it is taken
+        const size_t cap = std::max(need, items.capacity() * 2);
+        seq->account(static_cast<int64_t>((cap - items.capacity()) * sizeof(Value)));
+        items.reserve(cap);
+    }
+    if (spliceList)
+        items.insert(items.end(), item.items().begin(), item.items().end());
+    else
+        items.push_back(item);
+    if (d > seq->depth)
+        seq->depth = d;
+}
+
+void appendToString(const Value &str, std::string_view bytes)
+{
+    auto *s = const_cast<StringObj *>(str.asString());
+    std::string &b = s->bytes;
+    if (b.size() + bytes.size() > MaxStringBytes)
+        throw CalcError(Err::InsufficientMemory);
+    if (b.size() + bytes.size() > b.capacity()) {
+        const size_t cap = std::max(b.size() + bytes.size(), b.capacity() * 2);
+        s->account(static_cast<int64_t>(cap - b.capacity()));
+        b.reserve(cap);
+    }
+    b.append(bytes);
 }
 
 Value Value::program(std::vector<Value> items)
@@ -221,8 +345,13 @@ const NameObj *internName(std::string_view text)
     auto it = table.find(text);
     if (it != table.end())
         return it->second;
+    // names count against the budget too: a program that makes new names
+    // in a loop ends in "Insufficient Memory" instead of exhausting memory
+    checkMemory(sizeof(NameObj) + text.size() + 64);
     auto *n = new NameObj(std::string(text));
     n->ref(); // interned names live as long as the process
+    n->m_bytes = static_cast<uint32_t>(sizeof(NameObj) + n->text.capacity() + 64);
+    g_inUse.fetch_add(n->m_bytes, std::memory_order_relaxed);
     table.emplace(std::string_view(n->text), n);
     return n;
 }

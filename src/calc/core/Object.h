@@ -38,8 +38,29 @@ enum class Type : uint8_t {
 // Nesting deeper than this ends in "Insufficient Memory": it bounds every
 // recursive walk (decompiling, comparing, freeing, saving) over an object.
 constexpr uint32_t MaxNesting = 2000;
+// A string longer than this is "Insufficient Memory".
+constexpr size_t MaxStringBytes = 64u << 20;
 // An array larger than this is "Insufficient Memory".
 constexpr size_t MaxArrayElements = 16u << 20;
+
+// The calculator's memory: every heap object (strings, lists, programs,
+// algebraics, names, arrays, pictures, directories ...) counts its bytes
+// against one budget for the process, so that a runaway program (a list
+// doubled in a loop) ends in "Insufficient Memory", with the engine still
+// usable, long before it takes the desktop down.
+constexpr size_t DefaultMemoryBudget = 256u << 20;
+void setMemoryBudget(size_t bytes);
+size_t memoryBudget();
+// Bytes that the objects alive now count.
+size_t memoryInUse();
+// Throws "Insufficient Memory" when bytes more would pass the budget.
+void checkMemory(size_t bytes);
+
+class Object;
+class NameObj;
+class Value;
+Value makeHeap(Object *o, Type t);
+const NameObj *internName(std::string_view text);
 
 class Object
 {
@@ -47,7 +68,7 @@ public:
     Object() = default;
     Object(const Object &) = delete;
     Object &operator=(const Object &) = delete;
-    virtual ~Object() = default;
+    virtual ~Object();
 
     void ref() const { m_refs.fetch_add(1, std::memory_order_relaxed); }
     void unref() const
@@ -57,8 +78,17 @@ public:
     }
     int refCount() const { return m_refs.load(std::memory_order_relaxed); }
 
+    // What this object counts against the memory budget.
+    size_t bytes() const { return m_bytes; }
+    // Counts bytes more (or fewer) for an object that grew in place; more
+    // than the budget allows is "Insufficient Memory" and changes nothing.
+    void account(int64_t delta) const;
+
 private:
     mutable std::atomic<int32_t> m_refs{0};
+    mutable uint32_t m_bytes = 0;
+    friend Value makeHeap(Object *o, Type t);
+    friend const NameObj *internName(std::string_view text);
 };
 
 class NameObj;
@@ -264,7 +294,8 @@ public:
         : bytes(std::move(b))
     {
     }
-    const std::string bytes;
+    // Changed only by appendToString, while one holder has it alone.
+    std::string bytes;
 };
 
 class ComplexObj : public Object
@@ -288,9 +319,19 @@ public:
         , depth(d)
     {
     }
-    const std::vector<Value> items;
-    const uint32_t depth;
+    // Changed only by appendToList, while one holder has the list alone.
+    std::vector<Value> items;
+    uint32_t depth;
 };
+
+// Appends in place to a list or string that one stack level or variable
+// holds alone (the caller has made sure: Engine::mayGrow): a loop that
+// builds a list or a string one element at a time then costs each append
+// once instead of a copy of everything before it. Appending only keeps
+// every earlier element where it was, so a shorter view of the same object
+// stays right. Limits as for new objects ("Insufficient Memory").
+void appendToList(const Value &list, const Value &item, bool spliceList);
+void appendToString(const Value &str, std::string_view bytes);
 
 // Names are interned: one object per spelling for the whole process, so that
 // comparing two names is comparing two pointers.

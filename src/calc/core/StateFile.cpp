@@ -523,7 +523,7 @@ void Engine::captureState(MachineState &st) const
     st.systemFlags[1] = m_sysFlags[1];
     st.userFlags[0] = m_userFlags[0];
     st.userFlags[1] = m_userFlags[1];
-    st.lastArgs = m_lastArgs;
+    st.lastArgs = lastArgs();
     st.errorNumber = m_errn;
     st.errorMessage = m_errm;
     st.randomSeed = m_seed;
@@ -550,6 +550,7 @@ void Engine::restoreState(const MachineState &st)
     m_errm = st.errorMessage;
     m_stack = st.stack;
     m_lastArgs = st.lastArgs;
+    m_lastArgGrown = -1;
     if (st.home.type() == Type::Directory) {
         // the engine owns its tree: a copy keeps the state reusable
         m_home = Value::directory(st.home.asDir()->clone());

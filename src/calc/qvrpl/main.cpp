@@ -88,6 +88,8 @@ void usage(std::ostream &out)
            "                 (a new file is made when FILE does not exist)\n"
            "  --make-port FILE  write the tagged objects left on the stack (:NAME:obj)\n"
            "                 as a port file (RAM card) of --port-size KB (default 128)\n"
+           "  --memory MB    the calculator's memory budget in MiB (default 256): past\n"
+           "                 it a program stops with \"Insufficient Memory\"\n"
            "  --coverage     how many of the model's commands are implemented\n"
            "  --missing      with --coverage: list the commands not implemented yet\n";
 }
@@ -209,6 +211,16 @@ int main(int argc, char **argv)
             portPath = value("a file name");
         } else if (a == "--port-size") {
             portSize = static_cast<uint32_t>(std::strtoul(value("a size in KB").c_str(), nullptr, 10));
+        } else if (a == "--memory") {
+            const std::string v = value("a size in MiB");
+            char *end = nullptr;
+            const unsigned long mb = std::strtoul(v.c_str(), &end, 10);
+            if (v.empty() || *end != '\0' || mb < 1 || mb > 3072) {
+                std::cerr << "qvrpl: --memory takes a size in MiB from 1 to 3072, not '" << v
+                          << "'\n";
+                return 2;
+            }
+            setMemoryBudget(static_cast<size_t>(mb) << 20);
         } else if (a == "-e") {
             inputs.push_back({false, value("a text")});
         } else if (a == "--coverage") {
