@@ -22,6 +22,22 @@ namespace {
 
 EmulatorSessionState g_session;
 
+// The text the calculator compiles: the header and the leading comments go,
+// except that a header asking for a decimal comma (F(,)) or another angle
+// unit stays in front, so that the calculator reads the text in those modes.
+QByteArray CalculatorText(const QByteArray &text)
+{
+    const QByteArray body = StripCarriageReturns(StripTransferHeader(text));
+    const qsizetype at = text.indexOf("%%HP:");
+    if (at < 0 || !text.left(at).trimmed().isEmpty())
+        return body;
+    const QByteArray header = text.mid(at, 19);
+    if (!IsTransferHeader(header) ||
+        (!header.contains("F(,)") && !header.contains("A(R)") && !header.contains("A(G)")))
+        return body;
+    return header + "\n" + body;
+}
+
 constexpr int ShortWaitMs = 3500;
 constexpr int LongWaitMs = 10000;
 constexpr int FirstPauseMs = 100;
@@ -328,7 +344,7 @@ QByteArray StoreText(const QByteArray &documentText, const Directives &directive
                 + "' POS NOT THEN '" + dir + "' CRDIR END " + dir + " END";
     if (!name.isEmpty())
         text += (forStep || !dir.isEmpty() ? " " : "") + QByteArray("'") + name + "' IFERR STO THEN END";
-    return StripCarriageReturns(StripTransferHeader(text));
+    return CalculatorText(text);
 }
 
 QByteArray InsertBreakpoint(const QByteArray &text, int breakpointLine)
@@ -379,7 +395,7 @@ void RunProgram(const QByteArray &documentText, const QByteArray &parameters, in
             return;
         WaitEmulatorReady();
     }
-    if (!sendOrGiveUp(StripCarriageReturns(StripTransferHeader(text)), true))
+    if (!sendOrGiveUp(CalculatorText(text), true))
         return;
     ShowEmulatorWindow(true);
 }
@@ -394,7 +410,7 @@ void StepProgram(const QByteArray &documentText, const QByteArray &parameters)
             return;
         WaitEmulatorReady();
     }
-    if (!sendOrGiveUp(StripCarriageReturns(StripTransferHeader(documentText)), false))
+    if (!sendOrGiveUp(CalculatorText(documentText), false))
         return;
     WaitEmulatorReady();
     PaintedSleep(AfterCompileMs);
@@ -405,7 +421,7 @@ void StepProgram(const QByteArray &documentText, const QByteArray &parameters)
 bool TextToObjectFile(const QString &target, const QByteArray &text)
 {
     DeleteTempObject();
-    if (!SendCommandLine(StripCarriageReturns(StripTransferHeader(text)), false))
+    if (!SendCommandLine(CalculatorText(text), false))
         return false;
     PaintedSleep(AfterCompileMs);
     WaitEmulatorReady();

@@ -247,6 +247,8 @@ private slots:
         QTest::newRow("a program left by the line is run") << "« 2 3 * »" << "6";
         QTest::newRow("a line that leaves nothing runs nothing") << "DROP" << "";
         QTest::newRow("a name left by the line is evaluated") << "'X'" << "'X'";
+        QTest::newRow("a header in front gives its decimal comma")
+            << "%%HP: T(3)A(D)F(,);\n« 1,5 2 * »" << "3";
     }
     void theRunPointerEvaluatesANewLevelOne()
     {

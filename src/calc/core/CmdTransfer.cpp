@@ -30,7 +30,13 @@ private:
 
 void runLine(Engine &e, bool thenEval)
 {
-    const Value line = e.compile(e.level(1).str());
+    // the editor leaves a %%HP: header in front when its modes matter
+    // (F(,) for decimal commas)
+    const std::string &text = e.level(1).str();
+    const size_t at = text.find_first_not_of(" \t\r\n");
+    const Value line = at != std::string::npos && text.compare(at, 5, "%%HP:") == 0
+                           ? e.compileReceived(text, false)
+                           : e.compile(text);
     e.drop(1);
     if (thenEval)
         e.pushContinuation(new EvalIfNew(e.depth()));
