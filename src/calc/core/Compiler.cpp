@@ -43,7 +43,8 @@ bool isStructureWord(std::string_view w)
 
 bool isNameForbidden(unsigned char c)
 {
-    static const char bad[] = "+-*/^=<>()[]{}\"',;:#@!&";
+    // & is a letter: the wildcard names of ↑MATCH (&A) are names
+    static const char bad[] = "+-*/^=<>()[]{}\"',;:#@!";
     // The arrow is a letter of names ('A→B', '→FIB'): only the word that is
     // the arrow alone opens local variables.
     if (isSpace(c) || c == ProgOpen || c == ProgClose || c == LessEq || c == GreaterEq ||
