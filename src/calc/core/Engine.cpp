@@ -390,10 +390,36 @@ void Engine::unbindLocals(uint32_t base)
         m_locals.resize(base);
 }
 
+namespace {
+
+// The same reference (the same heap object, or the same inline value):
+// copying one over the other would change nothing.
+bool sameReference(const Value &a, const Value &b)
+{
+    if (a.type() != b.type() || a.quoted() != b.quoted() || a.callArgs() != b.callArgs())
+        return false;
+    if (a.isHeap())
+        return a.object() == b.object();
+    return a.asBinary() == b.asBinary() && a.role() == b.role();
+}
+
+} // namespace
+
 void Engine::saveLastArgs(int n)
 {
-    m_lastArgs.assign(m_stack.end() - n, m_stack.end());
     m_lastArgGrown = -1;
+    const size_t count = static_cast<size_t>(n);
+    const Value *args = &*(m_stack.end() - n);
+    if (m_lastArgs.size() == count) {
+        // a loop saves the same objects again and again (the string it
+        // builds, the literal it adds): copying only what differs spares
+        // the reference counting
+        for (size_t i = 0; i < count; ++i)
+            if (!sameReference(m_lastArgs[i], args[i]))
+                m_lastArgs[i] = args[i];
+        return;
+    }
+    m_lastArgs.assign(args, args + n);
 }
 
 const std::vector<Value> &Engine::lastArgs() const
