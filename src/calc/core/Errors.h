@@ -58,11 +58,7 @@ namespace Calc {
     /* DOERR with a string: the text is the user's own */                                          \
     X(UserError, 0x70000, "")                                                                      \
     /* the command exists on the calculator but is not built yet */                                \
-    X(NotImplemented, 0xF0001, "Not implemented yet")                                              \
-    /* it needs exact mode or the computer algebra system */                                       \
-    X(ExactModeUnavailable,                                                                        \
-      0xF0002,                                                                                     \
-      "Exact mode is not available: this calculator computes in approximate mode")
+    X(NotImplemented, 0xF0001, "Not implemented yet")
 
 enum class Err : uint32_t {
     None = 0,
