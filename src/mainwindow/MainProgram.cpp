@@ -10,6 +10,7 @@
 #include "emulator/EmulatorCommands.h"
 #include "flowchart/FlowchartCommands.h"
 #include "generators/GeneratorCommands.h"
+#include "environment/EnvironmentCommands.h"
 #include "printing/PrintingCommands.h"
 #include "formats/HPUtils.h"
 #include "highlight/DlgEditor.h"
@@ -682,6 +683,7 @@ void TMainProgram::connectCommands()
     new PrintingCommands(*this);
     new GeneratorCommands(*this);
     new FlowchartCommands(*this);
+    new EnvironmentCommands(*this);
 
     connect(Action("HelpIndex"), &QAction::triggered, this, &TMainProgram::HelpIndexExecute);
     connect(Action("HelpFaq"), &QAction::triggered, this, [this] { OpenHelp(QStringLiteral("FAQ")); });

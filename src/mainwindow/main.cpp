@@ -1,3 +1,5 @@
+#include "environment/DlgAbout.h"
+#include "environment/EnvironmentCommands.h"
 #include "flowchart/FlowchartCli.h"
 #include "highlight/DlgEditor.h"
 #include "shell/Globals.h"
@@ -8,6 +10,7 @@
 #include "printing/PdfExport.h"
 
 #include <QApplication>
+#include <QPointer>
 
 #include <csignal>
 
@@ -38,11 +41,19 @@ int main(int argc, char *argv[])
         return 0;
 
     QApplication::setApplicationDisplayName(QString::fromLatin1(AppTitle));
+    // The picture of the About window while the main window is made, unless
+    // the user turned the logo off; it goes 250 ms after the window is up.
+    QPointer<TAboutDialog> splash;
+    if (SettingsStore().readBool("Environment", "LogoOnStartup", true))
+        splash = TAboutDialog::ShowSplash();
+    EnvironmentCommands::ArmFirstActivationTip();
     TMainProgram window;
     // The long-lived dialogs live from here to the end of the run.
     TEditorDialog editorDialog(window.Highlighter(), &window);
     window.SetEditorDialog(&editorDialog);
     window.show();
+    if (splash)
+        splash->startCloseTimer(250);
     window.OpenStartupDocument(argument);
     return QApplication::exec();
 }

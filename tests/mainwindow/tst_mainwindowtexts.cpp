@@ -195,9 +195,9 @@ void TestMainWindowTexts::aLanguageDeletedAfterStartIsReportedAndKeepsTheTexts()
     QVERIFY(QFile::remove(m_dir->filePath("Languages/English.lng")));
     languageItem("English")->trigger();
 
-    // Once for the main window and once for the page setup window, which
-    // lives as long as it does.
-    QCOMPARE(m_dialogs->messages.size(), 2);
+    // Once for the main window and once each for the page setup and the
+    // environment options windows, which live as long as it does.
+    QCOMPARE(m_dialogs->messages.size(), 3);
     for (const auto &message : std::as_const(m_dialogs->messages))
         QCOMPARE(message.text, FormatText(Message(5), {m_dir->filePath("Languages/English.lng")}));
     QCOMPARE(m_window->Action("FileSaveAs")->text(), QString("Guardar co&mo..."));
@@ -227,10 +227,10 @@ void TestMainWindowTexts::aDeletedLanguageIsReportedOncePerLongLivedWindow()
     QVERIFY(QFile::remove(m_dir->filePath("Languages/English.lng")));
     languageItem("English")->trigger();
 
-    // Once for the main window, once each for the page setup and the
-    // editor options; all keep their texts.
+    // Once for the main window, once each for the page setup, the
+    // environment options and the editor options; all keep their texts.
     const QString expected = FormatText(Message(5), {m_dir->filePath("Languages/English.lng")});
-    QCOMPARE(m_dialogs->messages.size(), 3);
+    QCOMPARE(m_dialogs->messages.size(), 4);
     for (const auto &message : std::as_const(m_dialogs->messages))
         QCOMPARE(message.text, expected);
     QCOMPARE(dialog.windowTitle(), QString("Opciones del editor"));
@@ -272,8 +272,9 @@ void TestMainWindowTexts::aFirstStartWithoutAFileShowsANonEmptyBox()
 {
     ClearMessagesAndLabels();
     start("Klingon");
-    // The main window and the page setup window each report it.
-    QCOMPARE(m_dialogs->messages.size(), 2);
+    // The main window, the page setup and the environment options windows
+    // each report it.
+    QCOMPARE(m_dialogs->messages.size(), 3);
     const QString path = m_dir->filePath("Languages/Klingon.lng");
     for (const auto &message : std::as_const(m_dialogs->messages)) {
         QVERIFY(message.text.contains(path));
