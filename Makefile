@@ -5,7 +5,7 @@ BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps configure build run test check-asan clean
+.PHONY: all deps configure build run test check-asan package install clean
 
 all: build
 
@@ -43,6 +43,15 @@ check-asan: deps
 	  ASAN_OPTIONS=detect_leaks=0 $(ASAN_DIR)/bin/fuzz_$$t -runs=0 tests/shell/fuzz-corpus/$$t || exit 1; done
 	ASAN_OPTIONS=detect_leaks=0 $(ASAN_DIR)/bin/fuzz_adbFile -runs=0 tests/flowchart/data/fuzz-corpus/adb
 	ASAN_OPTIONS=detect_leaks=0 $(ASAN_DIR)/bin/fuzz_grbFile -runs=0 tests/generators/data/fuzz-corpus/grb
+
+# A Debian package in $(BUILD_DIR): apt install ./$(BUILD_DIR)/quorvane_*.deb
+package: build
+	cd $(BUILD_DIR) && cpack -G DEB
+
+# Into PREFIX (default /usr/local; PREFIX=~/.local needs no root).
+PREFIX ?= /usr/local
+install: build
+	cmake --install $(BUILD_DIR) --prefix $(PREFIX)
 
 clean:
 	rm -rf $(BUILD_DIR)
