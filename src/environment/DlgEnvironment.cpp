@@ -43,7 +43,6 @@ QGroupBox *group(const char *name, const char *title, QWidget *parent)
 TEnvironmentDialog::TEnvironmentDialog(QWidget *parent)
     : QDialog(parent)
     , m_run([](QDialog *dialog) { return dialog->exec(); })
-    , m_places(DesktopPlaces::current())
     , m_program(QCoreApplication::applicationFilePath())
     , m_ports(&SystemSerialPorts)
 {
@@ -75,7 +74,8 @@ TEnvironmentDialog::TEnvironmentDialog(QWidget *parent)
     layout->addWidget(m_pages);
     layout->addWidget(buttons);
 
-    fillPorts();
+    // The system's ports are read when the window is shown, not at start.
+    m_sendPort->addItems(SendPortEntries({}));
     loadTexts();
     // A fixed window, at least as large as the classic one, that grows with
     // the texts of a language that needs more room.
@@ -268,6 +268,12 @@ void TEnvironmentDialog::loadTexts()
         WindowTexts::ReloadOnLanguageChange);
 }
 
+DesktopPlaces TEnvironmentDialog::places() const
+{
+    // Asked for when needed: xdg-user-dir is a program to run.
+    return m_places ? *m_places : DesktopPlaces::current();
+}
+
 void TEnvironmentDialog::fillPorts()
 {
     const QString current = m_sendPort->currentText();
@@ -343,13 +349,13 @@ void TEnvironmentDialog::OkClick()
     choice.desktop = m_onDesktop->isChecked();
     choice.sendTo = m_onSendTo->isChecked();
     choice.applicationsMenu = m_onQuickLaunch->isChecked();
-    ApplyShortcuts(m_places, choice, m_program);
+    ApplyShortcuts(places(), choice, m_program);
 }
 
 void TEnvironmentDialog::AssociateClick()
 {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    AssociateFileTypes(m_places, m_program, QFileInfo(m_program).absolutePath() + "/icons");
+    AssociateFileTypes(places(), m_program, QFileInfo(m_program).absolutePath() + "/icons");
     QApplication::restoreOverrideCursor();
     ShowAppMessage(Message(MsgFileTypesAssociated), QMessageBox::Information);
 }

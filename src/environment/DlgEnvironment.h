@@ -6,6 +6,7 @@
 #include <QDialog>
 
 #include <functional>
+#include <optional>
 
 struct EnvironmentSettings;
 class FilePicker;
@@ -69,6 +70,7 @@ private:
     QWidget *buildCommunicationPage();
     void loadTexts();
     void fillPorts();
+    DesktopPlaces places() const;
 
     QTabWidget *m_pages = nullptr;
     QGroupBox *m_groupEnvironment = nullptr;
@@ -107,7 +109,7 @@ private:
     QPushButton *m_cancel = nullptr;
 
     ModalRunner m_run;
-    DesktopPlaces m_places;
+    std::optional<DesktopPlaces> m_places; // the user's own unless set
     QString m_program;
     std::function<QStringList()> m_ports;
     EnvironmentSettings *m_settings = nullptr; // while Execute runs

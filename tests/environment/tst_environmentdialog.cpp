@@ -157,7 +157,7 @@ void TestEnvironmentDialog::every_file_picker_shows_its_path_and_gives_it_back()
     // A path longer than the store keeps is cut as every stored text is.
     picker->edit()->setText("/" + QString(400, u'x'));
     dialog->storeTo(back, transfer);
-    QCOMPARE(back.*field.size(), MaxSettingText);
+    QCOMPARE((back.*field).size(), MaxSettingText);
 }
 
 void TestEnvironmentDialog::the_series_radio_group()
