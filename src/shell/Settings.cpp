@@ -68,6 +68,8 @@ void transfer(Io &io, AppSettings &s)
     io.integer("WindowLeft", v.WindowLeft, 0);
     io.integer("WindowTop", v.WindowTop, 0);
     io.integer("WindowState", v.WindowState, 0);
+    io.text("SerialPort", v.SerialPort, QStringLiteral("Auto"), MaxSettingText);
+    io.integer("SerialSpeed", v.SerialSpeed, 115200);
 
     PrintingSettings &p = s.printing;
     io.key("Printing");

@@ -68,6 +68,10 @@ struct EnvironmentSettings
     int WindowLeft = 0;
     int WindowTop = 0;
     int WindowState = 0; // 0 normal, 1 minimised, 2 maximised
+    // The calculator link: "Auto" (try every serial port) or a device such
+    // as /dev/ttyUSB0, and the line speed in bits per second.
+    QString SerialPort = QStringLiteral("Auto");
+    int SerialSpeed = 115200;
 
     bool operator==(const EnvironmentSettings &) const = default;
 };

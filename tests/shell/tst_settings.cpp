@@ -62,6 +62,8 @@ void TestSettings::an_empty_store_gives_every_default()
     QCOMPARE(s.environment.PanelWidth, 229);
     QCOMPARE(s.environment.WindowWidth, 700);
     QCOMPARE(s.environment.WindowHeight, 580);
+    QCOMPARE(s.environment.SerialPort, QString("Auto"));
+    QCOMPARE(s.environment.SerialSpeed, 115200);
     QCOMPARE(s.environment.CommandsFilename, QString("/opt/quorvane/Templates/CmdsAndFunctsHP49x-50x.ehc"));
     QCOMPARE(s.environment.TreeViewFilename, QString("/opt/quorvane/Templates/MenusHP49x-50x.mtv"));
     QCOMPARE(s.environment.Emu48RamFilename, QString("/opt/quorvane/EMU/default 48GX.e48"));
@@ -125,7 +127,7 @@ void TestSettings::every_value_survives_a_write_and_a_read()
     QCOMPARE(in.printing.FooterBox, true);
     // Every value is written, changed or not.
     QCOMPARE(store.valueNames("Editor").size(), 21);
-    QCOMPARE(store.valueNames("Environment").size(), 30);
+    QCOMPARE(store.valueNames("Environment").size(), 32);
     QCOMPARE(store.valueNames("Printing").size(), 31);
 }
 
