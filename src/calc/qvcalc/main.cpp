@@ -1,7 +1,7 @@
 // qvcalc: the calculator window on its own, through the library's C
 // functions, as the editor uses it.
 //
-//   qvcalc [--service NAME] [STATEFILE [PORTFILE]]
+//   qvcalc [--serial DEVICE | --serial-pty] [--service NAME] [STATEFILE [PORTFILE]]
 //
 // Without a state file it opens the user's own calculator,
 // "$XDG_DATA_HOME/HPQuorvane/qvcalc 50G.e49", made from the "EMU/default
@@ -14,8 +14,16 @@
 // unless --service names another, so that two calculators can run side by
 // side), and writes its memory back to the state file when its window
 // closes or when it is told to stop (SIGTERM, SIGINT, SIGHUP).
+//
+// With --serial DEVICE it also runs the calculator's XModem server on that
+// serial device (what right shift, right arrow starts on a 50g), and with
+// --serial-pty on a pseudo-terminal whose name it prints: give that name to
+// the editor as its port, and File > Send to calculator reaches this
+// calculator without a cable.
 #include "calc/api/CalcSession.h"
 #include "calc/api/emu48dll.h"
+#include "calc/machine/Machine.h"
+#include "calc/service/LinkServer.h"
 #include "calc/service/SaveStateOnExit.h"
 #include "calc/service/ServiceFolder.h"
 #include "calc/service/StackService.h"
@@ -33,6 +41,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -137,7 +146,24 @@ int main(int argc, char **argv)
         args.remove(s, qMin(2, static_cast<int>(args.size()) - s));
         if (!Calc::ServiceFolder::IsValidServiceName(serviceName)) {
             std::fprintf(stderr, "qvcalc: --service needs a name without \"/\" or \"..\"\n"
-                                 "usage: qvcalc [--service NAME] [STATEFILE [PORTFILE]]\n");
+                                 "usage: qvcalc [--serial DEVICE | --serial-pty] [--service NAME] "
+                                 "[STATEFILE [PORTFILE]]\n");
+            return 2;
+        }
+    }
+    QString serialDevice;
+    bool serialPty = false;
+    if (const int p = static_cast<int>(args.indexOf("--serial-pty")); p >= 0) {
+        serialPty = true;
+        args.remove(p);
+    }
+    if (const int d = static_cast<int>(args.indexOf("--serial")); d >= 0) {
+        serialDevice = args.value(d + 1);
+        args.remove(d, qMin(2, static_cast<int>(args.size()) - d));
+        if (serialDevice.isEmpty()) {
+            std::fprintf(stderr, "qvcalc: --serial needs a device\n"
+                                 "usage: qvcalc [--serial DEVICE | --serial-pty] [--service NAME] "
+                                 "[STATEFILE [PORTFILE]]\n");
             return 2;
         }
     }
@@ -199,7 +225,38 @@ int main(int argc, char **argv)
         box->setModal(false);
         box->show();
     }
+    // The XModem server, on a thread of its own; its work on the calculator
+    // waits until the calculator is idle, as the real server does.
+    std::unique_ptr<Calc::FdLine> serialLine;
+    std::unique_ptr<Calc::EngineLinkCalculator> linkCalculator;
+    std::unique_ptr<Calc::LinkServer> linkServer;
+    if (serialPty || !serialDevice.isEmpty()) {
+        std::string name, why;
+        const int fd = serialPty ? Calc::OpenPseudoTerminal(&name, &why)
+                                 : Calc::OpenSerialDevice(serialDevice.toStdString(), 115200, &why);
+        if (fd < 0) {
+            std::fprintf(stderr, "qvcalc: %s\n", why.c_str());
+            EmuStop();
+            EmuDestroy();
+            return 1;
+        }
+        serialLine = std::make_unique<Calc::FdLine>(fd);
+        linkCalculator = std::make_unique<Calc::EngineLinkCalculator>(
+            [](const std::function<bool(Calc::Engine &)> &task) {
+                const auto machine = g_window && g_window->host() ? g_window->host()->machine() : nullptr;
+                return machine && machine->runWhenIdle(task, 30000);
+            });
+        linkServer = std::make_unique<Calc::LinkServer>(*serialLine, *linkCalculator);
+        linkServer->setLog([](const std::string &text) {
+            std::fprintf(stderr, "qvcalc: link: %s\n", text.c_str());
+        });
+        linkServer->start();
+        std::printf("qvcalc: XModem server on %s\n", serialPty ? name.c_str() : qPrintable(serialDevice));
+        std::fflush(stdout);
+    }
     const int code = app.exec();
+    if (linkServer)
+        linkServer->stop();
     service.stop();
     return code ? code : g_exitCode;
 }
