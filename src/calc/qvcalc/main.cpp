@@ -146,8 +146,7 @@ int main(int argc, char **argv)
         args.remove(s, qMin(2, static_cast<int>(args.size()) - s));
         if (!Calc::ServiceFolder::IsValidServiceName(serviceName)) {
             std::fprintf(stderr, "qvcalc: --service needs a name without \"/\" or \"..\"\n"
-                                 "usage: qvcalc [--serial DEVICE | --serial-pty] [--service NAME] "
-                                 "[STATEFILE [PORTFILE]]\n");
+                                 "usage: qvcalc [--service NAME] [STATEFILE [PORTFILE]]\n");
             return 2;
         }
     }
