@@ -3,6 +3,8 @@
 #include "formats/CalcCharset.h"
 #include "shell/Settings.h"
 
+#include <Qsci/qscicommand.h>
+#include <Qsci/qscicommandset.h>
 #include <Qsci/qscilexer.h>
 
 #include <QContextMenuEvent>
@@ -12,6 +14,7 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QScrollBar>
+#include <QSet>
 #include <QTimer>
 #include <QToolTip>
 #include <QUrl>
@@ -108,6 +111,20 @@ void DocumentEditor::applySettings(const EditorSettings &s)
     m_gutterVisible = s.GutterVisible;
     m_gutterSize = qMax(0, s.GutterSize);
     updateGutter();
+}
+
+void DocumentEditor::releaseKeys(const QList<QKeySequence> &keys)
+{
+    QSet<int> taken;
+    for (const QKeySequence &key : keys)
+        if (!key.isEmpty())
+            taken.insert(key[0].toCombined());
+    for (QsciCommand *command : standardCommands()->commands()) {
+        if (command->key() && taken.contains(command->key()))
+            command->setKey(0);
+        if (command->alternateKey() && taken.contains(command->alternateKey()))
+            command->setAlternateKey(0);
+    }
 }
 
 void DocumentEditor::setLineNumbersVisible(bool visible)

@@ -67,6 +67,11 @@ public:
     void setBreakpointLine(int line);
     int breakpointLine() const { return m_breakpointLine; }
 
+    // The window's shortcuts come first: every binding of the widget's own key
+    // map on one of these keys goes (QScintilla claims its bound keys before
+    // the window's shortcuts would see them, Ctrl+L cut the line).
+    void releaseKeys(const QList<QKeySequence> &keys);
+
     // The menu shown on a right click (the document popup menu).
     void setContextMenu(QMenu *menu) { m_contextMenu = menu; }
 

@@ -123,6 +123,11 @@ TMainProgram::TMainProgram(QWidget *parent)
     // Every editor colours its text with the shared highlighter, or not at all.
     m_documents->setEditorSetup([this](DocumentEditor *editor) {
         SetEditorHighlighter(editor, Settings().editor.UseHighlight ? m_highlighter : nullptr);
+        // A menu's shortcut does what the menu says, in the editor too.
+        QList<QKeySequence> keys;
+        for (QAction *action : std::as_const(m_actions))
+            keys << action->shortcuts();
+        editor->releaseKeys(keys);
     });
     auto *client = new QWidget(this);
     client->setObjectName("ClientArea");

@@ -49,6 +49,7 @@ private slots:
     void closing_the_window_stops_at_a_cancel();
     void settings_are_written_once_at_exit();
     void hints_go_to_the_fourth_status_panel();
+    void every_shortcut_reaches_its_command_from_the_editor();
     void the_recent_files_appear_in_the_file_menu();
 
 private:
@@ -285,6 +286,33 @@ void TestMainProgram::the_recent_files_appear_in_the_file_menu()
     m_window->Documents()->CloseActiveDocument();
     item->trigger();
     QCOMPARE(m_window->Documents()->fileName(0), path);
+}
+
+void TestMainProgram::every_shortcut_reaches_its_command_from_the_editor()
+{
+    const QByteArray text = "\xAB\r\n  1 2 +\r\n  DUP\r\n\xBB";
+    m_window->OpenStartupDocument(write("keys.hpprg", text));
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowActive(m_window));
+    DocumentEditor *editor = m_window->ActiveEditor();
+    editor->setFocus();
+    editor->setCursorPosition(1, 3);
+    QTRY_VERIFY(editor->hasFocus());
+    // Only the key's way is tested: no command runs, so no text may change.
+    int checked = 0;
+    for (QAction *action : m_window->actions()) {
+        if (action->shortcut().isEmpty())
+            continue;
+        action->disconnect(SIGNAL(triggered(bool)));
+        action->setEnabled(true);
+        QSignalSpy triggered(action, &QAction::triggered);
+        const QKeyCombination key = action->shortcut()[0];
+        QTest::keyClick(editor, key.key(), key.keyboardModifiers());
+        QVERIFY2(triggered.size() == 1, qPrintable(action->objectName()));
+        QVERIFY2(editor->documentBytes() == text, qPrintable(action->objectName()));
+        ++checked;
+    }
+    QVERIFY(checked >= 25);
 }
 
 QTEST_MAIN(TestMainProgram)
