@@ -14,6 +14,8 @@
 #include "shell/Globals.h"
 
 #include <QAction>
+#include <QDir>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QWidget>
 
@@ -211,7 +213,13 @@ void EmulatorCommands::FileExportExecute()
     FileDialogOptions options;
     options.title = Label(LblExportTitle);
     options.filter = Label(LblFilterBinaryObjects);
-    options.fileName = fileName;
+    // The object goes beside its source under the same name with ".hp": the
+    // source's own name would let Enter replace the program with a binary.
+    const QFileInfo source(fileName);
+    QString proposal = source.completeBaseName() + QStringLiteral(".hp");
+    if (proposal == source.fileName())
+        proposal = source.fileName() + QStringLiteral(".hp");
+    options.fileName = source.isAbsolute() ? source.dir().filePath(proposal) : proposal;
     options.defaultExtension = QStringLiteral("hp");
     const FileDialogResult chosen = Dialogs().saveFile(options);
     if (!chosen.accepted)

@@ -59,6 +59,8 @@ private slots:
     void import_makes_a_new_document_of_exactly_the_text();
     void import_failure_makes_no_document();
     void export_sends_the_object_source_and_reports_failure();
+    void export_proposes_the_name_with_hp_data();
+    void export_proposes_the_name_with_hp();
 
 private:
     DocumentEditor *open(const QByteArray &text);
@@ -330,6 +332,38 @@ void TestEmulatorCommands::export_sends_the_object_source_and_reports_failure()
     QCOMPARE(m_dialogs->messages.size(), 1);
     QCOMPARE(m_dialogs->messages[0].text, QString("message 9"));
     QVERIFY(m_window->isEnabled());
+}
+
+void TestEmulatorCommands::export_proposes_the_name_with_hp_data()
+{
+    QTest::addColumn<QString>("source");   // file name of the document, "" for untitled
+    QTest::addColumn<QString>("proposal"); // what the save dialog proposes
+    QTest::newRow("a program source") << "test.hpprg" << "test.hp";
+    QTest::newRow("only the last extension goes") << "my.prog.hpprg" << "my.prog.hp";
+    QTest::newRow("no extension") << "SQ" << "SQ.hp";
+    QTest::newRow("a source already named .hp is not proposed") << "odd.hp" << "odd.hp.hp";
+    QTest::newRow("an untitled document") << "" << "Untitled1.hp";
+}
+
+void TestEmulatorCommands::export_proposes_the_name_with_hp()
+{
+    QFETCH(QString, source);
+    QFETCH(QString, proposal);
+    if (source.isEmpty()) {
+        m_documents->NewDocument();
+        m_documents->ActiveEditor()->setText("1");
+    } else {
+        const QString path = m_dir->filePath(source);
+        WriteFileBytes(Program, path);
+        m_documents->OpenDocument(path, true);
+        proposal = m_dir->filePath(proposal);
+    }
+    m_dialogs->cancelFile();
+    trigger("FileExport");
+    QCOMPARE(m_dialogs->saveRequests.size(), 1);
+    QCOMPARE(m_dialogs->saveRequests[0].fileName, proposal);
+    if (!source.isEmpty())
+        QCOMPARE(ReadFileBytes(m_dir->filePath(source)), Program); // cancelled: the source is untouched
 }
 
 QTEST_MAIN(TestEmulatorCommands)
