@@ -191,8 +191,13 @@ bool DocumentPanel::OpenDocument(const QString &name, bool fromDisk)
         m_tabBar->setCurrentIndex(index);
     }
     m_active = index;
-    if (!fromDisk)
+    if (!fromDisk) {
         emit newDocumentCreated(doc.editor);
+        // The header template is no change of the user's: an untouched new
+        // document closes without a question.
+        doc.editor->clearUndoHistory();
+        doc.editor->setModified(false);
+    }
     UpdateTitleAndStatus();
     emit documentsChanged();
     return true;

@@ -50,6 +50,7 @@ private slots:
     void settings_are_written_once_at_exit();
     void hints_go_to_the_fourth_status_panel();
     void every_shortcut_reaches_its_command_from_the_editor();
+    void an_untouched_new_document_closes_without_a_question();
     void the_recent_files_appear_in_the_file_menu();
 
 private:
@@ -313,6 +314,21 @@ void TestMainProgram::every_shortcut_reaches_its_command_from_the_editor()
         ++checked;
     }
     QVERIFY(checked >= 25);
+}
+
+void TestMainProgram::an_untouched_new_document_closes_without_a_question()
+{
+    m_window->show();
+    m_window->Action("FileNew")->trigger();
+    DocumentEditor *editor = m_window->ActiveEditor();
+    QVERIFY(editor);
+    QVERIFY(editor->documentBytes().startsWith("%%HP:")); // the header template is there
+    QVERIFY(!editor->isModified());
+    QVERIFY(!editor->isUndoAvailable());
+    m_window->UpdateActions();
+    QVERIFY(!m_window->Action("FileSave")->isEnabled());
+    QVERIFY(m_window->close());
+    QVERIFY(m_dialogs->messages.isEmpty());
 }
 
 QTEST_MAIN(TestMainProgram)
