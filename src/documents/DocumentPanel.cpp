@@ -328,11 +328,32 @@ void DocumentPanel::CloseActiveDocument()
 
 bool DocumentPanel::CloseAllDocuments()
 {
-    while (!m_documents.isEmpty()) {
-        if (!AskSaveDocument())
+    // Every question comes before anything is saved or closed, so a Cancel
+    // to any of them leaves every tab open as it was.
+    const int wasActive = m_active;
+    QList<int> toSave;
+    for (int i = 0; i < m_documents.size(); ++i) {
+        if (!m_documents[i].editor->isModified())
+            continue;
+        selectDocument(i); // the user sees the document asked about
+        const auto answer = ShowAppMessage(FormatText(Message(MsgSaveChanges), {m_documents[i].fileName}),
+                                           QMessageBox::Warning,
+                                           QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        if (answer == QMessageBox::Yes) {
+            toSave << i;
+        } else if (answer != QMessageBox::No) {
+            selectDocument(wasActive);
             return false;
-        CloseActiveDocument();
+        }
     }
+    // A save that fails (reported) or a cancelled Save As closes nothing.
+    for (int i : std::as_const(toSave)) {
+        selectDocument(i);
+        if (!SaveDocument())
+            return false;
+    }
+    while (!m_documents.isEmpty())
+        CloseActiveDocument();
     return true;
 }
 

@@ -41,7 +41,8 @@ public:
     // True when the caller may go on: saved, not modified, or not wanted.
     bool AskSaveDocument();
     void CloseActiveDocument();
-    // Asks and closes one document after another; false at the first cancel.
+    // Asks about every modified document, then saves those wanted and closes
+    // all. False, with every document still open, at a cancel or a failed save.
     bool CloseAllDocuments();
     bool IsDocumentEmpty() const;
 

@@ -167,9 +167,11 @@ void TestDocumentPanel::closing_all_stops_at_the_first_cancel()
     m_panel->editor(1)->insert("2");
     m_dialogs->answers << QMessageBox::No << QMessageBox::Cancel;
     QVERIFY(!m_panel->CloseAllDocuments());
-    // The active (second) one was answered No and closed; the first one stays.
-    QCOMPARE(m_panel->count(), 1);
+    // The No given before the Cancel closed nothing: both stay as they were.
+    QCOMPARE(m_panel->count(), 2);
     QCOMPARE(QFileInfo(m_panel->fileName(0)).fileName(), QString("a.hpe"));
+    QVERIFY(m_panel->editor(0)->isModified());
+    QVERIFY(m_panel->editor(1)->isModified());
     QCOMPARE(m_dialogs->messages.size(), 2);
     QCOMPARE(m_dialogs->messages[0].buttons, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     QCOMPARE(m_dialogs->messages[0].icon, QMessageBox::Warning);

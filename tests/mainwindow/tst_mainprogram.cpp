@@ -239,13 +239,25 @@ void TestMainProgram::closing_the_window_stops_at_a_cancel()
     m_window->Documents()->OpenDocument(write("b.hpe", "b"), true);
     m_window->Documents()->editor(0)->insert("1");
     m_window->Documents()->editor(1)->insert("2");
+    m_window->Documents()->selectDocument(1);
     m_dialogs->answers << QMessageBox::No << QMessageBox::Cancel;
     QVERIFY(!m_window->close());
     QVERIFY(m_window->isVisible());
-    QCOMPARE(m_window->Documents()->count(), 1);
-    m_dialogs->answers << QMessageBox::No;
+    // The No given before the Cancel closed nothing: both are open as they were.
+    QCOMPARE(m_window->Documents()->count(), 2);
+    QCOMPARE(m_window->Documents()->editor(0)->documentBytes(), QByteArray("1a"));
+    QVERIFY(m_window->Documents()->editor(0)->isModified());
+    QVERIFY(m_window->Documents()->editor(1)->isModified());
+    QCOMPARE(m_window->Documents()->ActiveDocument(), 1);
+    QCOMPARE(m_dialogs->messages.size(), 2);
+
+    // Yes to the first, No to the second: the first is saved, both close.
+    m_dialogs->answers << QMessageBox::Yes << QMessageBox::No;
     QVERIFY(m_window->close());
     QCOMPARE(m_window->Documents()->count(), 0);
+    QFile saved(m_dir->filePath("a.hpe"));
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QCOMPARE(saved.readAll(), QByteArray("1a"));
 }
 
 void TestMainProgram::settings_are_written_once_at_exit()
