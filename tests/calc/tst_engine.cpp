@@ -84,6 +84,67 @@ private slots:
         QVERIFY(!e.hasHalted());
     }
 
+    void steppingGoesThroughEveryStructureObjectByObject_data()
+    {
+        QTest::addColumn<QString>("program"); // halted before its first object
+        // the next object after each step ("-": nothing more), up to the end;
+        // a name shows as it would on the stack
+        QTest::addColumn<QStringList>("next");
+        QTest::addColumn<QStringList>("stack");
+        QTest::newRow("FOR: the body's objects, NEXT, the body again")
+            << "« HALT 1 2 FOR i i NEXT 5 »"
+            << QStringList{"2.", "FOR", "'i'", "NEXT", "'i'", "NEXT", "5.", "-"} << QStringList{"1.", "2.", "5."};
+        QTest::newRow("FOR ... STEP")
+            << "« HALT 1 3 FOR i i 2 STEP »"
+            << QStringList{"3.", "FOR", "'i'", "2.", "STEP", "'i'", "2.", "STEP", "-"} << QStringList{"1.", "3."};
+        QTest::newRow("START ... NEXT")
+            << "« HALT 1 2 START 7 NEXT »"
+            << QStringList{"2.", "START", "7.", "NEXT", "7.", "NEXT", "-"} << QStringList{"7.", "7."};
+        QTest::newRow("a loop inside a loop")
+            << "« HALT 1 1 START 1 2 START 3 NEXT NEXT »"
+            << QStringList{"1.", "START", "1.", "2.", "START", "3.", "NEXT", "3.", "NEXT", "NEXT", "-"}
+            << QStringList{"3.", "3."};
+        QTest::newRow("IF ... THEN ... ELSE ... END")
+            << "« HALT 0 IF THEN 2 ELSE 3 END »"
+            << QStringList{"IF", "THEN", "3.", "END", "-"} << QStringList{"3."};
+        QTest::newRow("WHILE ... REPEAT ... END")
+            << "« HALT 0 WHILE DUP 1 < REPEAT 1 + END »"
+            << QStringList{"WHILE", "DUP", "1.", "<", "REPEAT", "1.", "+", "END", "DUP", "1.", "<", "REPEAT",
+                           "-"}
+            << QStringList{"1."};
+        QTest::newRow("DO ... UNTIL ... END")
+            << "« HALT DO 4 UNTIL 1 END »"
+            << QStringList{"4.", "UNTIL", "1.", "END", "-"} << QStringList{"4."};
+        QTest::newRow("CASE ... THEN ... END END")
+            << "« HALT CASE 0 THEN 1 END 1 THEN 2 END END »"
+            << QStringList{"0.", "THEN", "1.", "THEN", "2.", "END", "-"} << QStringList{"2."};
+        QTest::newRow("IFERR: the protected objects, then the handler's")
+            << "« HALT IFERR 1 0 / THEN 7 END 9 »"
+            << QStringList{"1.", "0.", "/", "7.", "END", "9.", "-"} << QStringList{"1.", "0.", "7.", "9."};
+    }
+
+    void steppingGoesThroughEveryStructureObjectByObject()
+    {
+        QFETCH(QString, program);
+        QFETCH(QStringList, next);
+        QFETCH(QStringList, stack);
+        Engine e;
+        QCOMPARE(e.enter(calc(program.toUtf8().constData())), Engine::Status::Done);
+        QCOMPARE(e.enter(calc("EVAL")), Engine::Status::Halted);
+        QStringList seen;
+        Engine::Status status = Engine::Status::Halted;
+        for (int i = 0; i < 40 && status == Engine::Status::Halted; ++i) {
+            status = e.stepHalted();
+            if (status != Engine::Status::Halted)
+                break;
+            const std::vector<Value> upcoming = e.haltedNext(1);
+            seen << (upcoming.empty() ? QStringLiteral("-") : QString::fromLatin1(e.toText(upcoming[0]).c_str()));
+        }
+        QCOMPARE(status, Engine::Status::Done);
+        QVERIFY2(seen == next, qPrintable(seen.join(", ")));
+        QCOMPARE(stackTexts(e), stack);
+    }
+
     void steppingOverACallRunsTheWholeCall()
     {
         Engine e;

@@ -1187,10 +1187,31 @@ void Engine::killHalted()
     m_halted.clear();
 }
 
+namespace {
+
+// A frame that a control structure of the running program opened (a loop's
+// body, IFERR's protected clause): stepping goes through it object by object,
+// while a called program (a Seq holding its program) runs as one step.
+bool isStructureFrame(const Frame &f)
+{
+    return f.kind == FrameKind::Loop || f.kind == FrameKind::Trap
+        || (f.kind == FrameKind::Seq && !f.hold.object());
+}
+
+} // namespace
+
 Engine::Status Engine::run(size_t base, bool step, bool into)
 {
     const size_t stepDepth = m_rs.size();
     bool stepped = false;
+    // Back in the stepped program: nothing above its frames but the
+    // structures it opened itself.
+    const auto inSteppedProgram = [&] {
+        for (size_t i = stepDepth; i < m_rs.size(); ++i)
+            if (!isStructureFrame(m_rs[i]))
+                return false;
+        return true;
+    };
     for (;;) {
         try {
             while (m_rs.size() > base) {
@@ -1200,7 +1221,7 @@ Engine::Status Engine::run(size_t base, bool step, bool into)
                     m_lastError = CalcError(Err::Interrupted);
                     return Status::Interrupted;
                 }
-                if (step && stepped && (into || m_rs.size() <= stepDepth)) {
+                if (step && stepped && (into || inSteppedProgram())) {
                     suspend();
                     return Status::Halted;
                 }
@@ -1213,6 +1234,8 @@ Engine::Status Engine::run(size_t base, bool step, bool into)
                         break;
                     }
                     const Value &item = f.seq->items[f.pc++];
+                    // counted before it runs: an object that fails is a step too
+                    stepped = true;
                     if (f.pc == f.end && item.type() != Type::Command && f.hold.object()) {
                         // tail position: drop the frame first, so that
                         // recursion in tail position does not grow the stack
@@ -1223,7 +1246,6 @@ Engine::Status Engine::run(size_t base, bool step, bool into)
                     } else {
                         execSeqItem(fi, item);
                     }
-                    stepped = true;
                     break;
                 }
                 case FrameKind::Locals:
@@ -1234,7 +1256,9 @@ Engine::Status Engine::run(size_t base, bool step, bool into)
                     m_rs.pop_back();
                     break;
                 case FrameKind::Loop:
+                    // NEXT or STEP: a step of its own, as on the calculator
                     loopFinished();
+                    stepped = true;
                     break;
                 case FrameKind::Native: {
                     Value hold = f.hold;
@@ -1405,6 +1429,10 @@ std::vector<Value> Engine::haltedNext(size_t n) const
         return out;
     const auto &frames = m_halted.back().frames;
     for (auto it = frames.rbegin(); it != frames.rend() && out.size() < n; ++it) {
+        if (it->kind == FrameKind::Loop) {
+            out.push_back(it->seq->items[it->end]); // its NEXT or STEP comes after the body
+            continue;
+        }
         if (it->kind != FrameKind::Seq)
             continue;
         for (uint32_t pc = it->pc; pc < it->end && out.size() < n; ++pc)
