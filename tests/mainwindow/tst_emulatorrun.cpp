@@ -120,6 +120,8 @@ void TestEmulatorRun::f9_runs_a_program_with_its_parameters_data()
     QVERIFY(queens.open(QIODevice::ReadOnly));
     QTest::newRow("N-Queens on a board of 6, stored under its name first") << queens.readAll() << "6"
                                                                          << QByteArray("4.");
+    QTest::newRow("two parameters taken by local variables")
+        << QByteArray("\xAB \x8D a b \xAB a b * \xBB \xBB") << "6 7" << QByteArray("42.");
 
 }
 
@@ -138,6 +140,9 @@ void TestEmulatorRun::f9_runs_a_program_with_its_parameters()
     QTest::keyClick(m_window->ActiveEditor(), Qt::Key_F9);
     WaitEmulatorReady();
     QCOMPARE(level1(), result);
+    // Exactly what the program left: no copy of the program under it.
+    commandLine("DEPTH");
+    QCOMPARE(level1(), QByteArray("1."));
 }
 
 void TestEmulatorRun::a_runaway_program_leaves_the_editor_responsive_and_stops_on_request()
