@@ -145,6 +145,31 @@ private slots:
         QCOMPARE(stackTexts(e), stack);
     }
 
+    void anErrorNamesTheCommandThatFailed_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("report");
+        QTest::newRow("a function") << "1 0 /" << "/ Error: Infinite Result";
+        QTest::newRow("a structure word") << "\"a\" 2 FOR i NEXT" << "FOR Error: Bad Argument Type";
+        QTest::newRow("deep inside a called program")
+            << "« 1 - » 'P' STO « \"a\" P » EVAL" << "- Error: Bad Argument Type";
+        QTest::newRow("too few arguments") << "DROP" << "DROP Error: Too Few Arguments";
+        QTest::newRow("the line's syntax names no command") << "« 1" << "Error: Invalid Syntax";
+        QTest::newRow("STR→ names itself") << "\"« 1\" STR→" << "STR→ Error: Invalid Syntax";
+        QTest::newRow("the editor's command line names no command")
+            << "\"« 1\" →ENTER→EVAL" << "Error: Invalid Syntax";
+        QTest::newRow("DOERR with a text") << "\"Stop\" DOERR" << "DOERR Error: Stop";
+    }
+
+    void anErrorNamesTheCommandThatFailed()
+    {
+        QFETCH(QString, line);
+        QFETCH(QString, report);
+        Engine e;
+        QCOMPARE(e.enter(calc(line.toUtf8().constData())), Engine::Status::Error);
+        QCOMPARE(CalcCharset::decode(QByteArray::fromStdString(errorLine(e.lastError()))), report);
+    }
+
     void steppingOverACallRunsTheWholeCall()
     {
         Engine e;

@@ -348,6 +348,32 @@ private slots:
         QVERIFY(!m.currentScreen().leftShift);
     }
 
+    void anErrorOnTheScreenNamesTheFailingCommand_data()
+    {
+        QTest::addColumn<QString>("program"); // on level 1, "" for none
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QString>("head");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("a key's command") << "" << "=1 #ENTER =0 /" << "/ Error:" << "Infinite Result";
+        QTest::newRow("a command inside a program")
+            << "« \"a\" 2 FOR i NEXT »" << "#EVAL" << "FOR Error:" << "Bad Argument Type";
+    }
+
+    void anErrorOnTheScreenNamesTheFailingCommand()
+    {
+        QFETCH(QString, program);
+        QFETCH(QString, keys);
+        QFETCH(QString, head);
+        QFETCH(QString, message);
+        Machine m(Model::HP48GX);
+        m.start();
+        if (!program.isEmpty())
+            QVERIFY(enter(m, program));
+        QVERIFY(press(m, keys));
+        const QString screen = lines(m.currentScreen());
+        QVERIFY2(screen.contains(head + '\n' + message), qPrintable(screen));
+    }
+
     void theDebugMenuStepsAProgram()
     {
         Machine m(Model::HP48GX);

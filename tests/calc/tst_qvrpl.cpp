@@ -64,7 +64,7 @@ private slots:
         const Run r = qvrpl({"-e", "1 0 /", "-e", "99"});
         QCOMPARE(r.code, 1);
         QCOMPARE(r.out, QString("1.\n0.\n"));
-        QCOMPARE(r.err, QString("Error: Infinite Result\n"));
+        QCOMPARE(r.err, QString("/ Error: Infinite Result\n"));
     }
 
     void aSyntaxErrorLeavesTheStackUntouched()
@@ -159,7 +159,7 @@ private slots:
         const Run r = qvrpl({}, "1 2\n+\n1 0 /\n");
         QCOMPARE(r.code, 0);
         QCOMPARE(r.out, QString("1.\n2.\n3.\n3.\n1.\n0.\n"));
-        QCOMPARE(r.err, QString("Error: Infinite Result\n"));
+        QCOMPARE(r.err, QString("/ Error: Infinite Result\n"));
     }
 
     void aCharacterTheCalculatorLacksIsRefused()

@@ -34,9 +34,14 @@ void runLine(Engine &e, bool thenEval)
     // (F(,) for decimal commas)
     const std::string &text = e.level(1).str();
     const size_t at = text.find_first_not_of(" \t\r\n");
-    const Value line = at != std::string::npos && text.compare(at, 5, "%%HP:") == 0
-                           ? e.compileReceived(text, false)
-                           : e.compile(text);
+    Value line;
+    try {
+        line = at != std::string::npos && text.compare(at, 5, "%%HP:") == 0 ? e.compileReceived(text, false)
+                                                                            : e.compile(text);
+    } catch (CalcError &error) {
+        error.command = std::string(); // the line's syntax, not this command, failed
+        throw;
+    }
     e.drop(1);
     if (thenEval)
         e.pushContinuation(new EvalIfNew(e.depth()));

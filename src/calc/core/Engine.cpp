@@ -727,6 +727,7 @@ Real popReal(Engine &e)
 void Engine::execCommand(size_t fi, const Value &v)
 {
     const int id = v.commandId();
+    m_runningCommand = id;
     if (id < OpFirstOrdinary && fi != SIZE_MAX) {
         Frame &f = m_rs[fi];
         if (id == OpLocals) {
@@ -1234,6 +1235,7 @@ Engine::Status Engine::run(size_t base, bool step, bool into)
                         break;
                     }
                     const Value &item = f.seq->items[f.pc++];
+                    m_runningCommand = -1;
                     // counted before it runs: an object that fails is a step too
                     stepped = true;
                     if (f.pc == f.end && item.type() != Type::Command && f.hold.object()) {
@@ -1297,9 +1299,10 @@ Engine::Status Engine::run(size_t base, bool step, bool into)
             }
             return Status::Done;
         } catch (const CalcError &e) {
-            if (!unwindToTrap(e)) {
+            const CalcError error = named(e);
+            if (!unwindToTrap(error)) {
                 abortAll();
-                m_lastError = e;
+                m_lastError = error;
                 return Status::Error;
             }
         } catch (const std::bad_alloc &) {
@@ -1319,6 +1322,7 @@ Engine::Status Engine::enter(std::string_view commandLine)
         prog = compile(commandLine);
     } catch (const CalcError &e) {
         m_lastError = e;
+        m_lastError.command = std::string(); // the line's syntax: no command to name
         m_errn = e.code;
         m_errm = e.message;
         return Status::Error;
@@ -1362,15 +1366,24 @@ Engine::Status Engine::evaluate(const Value &v)
     m_interrupt.store(false, std::memory_order_relaxed);
     m_lastError = CalcError(Err::None, std::string());
     const size_t base = m_rs.size();
+    m_runningCommand = -1;
     try {
         evalNow(v);
     } catch (const CalcError &e) {
         m_errn = e.code;
         m_errm = e.message;
-        m_lastError = e;
+        m_lastError = named(e);
         return Status::Error;
     }
     return run(base);
+}
+
+CalcError Engine::named(const CalcError &e) const
+{
+    CalcError result = e;
+    if (!result.command)
+        result.command = m_runningCommand >= 0 ? commandInfo(m_runningCommand).name : std::string();
+    return result;
 }
 
 Engine::Status Engine::resumeHalted()

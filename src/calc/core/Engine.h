@@ -324,6 +324,9 @@ private:
     uint32_t m_errn = 0;
     std::string m_errm;
     CalcError m_lastError{Err::None, std::string()};
+    // The command being executed, -1 for none: an error names it.
+    int m_runningCommand = -1;
+    CalcError named(const CalcError &e) const;
     struct Halted
     {
         std::vector<Frame> frames;

@@ -16,4 +16,10 @@ std::string errorText(uint32_t code)
     }
 }
 
+std::string errorLine(const CalcError &e)
+{
+    const std::string head = e.command && !e.command->empty() ? *e.command + " Error: " : std::string("Error: ");
+    return head + e.message;
+}
+
 } // namespace Calc

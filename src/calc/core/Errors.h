@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace Calc {
@@ -99,6 +100,14 @@ public:
     std::string message;
     // byte offset in the compiled text for syntax errors, else -1
     int position = -1;
+    // The command that failed, as the calculator names it above the message
+    // ("FOR Error:"); "" for none (the command line's syntax), unset until
+    // the evaluator fills it in.
+    std::optional<std::string> command;
 };
+
+// The error as one line: "FOR Error: Bad Argument Type", or "Error: ..."
+// when no command is named.
+std::string errorLine(const CalcError &e);
 
 } // namespace Calc

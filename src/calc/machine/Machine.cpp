@@ -769,8 +769,12 @@ Engine::Status Machine::runEngine(const std::function<Engine::Status()> &f)
         m_userDisplay = false;
         m_userPicture = Value();
     }
-    if (s == Engine::Status::Error)
-        m_message = {"Error:", m_engine.lastError().message};
+    if (s == Engine::Status::Error) {
+        // The calculators name the failing command above the message.
+        const CalcError &error = m_engine.lastError();
+        const std::string command = error.command.value_or(std::string());
+        m_message = {command.empty() ? std::string("Error:") : command + " Error:", error.message};
+    }
     if (s == Engine::Status::Halted) {
         std::function<void()> notify;
         {
@@ -785,9 +789,7 @@ Engine::Status Machine::runEngine(const std::function<Engine::Status()> &f)
 
 void Machine::runCommand(const std::string &calcText)
 {
-    const Engine::Status s = runEngine([&] { return m_engine.enter(calcText); });
-    if (s == Engine::Status::Error && calcText.find(' ') == std::string::npos)
-        m_message = {calcText + " Error:", m_engine.lastError().message};
+    runEngine([&] { return m_engine.enter(calcText); });
 }
 
 void Machine::commandKey(const std::string &calcText)

@@ -110,12 +110,15 @@ Engine::Status runLine(Engine &e, const std::string &calcText, bool received = f
     return s;
 }
 
+// "/ Error: Infinite Result": the failing command named as the calculators do.
 std::string statusMessage(const Engine &e, Engine::Status s)
 {
     if (s == Engine::Status::Interrupted)
-        return "Interrupted";
-    const std::string &m = e.lastError().message;
-    return m.empty() ? std::string("Error") : toUtf8(m);
+        return "Error: Interrupted";
+    CalcError error = e.lastError();
+    if (error.message.empty())
+        error.message = "Error";
+    return toUtf8(errorLine(error));
 }
 
 // Through a temporary file and a rename: a state that cannot be written
@@ -151,7 +154,7 @@ int repl(Engine &e, const std::string &statePath, LineReader &in)
         }
         const Engine::Status s = runLine(e, calc);
         if (s == Engine::Status::Error || s == Engine::Status::Interrupted)
-            std::cerr << "Error: " << statusMessage(e, s) << '\n';
+            std::cerr << statusMessage(e, s) << '\n';
         else if (s == Engine::Status::Halted)
             std::cerr << "Halted: CONT continues, KILL ends the program\n";
         printStack(e, tty);
@@ -315,7 +318,7 @@ int main(int argc, char **argv)
         const Engine::Status s = runLine(engine, calc, in.isFile);
         if (s == Engine::Status::Error || s == Engine::Status::Interrupted) {
             printStack(engine, false);
-            std::cerr << "Error: " << statusMessage(engine, s) << '\n';
+            std::cerr << statusMessage(engine, s) << '\n';
             code = 1;
             break;
         }
