@@ -3,6 +3,7 @@
 #include "calc/ui/CalculatorWindow.h"
 #include "formats/CalcCharset.h"
 
+#include <QClipboard>
 #include <QtTest>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -84,6 +85,16 @@ private slots:
             << int(Model::HP50G) << "'Ab\n" << QStringList{"'Ab'"};
         QTest::newRow("a blank and a point") << int(Model::HP48GX) << "1.5 2\n*"
                                              << QStringList{"3"};
+        QTest::newRow("« and » typed are the program key and its end")
+            << int(Model::HP50G) << "«1 2 +»\n" << QStringList{"« 1. 2. + »"};
+        QTest::newRow("a quote typed at the algebraic's end closes it")
+            << int(Model::HP50G) << "'X+1'\n" << QStringList{"'X+1.'"};
+        QTest::newRow("braces, brackets and a string as the shifted keys type them")
+            << int(Model::HP48GX) << "{1 [2 3] \"a\"}\n" << QStringList{"{ 1 [ 2 3 ] \"a\" }"};
+        QTest::newRow("a whole line and Enter, as the same keys on the calculator")
+            << int(Model::HP50G) << "« 2 * » 3 SWAP EVAL\n" << QStringList{"6."};
+        QTest::newRow("characters with no key of their own") << int(Model::HP50G) << "1 2 <\n"
+                                                             << QStringList{"1."};
     }
 
     void thePcKeyboardTypesOnTheCalculator()
@@ -110,6 +121,20 @@ private slots:
         }
         QVERIFY(host.machine()->waitReady(10000));
         QCOMPARE(stack(*host.machine()), expected);
+    }
+
+    void pastingPutsTextIntoTheCommandLine()
+    {
+        TestHost host(Model::HP50G);
+        CalculatorWindow w(host);
+        w.show();
+        QGuiApplication::clipboard()->setText(QString::fromUtf8("« → a b « a b * » »\r\n6 7 ROT"));
+        QTest::keyClick(&w, Qt::Key_V, Qt::ControlModifier);
+        QTest::keyClick(&w, Qt::Key_Return);
+        QTest::keyClicks(&w, "EVAL");
+        QTest::keyClick(&w, Qt::Key_Return);
+        QVERIFY(host.machine()->waitReady(10000));
+        QCOMPARE(stack(*host.machine()), QStringList{"42."});
     }
 
     void clickingAKeyPressesIt()

@@ -214,6 +214,55 @@ void Machine::pressKey(int out, int inMask)
     m_cv.notify_all();
 }
 
+void Machine::typeCharacters(const std::string &calcBytes, bool paste)
+{
+    if (calcBytes.empty())
+        return;
+    Event e;
+    e.done = std::make_shared<TaskDone>(); // nobody waits for it
+    e.task = [this, calcBytes, paste](Engine &) {
+        if (paste)
+            insertText(calcBytes);
+        else
+            for (const char c : calcBytes)
+                typeCharacter(c);
+        return true;
+    };
+    std::lock_guard lk(m_mx);
+    m_queue.push_back(std::move(e));
+    m_ready = false;
+    m_cv.notify_all();
+}
+
+void Machine::typeCharacter(char c)
+{
+    // A closing character typed where the line holds it already (the key
+    // typed the pair) steps over it; « } ] ) stand after a blank.
+    const bool spaced = c == '\xBB' || c == '}' || c == ']' || c == ')';
+    if (m_editing && (spaced || c == '"' || c == '\'')) {
+        size_t at = m_cursor;
+        while (spaced && at < m_cmd.size() && m_cmd[at] == ' ')
+            ++at;
+        if (at < m_cmd.size() && m_cmd[at] == c) {
+            m_cursor = at + 1;
+            return;
+        }
+    }
+    // An opening character: what the calculator's key for it types.
+    if (c == '\'') {
+        typeText("'|'");
+        return;
+    }
+    for (const KeyDef &k : keyboardOf(m_model).keys)
+        for (const std::string *action : {&k.action, &k.leftAction, &k.rightAction})
+            if (action->size() > 2 && (*action)[0] == '=' && (*action)[1] == c
+                && action->find('|') != std::string::npos) {
+                typeText(action->substr(1));
+                return;
+            }
+    insertText(std::string(1, c));
+}
+
 void Machine::releaseKey(int, int)
 {
     // Keys act when pressed; no key of this machine repeats or chords.
@@ -612,6 +661,18 @@ void Machine::typeText(const std::string &text)
     const std::string t = bar == std::string::npos ? text : text.substr(0, bar) + text.substr(bar + 1);
     m_cmd.insert(m_cursor, t);
     m_cursor += bar == std::string::npos ? t.size() : bar;
+}
+
+void Machine::insertText(const std::string &text)
+{
+    if (!m_editing) {
+        m_editing = true;
+        m_editReplaces = false;
+        m_cmd.clear();
+        m_cursor = 0;
+    }
+    m_cmd.insert(m_cursor, text);
+    m_cursor += text.size();
 }
 
 void Machine::insertWord(const std::string &word)

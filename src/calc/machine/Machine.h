@@ -83,6 +83,12 @@ public:
     // at once; every other press is queued.
     void pressKey(int out, int inMask);
     void releaseKey(int out, int inMask);
+    // Characters (calculator bytes) from the computer's keyboard, queued
+    // behind the keys: an opening « { [ ( " or ' types its pair as the
+    // calculator's key does, a closing one typed where the line already holds
+    // it steps over it, anything else goes into the command line as it is.
+    // paste: the text goes in unchanged, pairs and all.
+    void typeCharacters(const std::string &calcBytes, bool paste = false);
     bool isReady() const { return m_ready.load(); }
     // Blocks until ready or the limit passes; true when ready.
     bool waitReady(int limitMs) const;
@@ -149,6 +155,8 @@ private:
 
     // command line
     void typeText(const std::string &text);
+    void insertText(const std::string &text); // no "|" caret marker
+    void typeCharacter(char c);
     void insertWord(const std::string &word);
     enum class Entry { Immediate, Program, Algebraic };
     Entry entryMode() const;

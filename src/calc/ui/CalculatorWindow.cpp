@@ -2,6 +2,10 @@
 // keys; everything it shows comes from Machine::currentScreen().
 #include "calc/ui/CalculatorWindow.h"
 
+#include "formats/CalcCharset.h"
+
+#include <QClipboard>
+
 #include <QAction>
 #include <QCloseEvent>
 #include <QFileDialog>
@@ -248,9 +252,7 @@ bool CalculatorFace::typeKey(int qtKey, const QString &text)
             action = std::string("=") + c.toLatin1();
         else if (c == '+' || c == '-' || c == '*' || c == '/' || c == '^')
             action = std::string(1, c.toLatin1());
-        else if (c == '\'')
-            action = "#QUOTE";
-        else if (c.isLetter() && c.toLatin1() != 0) {
+        else if (c.isLetter() && c.unicode() < 0x7F) {
             const char upper = static_cast<char>(c.toUpper().toLatin1());
             const KeyDef *letterKey = keyByAlpha(upper);
             if (!letterKey)
@@ -266,6 +268,16 @@ bool CalculatorFace::typeKey(int qtKey, const QString &text)
             return true;
         }
     }
+    if (action.empty() && !text.isEmpty() && text.at(0).isPrint()) {
+        // « » { } ' " and the other characters with no key of their own: what
+        // the calculator's shifted keys type (pairs, stepping over a closing
+        // one).
+        const QByteArray bytes = CalcCharset::encode(text);
+        if (bytes.isEmpty())
+            return false;
+        m_machine->typeCharacters(bytes.toStdString());
+        return true;
+    }
     if (action.empty())
         return false;
     const KeyDef *k = keyByAction(action);
@@ -273,6 +285,17 @@ bool CalculatorFace::typeKey(int qtKey, const QString &text)
         return false;
     clickKey(*k);
     return true;
+}
+
+void CalculatorFace::pasteText(const QString &text)
+{
+    if (!m_machine)
+        return;
+    QString line = text;
+    line.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    const QByteArray bytes = CalcCharset::encode(line);
+    if (!bytes.isEmpty())
+        m_machine->typeCharacters(bytes.toStdString(), true);
 }
 
 void CalculatorFace::mousePressEvent(QMouseEvent *e)
@@ -559,11 +582,19 @@ void CalculatorWindow::closeEvent(QCloseEvent *event)
 
 void CalculatorWindow::keyPressEvent(QKeyEvent *event)
 {
-    if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) {
+    if (event->matches(QKeySequence::Paste)) {
+        m_face->pasteText(QGuiApplication::clipboard()->text());
+        return;
+    }
+    // AltGr arrives as Ctrl+Alt on some systems: a printable character counts
+    // as typed whatever the modifiers.
+    const QString text = event->text();
+    const bool printable = !text.isEmpty() && text.at(0).isPrint();
+    if ((event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) && !printable) {
         QMainWindow::keyPressEvent(event);
         return;
     }
-    if (!m_face->typeKey(event->key(), event->text()))
+    if (!m_face->typeKey(event->key(), text))
         QMainWindow::keyPressEvent(event);
 }
 

@@ -84,6 +84,8 @@ public:
     void clickKey(const KeyDef &k);
     // A computer key pressed: true when it meant a calculator key.
     bool typeKey(int qtKey, const QString &text);
+    // Text pasted into the command line as it is (Ctrl+V).
+    void pasteText(const QString &text);
     QSize sizeHint() const override;
 
 signals:
