@@ -86,6 +86,13 @@ const QColor WindowBackground(0xDC, 0xDC, 0xDC);
 
 } // namespace
 
+void SetApplicationNames()
+{
+    QApplication::setOrganizationName(QStringLiteral("HPQuorvane"));
+    QApplication::setApplicationName(QStringLiteral("HPQuorvane"));
+    QApplication::setApplicationVersion(QStringLiteral(QUORVANE_VERSION));
+}
+
 TMainProgram::TMainProgram(QWidget *parent)
     : QMainWindow(parent)
     , m_mru(4)

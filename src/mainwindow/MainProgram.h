@@ -27,6 +27,11 @@ class TSynQuorvaneSyn;
 class QTreeWidget;
 class WindowTexts;
 
+// The application's names for the settings and the version. No display name
+// is set: Qt would append it to every window title ("HPQuorvane 5 - [a.hpe]
+// — HPQuorvane 5").
+void SetApplicationNames();
+
 // The editor's main window: menus, the two tool bars, the left dock with the
 // command tree, stack diagrams and symbols, the document tabs and the status
 // bar. Every command is a QAction found by its name with Action(); the

@@ -27,9 +27,7 @@ int main(int argc, char *argv[])
         return *exported;
 
     QApplication app(argc, argv);
-    QApplication::setOrganizationName(QStringLiteral("HPQuorvane"));
-    QApplication::setApplicationName(QStringLiteral("HPQuorvane"));
-    QApplication::setApplicationVersion(QStringLiteral(QUORVANE_VERSION));
+    SetApplicationNames();
 
     // Only the first argument counts: a document to open.
     const QStringList args = QApplication::arguments();
@@ -40,7 +38,6 @@ int main(int argc, char *argv[])
     if (!ReadMultiplesInstances(SettingsStore()) && SingleInstance::handOver(argument))
         return 0;
 
-    QApplication::setApplicationDisplayName(QString::fromLatin1(AppTitle));
     // The picture of the About window while the main window is made, unless
     // the user turned the logo off; it goes 250 ms after the window is up.
     QPointer<TAboutDialog> splash;

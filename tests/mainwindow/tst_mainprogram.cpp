@@ -51,6 +51,7 @@ private slots:
     void hints_go_to_the_fourth_status_panel();
     void every_shortcut_reaches_its_command_from_the_editor();
     void an_untouched_new_document_closes_without_a_question();
+    void the_window_title_is_the_programs_own();
     void the_recent_files_appear_in_the_file_menu();
 
 private:
@@ -341,6 +342,16 @@ void TestMainProgram::an_untouched_new_document_closes_without_a_question()
     QVERIFY(!m_window->Action("FileSave")->isEnabled());
     QVERIFY(m_window->close());
     QVERIFY(m_dialogs->messages.isEmpty());
+}
+
+void TestMainProgram::the_window_title_is_the_programs_own()
+{
+    SetApplicationNames();
+    const QString path = write("t.hpe", "1");
+    m_window->OpenStartupDocument(path);
+    QCOMPARE(m_window->windowTitle(), "HPQuorvane 5 - [" + path + ']');
+    // A display name of its own would be appended by Qt to that title.
+    QCOMPARE(QGuiApplication::applicationDisplayName(), QGuiApplication::applicationName());
 }
 
 QTEST_MAIN(TestMainProgram)
