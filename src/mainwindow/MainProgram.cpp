@@ -699,7 +699,7 @@ void TMainProgram::connectCommands()
 
     connect(Action("HelpIndex"), &QAction::triggered, this, &TMainProgram::HelpIndexExecute);
     connect(Action("HelpFaq"), &QAction::triggered, this, [this] { OpenHelp(QStringLiteral("FAQ")); });
-    connect(Action("HelpWeb"), &QAction::triggered, this, [] { QDesktopServices::openUrl(QUrl(QString::fromLatin1(Snippets::WebAddress))); });
+    connect(Action("HelpWeb"), &QAction::triggered, this, [this] { OpenInBrowser(QUrl(QString::fromLatin1(Snippets::WebAddress))); });
     connect(Action("HelpWhatThisIs"), &QAction::triggered, this, [this] {
         // The next click opens the help topic of the control clicked.
         QWhatsThis::enterWhatsThisMode();
@@ -1147,5 +1147,14 @@ void TMainProgram::OpenHelp(const QString &anchor)
     QUrl url = QUrl::fromLocalFile(index);
     if (!anchor.isEmpty())
         url.setFragment(anchor);
-    QDesktopServices::openUrl(url);
+    OpenInBrowser(url);
+}
+
+void TMainProgram::OpenInBrowser(const QUrl &url)
+{
+    // Without a web browser the system has nothing to open the page with;
+    // silence would look like a dead key.
+    if (!QDesktopServices::openUrl(url))
+        ShowAppMessage(FormatText(LanguageText("MainProgram", "NoBrowser"), {url.toDisplayString()}),
+                       QMessageBox::Warning);
 }

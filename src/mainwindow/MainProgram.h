@@ -22,6 +22,7 @@ class QLabel;
 class QMenu;
 class QTableWidget;
 class QToolBar;
+class QUrl;
 class TEditorDialog;
 class TSynQuorvaneSyn;
 class QTreeWidget;
@@ -151,6 +152,7 @@ private:
     void UpdateMruMenu();
     void ShowHint(const QString &hint);
     void OpenHelp(const QString &anchor);
+    void OpenInBrowser(const QUrl &url);
     void Shutdown();
 
     void FileNewExecute();

@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
 #include <QDockWidget>
 #include <QFile>
 #include <QLabel>
@@ -51,6 +52,7 @@ private slots:
     void hints_go_to_the_fourth_status_panel();
     void every_shortcut_reaches_its_command_from_the_editor();
     void an_untouched_new_document_closes_without_a_question();
+    void help_without_a_browser_says_so();
     void the_window_title_is_the_programs_own();
     void the_recent_files_appear_in_the_file_menu();
 
@@ -342,6 +344,27 @@ void TestMainProgram::an_untouched_new_document_closes_without_a_question()
     QVERIFY(!m_window->Action("FileSave")->isEnabled());
     QVERIFY(m_window->close());
     QVERIFY(m_dialogs->messages.isEmpty());
+}
+
+void TestMainProgram::help_without_a_browser_says_so()
+{
+    // No program on the path can open a page.
+    const QByteArray path = qgetenv("PATH");
+    const QByteArray browser = qgetenv("BROWSER");
+    qputenv("PATH", QFile::encodeName(m_dir->path()));
+    qunsetenv("BROWSER");
+    const QString appFolder = AppFolder();
+    QDir(m_dir->path()).mkpath("help");
+    write("help/index.html", "<html></html>");
+    SetAppFolder(m_dir->path() + '/');
+    m_window->Action("HelpIndex")->trigger();
+    SetAppFolder(appFolder);
+    qputenv("PATH", path);
+    if (!browser.isNull())
+        qputenv("BROWSER", browser);
+    QCOMPARE(m_dialogs->messages.size(), 1);
+    QVERIFY2(m_dialogs->messages[0].text.contains("index.html"), qPrintable(m_dialogs->messages[0].text));
+    QCOMPARE(m_dialogs->messages[0].icon, QMessageBox::Warning);
 }
 
 void TestMainProgram::the_window_title_is_the_programs_own()
