@@ -14,6 +14,7 @@
 #include <QCursor>
 #include <QDockWidget>
 #include <QFile>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QKeyEvent>
@@ -28,6 +29,8 @@
 #include <QStyledItemDelegate>
 #include <QTabBar>
 #include <QTableWidget>
+
+#include <algorithm>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -166,11 +169,19 @@ CommandReferencePanels::CommandReferencePanels(const CommandReferenceWidgets &wi
         m_w.stackLine = m_w.stackPanel->findChild<QWidget *>(QStringLiteral("ShapeLine"));
     QFont stackFont(QString::fromLatin1(kStackFont));
     stackFont.setPixelSize(10);
+    // Every level of both grids shows whole: rows as tall as the font needs,
+    // each grid as tall as its rows.
+    const int rowHeight = std::max(12, QFontMetrics(stackFont).height() + 2);
     for (QTableWidget *grid : {m_w.stackViewIn, m_w.stackViewOut}) {
         grid->setFont(stackFont);
         grid->setItemDelegate(new StackCellDelegate(grid));
         grid->horizontalHeader()->setStretchLastSection(false);
         grid->setColumnWidth(0, 17);
+        grid->verticalHeader()->setMinimumSectionSize(rowHeight);
+        grid->verticalHeader()->setDefaultSectionSize(rowHeight);
+        for (int row = 0; row < grid->rowCount(); ++row)
+            grid->setRowHeight(row, rowHeight);
+        grid->setFixedHeight(rowHeight * grid->rowCount() + 2 * grid->frameWidth());
         for (int row = 0; row < grid->rowCount(); ++row)
             setCellText(grid, row, 1, QString());
     }
@@ -307,8 +318,9 @@ void CommandReferencePanels::showCommand(QTreeWidgetItem *item)
         m_selection = m_store.diagramsFor(m_selectedName);
         {
             const QSignalBlocker blocker(m_w.tabSet);
-            for (qsizetype i = 0; i < m_selection.size(); ++i)
-                m_w.tabSet->addTab(shown(m_selectedName));
+            // Each tab names its form by the arguments it takes.
+            for (const QByteArray &title : stackDiagramTitles(m_selection, m_selectedName))
+                m_w.tabSet->addTab(shown(title));
             m_w.tabSet->setCurrentIndex(m_selection.isEmpty() ? -1 : 0);
         }
         if (!m_selection.isEmpty())

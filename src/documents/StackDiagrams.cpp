@@ -121,3 +121,19 @@ QByteArrayList bottomAlignedRows(const QByteArrayList &items, int rowCount)
         rows[rowCount - 1 - k] = items.at(items.size() - 1 - k);
     return rows;
 }
+
+QByteArrayList stackDiagramTitles(const QByteArrayList &diagrams, const QByteArray &name)
+{
+    QByteArrayList titles;
+    for (const QByteArray &diagram : diagrams) {
+        const StackItems items = splitStackDiagram(diagram);
+        QByteArray title = items.isText ? name : items.arguments.join(' ');
+        if (title.isEmpty())
+            title = "( )";
+        const QByteArray base = title;
+        for (int n = 2; titles.contains(title); ++n)
+            title = base + " (" + QByteArray::number(n) + ')';
+        titles << title;
+    }
+    return titles;
+}

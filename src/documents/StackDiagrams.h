@@ -73,3 +73,8 @@ StackItems splitStackDiagram(const QByteArray &diagram);
 // are filled bottom-aligned: the last item in the bottom row (level 1). With
 // more items than rows only the last ones are shown; free rows are empty.
 QByteArrayList bottomAlignedRows(const QByteArrayList &items, int rowCount = 5);
+
+// The tab titles of a command's diagrams: each form's arguments ("x",
+// "{ list } n"), "( )" for a form that takes none, the command's name for a
+// diagram of plain text. A title given twice is numbered ("x (2)").
+QByteArrayList stackDiagramTitles(const QByteArrayList &diagrams, const QByteArray &name);

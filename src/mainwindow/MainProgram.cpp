@@ -562,7 +562,6 @@ void TMainProgram::createDock()
     panelLayout->addWidget(line);
     panelLayout->addWidget(m_stackViewOut);
     stackLayout->addWidget(stackPanel);
-    stackContent->setFixedHeight(135);
     m_stackBar = makeDock("StackBar", tr("Diagrama de pila"), stackContent);
 
     m_symbolGrid = new QTableWidget;
@@ -599,6 +598,14 @@ void TMainProgram::createCommandReference()
     widgets.stackLine = m_stackBar->findChild<QWidget *>("ShapeLine");
     widgets.stringGrid = m_symbolGrid;
     m_reference = new CommandReferencePanels(widgets, *this, this);
+    // The panel is as tall as its tab strip and its two grids, whose rows
+    // the reference sized for its font: no level is cut.
+    QWidget *stackContent = m_stackBar->widget();
+    for (QWidget *w : {widgets.stackPanel, stackContent}) {
+        w->layout()->invalidate();
+        w->layout()->activate();
+    }
+    stackContent->setFixedHeight(stackContent->sizeHint().height());
     connect(m_reference, &CommandReferencePanels::panelWidthChanged, this,
             [](int width) { Settings().environment.PanelWidth = width; });
 

@@ -37,6 +37,8 @@ private slots:
     void storeReportsTheLinesItCannotUse();
     void splitsDiagramsIntoStackItems_data();
     void splitsDiagramsIntoStackItems();
+    void namesEachDiagramTabByItsArguments_data();
+    void namesEachDiagramTabByItsArguments();
     void fillsStackRowsFromTheBottom_data();
     void fillsStackRowsFromTheBottom();
     void buildsTheCommandTree_data();
@@ -154,6 +156,27 @@ void TestCommandReference::splitsDiagramsIntoStackItems()
     QCOMPARE(items.isText, isText);
     QCOMPARE(items.arguments, split(arguments));
     QCOMPARE(items.results, split(results));
+}
+
+void TestCommandReference::namesEachDiagramTabByItsArguments_data()
+{
+    QTest::addColumn<QString>("diagrams"); // ";" between diagrams
+    QTest::addColumn<QString>("titles");
+    QTest::newRow("each form by what it takes") << "x -> y;{ list } -> n" << "x|{ list }";
+    QTest::newRow("several arguments") << "{ A B } n -> obj" << "{ A B } n";
+    QTest::newRow("no arguments") << "-> x" << "( )";
+    QTest::newRow("plain text takes the command's name") << "IF test THEN clause END" << "CMD";
+    QTest::newRow("the same arguments twice are numbered") << "x -> y;x -> y z;x -> w" << "x|x (2)|x (3)";
+}
+
+void TestCommandReference::namesEachDiagramTabByItsArguments()
+{
+    QFETCH(QString, diagrams);
+    QFETCH(QString, titles);
+    QByteArrayList list;
+    for (const QString &d : diagrams.split(';'))
+        list << calc(d.toLatin1().constData());
+    QCOMPARE(stackDiagramTitles(list, "CMD"), split(titles));
 }
 
 void TestCommandReference::fillsStackRowsFromTheBottom_data()

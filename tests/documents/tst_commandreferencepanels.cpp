@@ -15,6 +15,7 @@
 #include <QTableWidget>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <QSet>
 #include <QtTest>
 
 namespace {
@@ -123,7 +124,7 @@ void TestCommandReferencePanels::clickingDupShowsItsStackEffect()
     QVERIFY(dup);
     dock.panels->commandClicked(dup);
     QCOMPARE(dock.tabs->count(), 1);
-    QCOMPARE(dock.tabs->tabText(0), QStringLiteral("DUP"));
+    QCOMPARE(dock.tabs->tabText(0), QStringLiteral("x")); // named by the arguments it takes
     QCOMPARE(dock.column(dock.in), QStringList({"", "", "", "", "x"}));
     QCOMPARE(dock.column(dock.out), QStringList({"", "", "", "x", "x"}));
     QVERIFY(!dock.in->isHidden() && !dock.out->isHidden() && !dock.line->isHidden());
@@ -148,8 +149,13 @@ void TestCommandReferencePanels::clickingACommandShowsOneTabPerForm()
     QVERIFY(item);
     dock.panels->commandClicked(item);
     QCOMPARE(dock.tabs->count(), tabs);
-    for (int i = 0; i < tabs; ++i)
-        QCOMPARE(dock.tabs->tabText(i), command);
+    // Each tab has a name of its own, never the command's name again.
+    QSet<QString> names;
+    for (int i = 0; i < tabs; ++i) {
+        QVERIFY(dock.tabs->tabText(i) != command);
+        names.insert(dock.tabs->tabText(i));
+    }
+    QCOMPARE(names.size(), tabs);
     QCOMPARE(dock.tabs->currentIndex(), 0);
 }
 

@@ -43,6 +43,7 @@ private slots:
     void theHp48DiagramsFollowTheDefaultEmulator();
     void aMissingMenuFileIsReportedWithItsPath();
     void theSnappedPanelWidthIsStored();
+    void everyLevelOfBothGridsShowsWhole();
 
 private:
     TMainProgram *window();
@@ -101,6 +102,7 @@ void TestCommandReferenceWiring::aClickedCommandShowsItsDiagramsAndADoubleClickI
     w->CommandReference()->commandClicked(swap);
     auto *tabs = w->StackBar()->findChild<QTabBar *>("TabSet");
     QCOMPARE(tabs->count(), 1);
+    QCOMPARE(tabs->tabText(0), QStringLiteral("y x")); // the form's arguments
     QCOMPARE(w->StackViewIn()->item(3, 1)->text(), QStringLiteral("y"));
     QCOMPARE(w->StackViewOut()->item(4, 1)->text(), QStringLiteral("y"));
 
@@ -149,6 +151,23 @@ void TestCommandReferenceWiring::theSnappedPanelWidthIsStored()
     TMainProgram *w = window();
     emit w->CommandReference()->panelWidthChanged(252);
     QCOMPARE(Settings().environment.PanelWidth, 252);
+}
+
+void TestCommandReferenceWiring::everyLevelOfBothGridsShowsWhole()
+{
+    TMainProgram *w = window();
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    QWidget *content = w->StackBar()->widget();
+    for (QTableWidget *grid : {w->StackViewIn(), w->StackViewOut()}) {
+        QCOMPARE(grid->rowCount(), 5);
+        const int last = grid->rowCount() - 1;
+        QVERIFY(grid->rowViewportPosition(last) + grid->rowHeight(last) <= grid->viewport()->height());
+        QVERIFY(grid->rowHeight(last) >= grid->fontMetrics().height());
+        const QPoint bottom = grid->mapTo(content, QPoint(0, grid->height()));
+        QVERIFY2(bottom.y() <= content->height(),
+                 qPrintable(QString("%1 > %2").arg(bottom.y()).arg(content->height())));
+    }
 }
 
 QTEST_MAIN(TestCommandReferenceWiring)
