@@ -286,6 +286,8 @@ void TMainProgram::createActions()
          {"ViewToolBar", "ViewInsertBar", "ViewCommandsBar", "ViewSymbolsBar", "ViewStatusBar", "ViewLineNumbers"})
         Action(name)->setCheckable(true);
     Action("FileSendToHP")->setVisible(false);
+    Action("EmuProgramRun")->setIcon(ToolIcons::runGlyph(false));
+    Action("EmuProgramStep")->setIcon(ToolIcons::runGlyph(true));
 
     // The language items: captions and visibility come from the files found.
     m_languageGroup = new QActionGroup(this);

@@ -16,4 +16,7 @@ QIcon themed(const char *name, const QString &fallbackGlyph = QString());
 // text drawn in the calculator font, shrunk to fit the button.
 QIcon glyph(const QString &text, const QColor &color = QColor(0x20, 0x30, 0x70));
 
+// The green triangle of Run, with a bar after it for Step.
+QIcon runGlyph(bool step);
+
 } // namespace ToolIcons

@@ -54,6 +54,7 @@ private slots:
     void an_untouched_new_document_closes_without_a_question();
     void help_without_a_browser_says_so();
     void the_window_title_is_the_programs_own();
+    void run_and_step_look_enabled_and_glyphs_share_one_size();
     void the_recent_files_appear_in_the_file_menu();
 
 private:
@@ -375,6 +376,38 @@ void TestMainProgram::the_window_title_is_the_programs_own()
     QCOMPARE(m_window->windowTitle(), "HPQuorvane 5 - [" + path + ']');
     // A display name of its own would be appended by Qt to that title.
     QCOMPARE(QGuiApplication::applicationDisplayName(), QGuiApplication::applicationName());
+}
+
+void TestMainProgram::run_and_step_look_enabled_and_glyphs_share_one_size()
+{
+    // An enabled command's image has plainly coloured ink, not pale grey.
+    for (const char *name : {"EmuProgramRun", "EmuProgramStep"}) {
+        const QImage image = m_window->Action(name)->icon().pixmap(20, 20).toImage();
+        int strong = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                const QColor c = image.pixelColor(x, y);
+                if (c.alpha() > 200 && c.hsvSaturation() > 120 && c.value() < 220)
+                    ++strong;
+            }
+        QVERIFY2(strong > 20, name);
+    }
+    // The glyphs of the insertion bar share one letter height.
+    const auto inkHeight = [this](const char *name) {
+        const QImage image = m_window->Action(name)->icon().pixmap(24, 24).toImage();
+        int top = image.height();
+        int bottom = -1;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (image.pixelColor(x, y).alpha() > 128) {
+                    top = std::min(top, y);
+                    bottom = std::max(bottom, y);
+                }
+        return bottom - top;
+    };
+    QVERIFY(inkHeight("InsertIf") > 0);
+    for (const char *name : {"InsertCase", "InsertStart", "InsertFor", "InsertDoErr"})
+        QVERIFY2(inkHeight(name) == inkHeight("InsertIf"), name);
 }
 
 QTEST_MAIN(TestMainProgram)
