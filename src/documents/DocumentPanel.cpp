@@ -205,8 +205,21 @@ bool DocumentPanel::OpenDocument(const QString &name, bool fromDisk)
 
 void DocumentPanel::NewDocument()
 {
-    OpenDocument(FormatText(QStringLiteral("%s%d"), {Label(LblUntitled), m_newDocumentCounter}), false);
+    if (OpenDocument(FormatText(QStringLiteral("%s%d"), {Label(LblUntitled), m_newDocumentCounter}), false))
+        m_documents.last().untitledNumber = m_newDocumentCounter;
     ++m_newDocumentCounter;
+}
+
+void DocumentPanel::RenameUntitledDocuments()
+{
+    for (int i = 0; i < m_documents.size(); ++i) {
+        Document &d = m_documents[i];
+        if (!d.untitled || d.untitledNumber <= 0)
+            continue;
+        d.fileName = FormatText(QStringLiteral("%s%d"), {Label(LblUntitled), d.untitledNumber});
+        m_tabBar->setTabText(i, tabCaption(d.fileName, d.editor->isModified()));
+    }
+    UpdateTitleAndStatus();
 }
 
 bool DocumentPanel::SaveDocument()

@@ -31,6 +31,9 @@ public:
     bool OpenDocument(const QString &name, bool fromDisk);
     // FileNew: an untitled document named Label1 + NewDocumentCounter.
     void NewDocument();
+    // After a language change: the untitled documents of FileNew take the
+    // new Label1 ("Sin título 1" becomes "Untitled 1").
+    void RenameUntitledDocuments();
     // FileSave: save-as for a document that never had a file; true when saved.
     bool SaveDocument();
     // Asks for a path; true when saved.
@@ -110,6 +113,7 @@ private:
         QString parameters;
         int breakpointLine = -1;
         bool untitled = false;
+        int untitledNumber = 0; // FileNew's counter; the name follows the language
     };
 
     int indexOfFile(const QString &name, bool fromDisk) const;

@@ -1084,14 +1084,16 @@ void TMainProgram::ListLanguageFiles()
             item->setVisible(false);
             continue;
         }
-        const QString caption = QFileInfo(files[i - 1]).completeBaseName();
-        // The language is the file's name as it is; the menu would take an
+        const QString fileName = QFileInfo(files[i - 1]).completeBaseName();
+        // The setting keeps the file's name as it is; the item shows the
+        // language's own name from inside the file. The menu would take an
         // "&" in it for a shortcut marker, and some desktops add markers of
         // their own to the shown text.
-        item->setData(caption);
+        const QString caption = LanguageFileName(TLanguageFile(folder.filePath(files[i - 1])));
+        item->setData(fileName);
         item->setText(QString(caption).replace(u'&', QStringLiteral("&&")));
         item->setVisible(true);
-        item->setChecked(caption == Settings().environment.Language);
+        item->setChecked(fileName == Settings().environment.Language);
     }
 }
 

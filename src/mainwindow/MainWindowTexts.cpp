@@ -4,6 +4,7 @@
 #include "mainwindow/MainProgram.h"
 
 #include "documents/CommandReferencePanels.h"
+#include "documents/DocumentPanel.h"
 
 #include "shell/Globals.h"
 #include "shell/Language.h"
@@ -287,6 +288,9 @@ void TMainProgram::LoadMainWindowTexts()
         ReportMissingLanguageFile(LanguageFilePath);
         return;
     }
+    // Qt's own buttons and dialogs first, so the texts below win where both
+    // name the same control.
+    InstallToolkitTranslations(LanguageFileLocale(file));
     m_windowTexts->applyFrom(file);
     m_menuTexts->applyFrom(file);
     LoadMessages(file);
@@ -308,7 +312,8 @@ void TMainProgram::OptionsLanguageExecute(QAction *item)
 
     LoadMainWindowTexts();
     ReloadLongLivedWindowTexts();
-    // The status panels take the new labels at once.
-    if (ActiveEditor())
-        UpdateTitleAndStatus();
+    // Untitled documents, the title and the status panels take the new
+    // labels at once.
+    m_documents->RenameUntitledDocuments();
+    UpdateTitleAndStatus();
 }

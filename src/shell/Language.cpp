@@ -6,7 +6,11 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QDockWidget>
+#include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
+#include <QLibraryInfo>
+#include <QTranslator>
 #include <QSet>
 #include <QGroupBox>
 #include <QLabel>
@@ -17,6 +21,7 @@
 #include <QToolBar>
 
 #include <algorithm>
+#include <memory>
 
 // The resource of a static library must be registered by hand.
 static void initBuiltInTexts()
@@ -265,6 +270,52 @@ void InstallBuiltInMessagesAndLabels()
     TLanguageFile &file = builtInFile();
     LoadMessages(file);
     LoadLabels(file);
+}
+
+QString LanguageFileName(const TLanguageFile &file)
+{
+    if (file.contains(QStringLiteral("Language"), QStringLiteral("Language"))) {
+        TLanguageFile reader = file;
+        reader.setSection("Language");
+        const QString name = reader.ReadText("Language").trimmed();
+        if (!name.isEmpty())
+            return name;
+    }
+    return QFileInfo(file.path()).completeBaseName();
+}
+
+QString LanguageFileLocale(const TLanguageFile &file)
+{
+    if (!file.contains(QStringLiteral("Language"), QStringLiteral("Locale")))
+        return QString();
+    TLanguageFile reader = file;
+    reader.setSection("Language");
+    return reader.ReadText("Locale").trimmed();
+}
+
+bool InstallToolkitTranslations(const QString &locale)
+{
+    static std::unique_ptr<QTranslator> qt;
+    static std::unique_ptr<QTranslator> scintilla;
+    for (std::unique_ptr<QTranslator> *installed : {&qt, &scintilla}) {
+        if (*installed)
+            QCoreApplication::removeTranslator(installed->get());
+        installed->reset();
+    }
+    if (locale.isEmpty())
+        return false;
+    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    const QLocale language(locale);
+    auto load = [&](std::unique_ptr<QTranslator> &slot, const QString &base) {
+        auto translator = std::make_unique<QTranslator>();
+        if (!translator->load(language, base, QStringLiteral("_"), folder))
+            return false;
+        QCoreApplication::installTranslator(translator.get());
+        slot = std::move(translator);
+        return true;
+    };
+    load(scintilla, QStringLiteral("qscintilla"));
+    return load(qt, QStringLiteral("qt"));
 }
 
 void ReportMissingLanguageFile(const QString &path)

@@ -111,6 +111,20 @@ QString BuiltInLabel(int n);
 // and the key as literals so that the test of the shipped files finds them.
 QString LanguageText(const QString &section, const QString &key);
 
+// The language file's own description, in its section "Language": the name
+// of the language as written in it ("Español"), and the locale of Qt's and
+// QScintilla's translations that go with it ("es"). Without a name the file's
+// base name stands in; without a locale Qt's texts stay English.
+QString LanguageFileName(const TLanguageFile &file);
+QString LanguageFileLocale(const TLanguageFile &file);
+
+// Installs Qt's and QScintilla's translations for locale (Debian's
+// qt6-translations-l10n) in place of the ones installed before, so that the
+// standard buttons and dialogs speak the language file's language. An empty
+// locale, or one without translations, leaves them English. True when Qt's
+// translation was found.
+bool InstallToolkitTranslations(const QString &locale);
+
 // Shows Message5 formatted with the language file's path (error icon). Every
 // window whose language file is missing reports it this way.
 void ReportMissingLanguageFile(const QString &path);

@@ -37,6 +37,8 @@ private slots:
     void aFileWithoutMessagesShowsTheMissingText();
     void aLanguageNameWithAnAmpersandIsKeptWhole();
     void aFirstStartWithoutAFileShowsANonEmptyBox();
+    void theLanguageItemsShowTheNamesInsideTheFiles();
+    void untitledDocumentsAndQtsOwnTextsFollowTheLanguage();
 
 private:
     TMainProgram *start(const QString &language);
@@ -105,8 +107,9 @@ QStringList TestMainWindowTexts::visibleTexts() const
 
 QAction *TestMainWindowTexts::languageItem(const QString &caption) const
 {
+    // Found by the file it reads; the item shows the name written inside it.
     for (int i = 1; i <= 9; ++i)
-        if (m_window->Action("Lang" + QString::number(i))->text() == caption)
+        if (m_window->Action("Lang" + QString::number(i))->data().toString() == caption)
             return m_window->Action("Lang" + QString::number(i));
     return nullptr;
 }
@@ -252,8 +255,13 @@ void TestMainWindowTexts::aFileWithoutMessagesShowsTheMissingText()
 
 void TestMainWindowTexts::aLanguageNameWithAnAmpersandIsKeptWhole()
 {
-    QVERIFY(QFile::copy(m_dir->filePath("Languages/English.lng"),
-                        m_dir->filePath("Languages/R&D.lng")));
+    {
+        QFile english(m_dir->filePath("Languages/English.lng"));
+        QVERIFY(english.open(QIODevice::ReadOnly));
+        QFile file(m_dir->filePath("Languages/R&D.lng"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(english.readAll().replace("Language=English", "Language=R&D"));
+    }
     start("Spanish(1)");
     QAction *item = nullptr;
     for (int i = 1; i <= 9; ++i)
@@ -282,6 +290,40 @@ void TestMainWindowTexts::aFirstStartWithoutAFileShowsANonEmptyBox()
     }
     // The built-in captions stay.
     QCOMPARE(m_window->Action("FileSaveAs")->text(), QString("Guardar como..."));
+}
+
+void TestMainWindowTexts::theLanguageItemsShowTheNamesInsideTheFiles()
+{
+    QFile file(m_dir->filePath("Languages/Bare.lng"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("[Menus]\nMenuFileOpen=Open\n");
+    file.close();
+    start("English");
+    QCOMPARE(languageItem("Spanish(1)")->text(), QString("Español"));
+    QCOMPARE(languageItem("English")->text(), QString("English"));
+    QCOMPARE(languageItem("Bare")->text(), QString("Bare")); // no name inside: the file's
+    languageItem("Spanish(1)")->trigger();
+    QCOMPARE(Settings().environment.Language, QString("Spanish(1)"));
+}
+
+void TestMainWindowTexts::untitledDocumentsAndQtsOwnTextsFollowTheLanguage()
+{
+    start("Spanish(1)");
+    m_window->Action("FileNew")->trigger();
+    m_window->Action("FileNew")->trigger();
+    QCOMPARE(m_window->Documents()->fileName(0), QString("Sin título 1"));
+    QCOMPARE(QCoreApplication::translate("QPlatformTheme", "&Yes"), QString("&Sí"));
+
+    languageItem("English")->trigger();
+    QCOMPARE(m_window->Documents()->fileName(0), QString("Untitled 1"));
+    QCOMPARE(m_window->Documents()->fileName(1), QString("Untitled 2"));
+    QCOMPARE(m_window->Documents()->tabBar()->tabText(0).trimmed(), QString("Untitled 1"));
+    QCOMPARE(m_window->windowTitle(), QString("HPQuorvane 5 - [Untitled 2]"));
+    QCOMPARE(QCoreApplication::translate("QPlatformTheme", "&Yes"), QString("&Yes"));
+    m_dialogs->cancelFile();
+    m_window->UpdateActions();
+    m_window->Action("FileSaveAs")->trigger();
+    QCOMPARE(m_dialogs->saveRequests.value(0).fileName, QString("Untitled 2"));
 }
 
 QTEST_MAIN(TestMainWindowTexts)
