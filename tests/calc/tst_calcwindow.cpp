@@ -36,6 +36,12 @@ private:
     std::shared_ptr<Machine> m_machine;
 };
 
+std::string calc(const char *utf8)
+{
+    const QByteArray b = CalcCharset::encode(QString::fromUtf8(utf8));
+    return std::string(b.constData(), static_cast<size_t>(b.size()));
+}
+
 QStringList stack(Machine &m)
 {
     QStringList out;
@@ -179,6 +185,30 @@ private slots:
                 QCOMPARE(c.lightness() < 100, s.lcd.dot(x, y));
                 ++checked;
             }
+    }
+
+    void aHaltedProgramIsShownOnceOnTheScreen()
+    {
+        TestHost host(Model::HP48GX);
+        CalculatorWindow w(host);
+        w.show();
+        CalculatorFace *face = w.face();
+        QVERIFY(host.machine()->runWhenIdle(
+            [](Engine &e) { return e.enter(calc("« HALT 1 » EVAL")) == Engine::Status::Halted; }, 10000));
+        QTRY_VERIFY_WITH_TIMEOUT(host.machine()->currentScreen().halted, 10000);
+        // the screen's header says HALT ...
+        QVERIFY(CalcCharset::decode(QByteArray::fromStdString(host.machine()->currentScreen().lines[0]))
+                    .endsWith("HALT"));
+        // ... and the row of annunciators above the dots says nothing more
+        const QRect lcd = face->lcdRect();
+        QTRY_VERIFY_WITH_TIMEOUT(face->grab().toImage().width() > 0, 10000);
+        const QImage img = face->grab().toImage();
+        int ink = 0;
+        for (int y = lcd.y() - 18; y < lcd.y() - 2; ++y)
+            for (int x = lcd.x() + lcd.width() * 4 / 6; x < lcd.right(); ++x)
+                if (img.pixelColor(x, y).lightness() < 100)
+                    ++ink;
+        QCOMPARE(ink, 0);
     }
 
     void aRefusedStateFileLeavesTheCalculatorAsItWas()

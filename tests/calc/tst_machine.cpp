@@ -374,6 +374,43 @@ private slots:
         QVERIFY2(screen.contains(head + '\n' + message), qPrintable(screen));
     }
 
+    void mthAndPrgOpenTheirSubMenus_data()
+    {
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QStringList>("labels"); // the six soft keys afterwards
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("MTH: its sub-menus")
+            << "menu:MTH" << QStringList{"VECTR", "MATR", "LIST", "HYP", "REAL", "BASE"} << QStringList();
+        QTest::newRow("MTH, NXT: the rest")
+            << "menu:MTH #NXT" << QStringList{"PROB", "", "", "", "", ""} << QStringList();
+        QTest::newRow("MTH HYP: the hyperbolic functions")
+            << "menu:MTH #F4" << QStringList{"SINH", "ASINH", "COSH", "ACOSH", "TANH", "ATANH"} << QStringList();
+        QTest::newRow("a command of a sub-menu runs")
+            << "=0 #ENTER menu:MTH #F4 #F5" << QStringList{"SINH", "ASINH", "COSH", "ACOSH", "TANH", "ATANH"}
+            << QStringList{"0"};
+        QTest::newRow("PRG: its sub-menus")
+            << "menu:PRG" << QStringList{"STACK", "MEM", "OBJ", "DISP", "CTRL", "BRCH"} << QStringList();
+        QTest::newRow("PRG STACK")
+            << "=1 #ENTER =2 #ENTER menu:PRG #F1 #F2"
+            << QStringList{"DUP", "SWAP", "DROP", "OVER", "ROT", "DEPTH"} << QStringList{"2", "1"};
+    }
+
+    void mthAndPrgOpenTheirSubMenus()
+    {
+        QFETCH(QString, keys);
+        QFETCH(QStringList, labels);
+        QFETCH(QStringList, expected);
+        Machine m(Model::HP48GX);
+        m.start();
+        QVERIFY(press(m, keys));
+        const Screen s = m.currentScreen();
+        QStringList shown;
+        for (const std::string &label : s.menu)
+            shown << text(label);
+        QCOMPARE(shown, labels);
+        QCOMPARE(stack(m), expected);
+    }
+
     void theDebugMenuStepsAProgram()
     {
         Machine m(Model::HP48GX);

@@ -22,15 +22,36 @@ struct BuiltinMenu
     std::vector<const char *> items; // commands, or "#..." machine functions
 };
 
-// The built-in menus the keyboard reaches: the everyday commands of each
-// topic, six to a page.
+// The built-in menus the keyboard reaches, six keys to a page. MTH and PRG
+// open their sub-menus as on the calculators ("menu:NAME", drawn with a
+// folder tab); the others hold the everyday commands of their topic.
 const std::vector<BuiltinMenu> &builtinMenus()
 {
     static const std::vector<BuiltinMenu> menus = {
-        {"MTH", 3, {"ABS", "SIGN", "IP", "FP", "FLOOR", "CEIL", "RND", "TRNC", "MAX", "MIN", "MOD", "%",
-                    "!", "COMB", "PERM", "RAND", "MANT", "XPON"}},
-        {"PRG", 22, {"DUP", "SWAP", "DROP", "OVER", "ROT", "DEPTH", "PICK", "ROLL", "ROLLD", "DUPN",
-                     "DROPN", "CLEAR"}},
+        {"MTH", 3, {"menu:VECTR", "menu:MATR", "menu:LIST", "menu:HYP", "menu:REAL", "menu:BASE", "menu:PROB"}},
+        {"VECTR", 0, {"ABS", "DOT", "CROSS", "V\x8D", "\x8DV2", "\x8DV3"}},
+        {"MATR", 0, {"\x8D" "ARRY", "ARRY\x8D", "CON", "IDN", "TRN", "RDM", "DET", "RNRM", "CNRM", "SIZE", "GET",
+                     "PUT"}},
+        {"LIST", 0, {"\x8DLIST", "LIST\x8D", "SORT", "REVLIST", "ADD", "SIZE", "HEAD", "TAIL", "POS", "SUB",
+                     "GET", "PUT"}},
+        {"HYP", 0, {"SINH", "ASINH", "COSH", "ACOSH", "TANH", "ATANH", "EXPM", "LNP1"}},
+        {"REAL", 0, {"%", "%CH", "%T", "MIN", "MAX", "MOD", "ABS", "SIGN", "MANT", "XPON", "IP", "FP", "RND",
+                     "TRNC", "FLOOR", "CEIL", "D\x8DR", "R\x8D" "D"}},
+        {"BASE", 0, {"HEX", "DEC", "OCT", "BIN", "STWS", "RCWS", "R\x8D" "B", "B\x8DR", "AND", "OR", "XOR", "NOT"}},
+        {"PROB", 0, {"COMB", "PERM", "!", "RAND", "RDZ"}},
+        {"PRG", 22, {"menu:STACK", "menu:MEM", "menu:OBJ", "menu:DISP", "menu:CTRL", "menu:BRCH", "menu:TEST",
+                     "menu:TYPE", "menu:LIST"}},
+        {"STACK", 0, {"DUP", "SWAP", "DROP", "OVER", "ROT", "DEPTH", "PICK", "ROLL", "ROLLD", "DUPN", "DROPN",
+                      "CLEAR"}},
+        {"MEM", 0, {"PURGE", "VARS", "ORDER", "PATH", "CRDIR", "PGDIR", "HOME", "UPDIR"}},
+        {"OBJ", 0, {"OBJ\x8D", "\x8D" "ARRY", "\x8DLIST", "\x8DSTR", "\x8DTAG", "DTAG", "SIZE", "TYPE",
+                    "VTYPE"}},
+        {"DISP", 0, {"DISP", "CLLCD", "FREEZE", "\x8DLCD", "LCD\x8D", "PICT"}},
+        {"CTRL", 0, {"HALT", "KILL", "WAIT", "KEY", "BEEP", "PROMPT", "INPUT", "MSGBOX", "CHOOSE", "DOERR",
+                     "ERRN", "ERRM"}},
+        {"BRCH", 0, {"IF", "CASE", "START", "FOR", "DO", "WHILE", "THEN", "ELSE", "END", "NEXT", "STEP", "IFERR"}},
+        {"TEST", 0, {"==", "\x8B", "<", ">", "\x89", "\x8A", "AND", "OR", "XOR", "NOT", "SAME", "TYPE"}},
+        {"TYPE", 0, {"OBJ\x8D", "\x8D" "ARRY", "\x8DLIST", "\x8DSTR", "\x8DTAG", "TYPE", "VTYPE"}},
         {"MODES", 60, {"DEG", "RAD", "GRAD", "STD", "FIX", "SCI", "ENG", "BIN", "OCT", "DEC", "HEX",
                        "STWS"}},
         {"MEMORY", 59, {"VARS", "ORDER", "PURGE", "CRDIR", "PGDIR", "PATH", "HOME", "UPDIR"}},
@@ -565,7 +586,7 @@ void Machine::softKey(int index, int shift)
         return;
     }
     if (m_menuKind == MenuKind::Builtin) {
-        perform(item.label, shift);
+        perform(item.command, shift);
         return;
     }
     // a custom menu: {label action} items may give one action per shift
@@ -986,8 +1007,13 @@ std::vector<Machine::MenuItem> Machine::menuItems() const
         break;
     case MenuKind::Builtin:
         if (const BuiltinMenu *m = builtinMenu(m_menuName))
-            for (const char *c : m->items)
-                items.push_back({c, Value(), false});
+            for (const char *c : m->items) {
+                const std::string item = c;
+                if (item.compare(0, 5, "menu:") == 0)
+                    items.push_back({item.substr(5), Value(), true, item});
+                else
+                    items.push_back({item, Value(), false, item});
+            }
         break;
     case MenuKind::Debug:
         for (const char *l : DebugLabels)

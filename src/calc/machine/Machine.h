@@ -142,6 +142,7 @@ private:
         std::string label;
         Value action;
         bool isDir = false;
+        std::string command; // of a built-in menu: a command, "#..." or "menu:NAME"
     };
     enum class MenuKind { Var, Custom, List, Builtin, Debug };
 

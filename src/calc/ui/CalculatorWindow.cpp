@@ -365,7 +365,7 @@ void CalculatorFace::paintEvent(QPaintEvent *)
     ann(1, s.rightShift, QStringLiteral("\u2B0F"));
     ann(2, s.alpha, QStringLiteral("\u03B1"));
     ann(4, s.busy, QStringLiteral("\u231B"));
-    ann(5, s.halted, QStringLiteral("HALT"));
+    // A halted program is told by the screen's own header line ("HALT").
 
     // keys
     const KeyboardLayout &l = keyboardOf(model);
