@@ -93,6 +93,18 @@ void SetApplicationNames()
     QApplication::setApplicationVersion(QStringLiteral(QUORVANE_VERSION));
 }
 
+bool HandOverToRunningEditor(const QStringList &files)
+{
+    if (files.isEmpty())
+        return SingleInstance::handOver(QString());
+    // The first file tells whether an editor runs; it then takes them all.
+    if (!SingleInstance::handOver(files.first()))
+        return false;
+    for (const QString &file : files.mid(1))
+        SingleInstance::handOver(file);
+    return true;
+}
+
 TMainProgram::TMainProgram(QWidget *parent)
     : QMainWindow(parent)
     , m_mru(4)
@@ -985,6 +997,17 @@ void TMainProgram::UpdateTitleAndStatus()
     for (int i = 0; i < 3; ++i)
         m_statusPanels[i]->setText(m_documents->statusText(i));
     ScheduleActionUpdate();
+}
+
+void TMainProgram::OpenStartupDocuments(const QStringList &files)
+{
+    if (files.isEmpty()) {
+        OpenStartupDocument(QString());
+        return;
+    }
+    for (const QString &file : files)
+        m_documents->OpenDocument(file, true);
+    UpdateActions();
 }
 
 void TMainProgram::OpenStartupDocument(const QString &argument)

@@ -33,6 +33,10 @@ class WindowTexts;
 // — HPQuorvane 5").
 void SetApplicationNames();
 
+// Hands every file (none: only raises the window) to an editor already
+// running; false when none runs, and the caller starts with the files itself.
+bool HandOverToRunningEditor(const QStringList &files);
+
 // The editor's main window: menus, the two tool bars, the left dock with the
 // command tree, stack diagrams and symbols, the document tabs and the status
 // bar. Every command is a QAction found by its name with Action(); the
@@ -76,6 +80,8 @@ public:
     // What the window does once it is shown: open the file of the command line,
     // or a new document when the settings ask for one.
     void OpenStartupDocument(const QString &argument);
+    // The same for every file of the command line, in order.
+    void OpenStartupDocuments(const QStringList &files);
     // A file handed over by a second start; an empty one only raises the window.
     void ReceiveFile(const QString &argument);
 

@@ -29,13 +29,12 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     SetApplicationNames();
 
-    // Only the first argument counts: a document to open.
-    const QStringList args = QApplication::arguments();
-    const QString argument = args.size() > 1 ? args.at(1) : QString();
+    // Every argument is a document to open.
+    const QStringList files = QApplication::arguments().mid(1);
 
-    // Unless several editors are allowed, a running one takes the file and
+    // Unless several editors are allowed, a running one takes the files and
     // this start ends here, successfully.
-    if (!ReadMultiplesInstances(SettingsStore()) && SingleInstance::handOver(argument))
+    if (!ReadMultiplesInstances(SettingsStore()) && HandOverToRunningEditor(files))
         return 0;
 
     // The picture of the About window while the main window is made, unless
@@ -51,6 +50,6 @@ int main(int argc, char *argv[])
     window.show();
     if (splash)
         splash->startCloseTimer(250);
-    window.OpenStartupDocument(argument);
+    window.OpenStartupDocuments(files);
     return QApplication::exec();
 }

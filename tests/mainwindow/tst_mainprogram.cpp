@@ -55,6 +55,7 @@ private slots:
     void help_without_a_browser_says_so();
     void the_window_title_is_the_programs_own();
     void run_and_step_look_enabled_and_glyphs_share_one_size();
+    void every_file_of_the_command_line_opens();
     void the_recent_files_appear_in_the_file_menu();
 
 private:
@@ -408,6 +409,17 @@ void TestMainProgram::run_and_step_look_enabled_and_glyphs_share_one_size()
     QVERIFY(inkHeight("InsertIf") > 0);
     for (const char *name : {"InsertCase", "InsertStart", "InsertFor", "InsertDoErr"})
         QVERIFY2(inkHeight(name) == inkHeight("InsertIf"), name);
+}
+
+void TestMainProgram::every_file_of_the_command_line_opens()
+{
+    const QString a = write("a.hpe", "a");
+    const QString b = write("b.hpe", "b");
+    m_window->OpenStartupDocuments({a, b});
+    QCOMPARE(m_window->Documents()->count(), 2);
+    QCOMPARE(m_window->Documents()->fileName(0), a);
+    QCOMPARE(m_window->Documents()->fileName(1), b);
+    QCOMPARE(m_window->Documents()->ActiveDocument(), 1);
 }
 
 QTEST_MAIN(TestMainProgram)

@@ -88,6 +88,7 @@ void TestSingleInstance::a_second_start_hands_its_file_to_the_first_data()
     QTest::newRow("a file that is open already only gets its tab selected") << "open.hpe" << 1 << 0;
     QTest::newRow("no file only raises the first instance") << "" << 1 << 0;
     QTest::newRow("a missing file is reported by the first instance") << "missing.hpe" << 1 << 1;
+    QTest::newRow("two files open two documents") << "new.hpe|other.hpe" << 3 << 0;
 }
 
 void TestSingleInstance::a_second_start_hands_its_file_to_the_first()
@@ -95,7 +96,7 @@ void TestSingleInstance::a_second_start_hands_its_file_to_the_first()
     QFETCH(QString, argument);
     QFETCH(int, documents);
     QFETCH(int, messages);
-    for (const char *name : {"new.hpe", "open.hpe"}) {
+    for (const char *name : {"new.hpe", "open.hpe", "other.hpe"}) {
         QFile f(m_dir.filePath(name));
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write(name);
@@ -105,14 +106,14 @@ void TestSingleInstance::a_second_start_hands_its_file_to_the_first()
     m_window->Documents()->CloseActiveDocument();
     QCOMPARE(m_window->Documents()->count(), 1);
 
-    const QStringList args = argument.isEmpty() ? QStringList() : QStringList{argument};
+    const QStringList args = argument.split('|', Qt::SkipEmptyParts);
     QCOMPARE(startSecond(args), 0);
     // The second start is answered before the file is opened.
     QTRY_COMPARE(m_window->Documents()->count(), documents);
     QTRY_COMPARE(m_dialogs->messages.size(), messages);
     if (!argument.isEmpty() && messages == 0)
         QCOMPARE(m_window->Documents()->fileName(m_window->Documents()->ActiveDocument()),
-                 m_dir.filePath(argument));
+                 m_dir.filePath(args.last()));
     if (messages)
         QCOMPARE(m_dialogs->messages[0].text, "No existe " + m_dir.filePath(argument));
 }
