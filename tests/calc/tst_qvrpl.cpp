@@ -154,6 +154,48 @@ private slots:
             qPrintable(r.out));
     }
 
+    void theAsciiFormsAreTakenAtThePrompt_data()
+    {
+        QTest::addColumn<QByteArray>("typed");
+        QTest::addColumn<QString>("out");
+        QTest::newRow("<< >> for the program delimiters") << QByteArray("3 << 2 * >> EVAL\n") << "6.\n";
+        QTest::newRow("-> for the arrow") << QByteArray("6 7 << -> a b << a b * >> >> EVAL\n") << "42.\n";
+        QTest::newRow("the backslash codes of a transfer") << QByteArray("\\<< 4 \\>> EVAL\n") << "4.\n";
+        QTest::newRow("inside a string they stay") << QByteArray("\"a<<b->c\"\n") << "\"a<<b->c\"\n";
+    }
+
+    void theAsciiFormsAreTakenAtThePrompt()
+    {
+        QFETCH(QByteArray, typed);
+        QFETCH(QString, out);
+        const Run r = qvrpl({}, typed);
+        QCOMPARE(r.err, QString());
+        QCOMPARE(r.out, out);
+    }
+
+    void onATerminalLinesAreEditedRememberedAndCompleted()
+    {
+        // script(1) gives qvrpl a terminal; the history goes to the data folder.
+        QTemporaryDir data;
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_DATA_HOME", data.path());
+        env.insert("TERM", "xterm");
+        p.setProcessEnvironment(env);
+        p.start("script", {"-qfec", QStringLiteral(QV_BIN_DIR "/qvrpl"), "/dev/null"});
+        QVERIFY(p.waitForStarted());
+        QTest::qWait(500);
+        p.write("1 2 SWA\t\n"); // Tab completes SWAP
+        QTest::qWait(500);
+        p.write("\x04"); // Ctrl-D
+        QVERIFY(p.waitForFinished(20000));
+        const QString out = QString::fromUtf8(p.readAllStandardOutput());
+        QVERIFY2(out.contains("2: 2.") && out.contains("1: 1."), qPrintable(out));
+        QFile history(data.filePath("HPQuorvane/qvrpl_history"));
+        QVERIFY(history.open(QIODevice::ReadOnly));
+        QVERIFY(history.readAll().contains("SWAP"));
+    }
+
     void withoutArgumentsItReadsCommandLinesFromTheTerminal()
     {
         const Run r = qvrpl({}, "1 2\n+\n1 0 /\n");

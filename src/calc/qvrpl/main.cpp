@@ -18,13 +18,21 @@
 #include "formats/SafeFile.h"
 
 #include <QByteArray>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
 #include <QString>
 
+#include <clocale>
 #include <csignal>
 #include <cstdlib>
-#include <cstdio>
+#include <cstdio> // editline/readline.h needs FILE
+#include <cstring>
+#include <editline/readline.h>
+#include <algorithm>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -46,6 +54,118 @@ std::string toUtf8(const std::string &calcBytes)
     return CalcCharset::decode(
                QByteArray(calcBytes.data(), static_cast<qsizetype>(calcBytes.size())))
         .toStdString();
+}
+
+// The interactive prompt on a terminal, over Debian's libedit: the line can be
+// edited with the usual keys, earlier lines come back with the arrows (the
+// history is kept in the user's data folder, "HPQuorvane/qvrpl_history"), and
+// Tab completes the calculator's command names.
+class PromptReader
+{
+public:
+    // words: what Tab completes (UTF-8).
+    explicit PromptReader(std::vector<std::string> words);
+    ~PromptReader(); // writes the history back
+    PromptReader(const PromptReader &) = delete;
+    PromptReader &operator=(const PromptReader &) = delete;
+
+    // False at the end of the input (Ctrl-D).
+    bool readLine(const char *prompt, std::string &line);
+
+    static std::string historyPath();
+};
+
+constexpr int HistoryLines = 1000;
+
+std::vector<std::string> g_words;
+
+char *nextWord(const char *text, int state)
+{
+    static size_t index = 0;
+    if (state == 0)
+        index = 0;
+    const size_t length = std::strlen(text);
+    while (index < g_words.size()) {
+        const std::string &word = g_words[index++];
+        if (word.compare(0, length, text) == 0)
+            return strdup(word.c_str());
+    }
+    return nullptr;
+}
+
+char **complete(const char *text, int, int)
+{
+    rl_attempted_completion_over = 1; // never file names
+    return rl_completion_matches(text, nextWord);
+}
+
+PromptReader::PromptReader(std::vector<std::string> words)
+{
+    g_words = std::move(words);
+    std::setlocale(LC_CTYPE, ""); // the terminal's UTF-8: « and → edit as one character
+    rl_readline_name = "qvrpl";
+    rl_attempted_completion_function = complete;
+    static char breaks[] = " \t\n\"'{}[]()";
+    rl_basic_word_break_characters = breaks;
+    using_history();
+    stifle_history(HistoryLines);
+    read_history(historyPath().c_str());
+}
+
+PromptReader::~PromptReader()
+{
+    const std::string path = historyPath();
+    QDir().mkpath(QFileInfo(QString::fromStdString(path)).absolutePath());
+    write_history(path.c_str());
+}
+
+bool PromptReader::readLine(const char *prompt, std::string &line)
+{
+    char *typed = readline(prompt);
+    if (!typed)
+        return false;
+    line = typed;
+    std::free(typed);
+    if (line.find_first_not_of(" \t") != std::string::npos)
+        add_history(line.c_str());
+    return true;
+}
+
+std::string PromptReader::historyPath()
+{
+    return (QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
+            + QStringLiteral("/HPQuorvane/qvrpl_history"))
+        .toStdString();
+}
+
+// The calculators' ASCII forms of a typed line (UTF-8): "<<", ">>" and "->"
+// outside strings become « » and →. The backslash codes (\<< \GS ...) are the
+// calculator's own transfer translation, done on its bytes.
+std::string withCalculatorCharacters(const std::string &typed)
+{
+    std::string out;
+    bool inString = false;
+    for (size_t i = 0; i < typed.size(); ++i) {
+        const char c = typed[i];
+        if (c == '"')
+            inString = !inString;
+        const char next = i + 1 < typed.size() ? typed[i + 1] : '\0';
+        // a backslash code (\<< \->) is left for the transfer translation
+        const bool escaped = i > 0 && typed[i - 1] == '\\';
+        if (!inString && !escaped && c == '<' && next == '<') {
+            out += "\u00AB";
+            ++i;
+        } else if (!inString && !escaped && c == '>' && next == '>') {
+            out += "\u00BB";
+            ++i;
+        } else if (!inString && !escaped && c == '-' && next == '>') {
+            out += "\u2192";
+            ++i;
+        } else {
+            out += c;
+        }
+    }
+    return out;
 }
 
 // Text typed or given with -e (UTF-8) as calculator bytes; false names the
@@ -133,25 +253,42 @@ bool saveState(const Engine &e, const std::string &path)
     return true;
 }
 
+// The command names Tab completes, as typed (UTF-8), sorted.
+std::vector<std::string> commandWords()
+{
+    std::vector<std::string> words;
+    for (int id = 0; id < commandCount(); ++id) {
+        const CommandInfo &info = commandInfo(id);
+        if (info.implemented && !info.name.empty())
+            words.push_back(toUtf8(info.name));
+    }
+    std::sort(words.begin(), words.end());
+    words.erase(std::unique(words.begin(), words.end()), words.end());
+    return words;
+}
+
 int repl(Engine &e, const std::string &statePath, LineReader &in)
 {
-    const bool tty = isatty(0);
+    const bool tty = isatty(0) && isatty(1);
+    std::unique_ptr<PromptReader> prompt;
+    if (tty) {
+        std::cout << "qvrpl: UserRPL on the calculator. Ctrl-C stops a program, Ctrl-D quits; "
+                     "Tab completes a command, << >> -> stand for « » →.\n";
+        prompt = std::make_unique<PromptReader>(commandWords());
+    }
     std::string line;
-    if (tty)
-        std::cout << "qvrpl: UserRPL on the calculator. Ctrl-C stops a program, Ctrl-D quits.\n";
     for (;;) {
-        if (tty) {
-            std::cout << "> " << std::flush;
-        }
         const std::atomic<bool> never{false};
-        if (in.readLine(line, never) != LineReader::Result::Line)
+        if (prompt ? !prompt->readLine("> ", line) : in.readLine(line, never) != LineReader::Result::Line)
             break;
         std::string calc;
         std::string bad;
-        if (!toCalc(line, calc, bad)) {
+        if (!toCalc(withCalculatorCharacters(line), calc, bad)) {
             std::cerr << "Error: the calculator has no character " << bad << '\n';
             continue;
         }
+        // the backslash codes of the calculators' ASCII transfers (\<< \GS ...)
+        calc = translateReceived(calc, 3);
         const Engine::Status s = runLine(e, calc);
         if (s == Engine::Status::Error || s == Engine::Status::Interrupted)
             std::cerr << statusMessage(e, s) << '\n';
