@@ -7,6 +7,7 @@
 #include "formats/SafeFile.h"
 #include "shell/AppDialogs.h"
 #include "shell/Globals.h"
+#include "shell/Language.h"
 #include "shell/Settings.h"
 
 #include <QApplication>
@@ -291,9 +292,23 @@ QByteArray EvaluationKeys(const QByteArray &signature, int32_t calculatorType)
     return QByteArray("\x13P");
 }
 
+bool FitsCommandLine(const QByteArray &text)
+{
+    // The wrapper holds the text as one string, whose size field has five
+    // hexadecimal digits.
+    if (text.size() <= MaxStringBytes)
+        return true;
+    g_session.SendFailure = FormatText(LanguageText("MainProgram", "CommandLineTooLarge"),
+                                       {QString::number(text.size()), QString::number(MaxStringBytes)});
+    return false;
+}
+
 bool SendCommandLine(const QByteArray &text, bool run)
 {
+    g_session.SendFailure.clear();
     if (g_session.EmulatorBusy)
+        return false;
+    if (!FitsCommandLine(text))
         return false;
     DeleteTempObject();
     g_session.EmulatorBusy = true;
@@ -303,8 +318,19 @@ bool SendCommandLine(const QByteArray &text, bool run)
     }
     WaitEmulatorReady();
     const QString temp = CurrentTempObjectFile();
-    WriteFileBytes(CommandLineObjectFile(text, run, g_session.ObjectSignature), temp);
-    LoadObjectFile(temp);
+    QString error;
+    if (!WriteFileBytes(CommandLineObjectFile(text, run, g_session.ObjectSignature), temp, &error)) {
+        g_session.SendFailure = FormatText(LanguageText("MainProgram", "SendFileFailure"), {temp, error});
+        g_session.EmulatorBusy = false;
+        return false;
+    }
+    if (!LoadObjectFile(temp)) {
+        // Typing the evaluation key now would run whatever the stack holds.
+        g_session.SendFailure = LanguageText("MainProgram", "SendLoadRefused");
+        QFile::remove(temp);
+        g_session.EmulatorBusy = false;
+        return false;
+    }
     WaitReadyShort();
     PressKeys(EvaluationKeys(g_session.ObjectSignature, Emu48().EmuCalculatorType()));
     WaitReadyShort();
@@ -376,46 +402,55 @@ constexpr char ToStringCommand[] = "\x8DSTR";     // →STR
 
 bool sendOrGiveUp(const QByteArray &text, bool run)
 {
-    return SendCommandLine(text, run) || g_session.EmulatorRunning;
+    return SendCommandLine(text, run) || (g_session.EmulatorRunning && g_session.SendFailure.isEmpty());
 }
 
 } // namespace
 
-void RunProgram(const QByteArray &documentText, const QByteArray &parameters, int breakpointLine)
+bool RunProgram(const QByteArray &documentText, const QByteArray &parameters, int breakpointLine)
 {
+    g_session.SendFailure.clear();
+    // Nothing is sent (not even the debug menu) for a program that cannot go.
+    if (!FitsCommandLine(CalculatorText(documentText)))
+        return false;
     QByteArray text = documentText;
     if (breakpointLine != 0) {
         text = InsertBreakpoint(text, breakpointLine);
         if (!sendOrGiveUp(RunAndDebugMenu, true))
-            return;
+            return g_session.SendFailure.isEmpty();
         WaitEmulatorReady();
     }
     if (!parameters.isEmpty()) {
         if (!sendOrGiveUp(parameters, true))
-            return;
+            return g_session.SendFailure.isEmpty();
         WaitEmulatorReady();
     }
     if (!sendOrGiveUp(CalculatorText(text), true))
-        return;
+        return g_session.SendFailure.isEmpty();
     ShowEmulatorWindow(true);
+    return true;
 }
 
-void StepProgram(const QByteArray &documentText, const QByteArray &parameters)
+bool StepProgram(const QByteArray &documentText, const QByteArray &parameters)
 {
+    g_session.SendFailure.clear();
+    if (!FitsCommandLine(CalculatorText(documentText)))
+        return false;
     if (!sendOrGiveUp(RunAndDebugMenu, true))
-        return;
+        return g_session.SendFailure.isEmpty();
     WaitEmulatorReady();
     if (!parameters.isEmpty()) {
         if (!sendOrGiveUp(parameters, true))
-            return;
+            return g_session.SendFailure.isEmpty();
         WaitEmulatorReady();
     }
     if (!sendOrGiveUp(CalculatorText(documentText), false))
-        return;
+        return g_session.SendFailure.isEmpty();
     WaitEmulatorReady();
     PaintedSleep(AfterCompileMs);
     PressKeys(SingleStepKey);
     ShowEmulatorWindow(true);
+    return true;
 }
 
 bool TextToObjectFile(const QString &target, const QByteArray &text)

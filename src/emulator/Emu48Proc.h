@@ -20,6 +20,9 @@ struct EmulatorSessionState
     // The scratch object file; grows by "0" when the old one cannot be
     // deleted (DeleteTempObject). Empty: TempObjectFile() of the globals.
     QString TempObject;
+    // Why the last command line did not reach the calculator although one
+    // runs (too large, the scratch file, the load refused); empty otherwise.
+    QString SendFailure;
 };
 
 EmulatorSessionState &EmuSession();
@@ -71,8 +74,13 @@ QByteArray CommandLineObjectFile(const QByteArray &text, bool run, const QByteAr
 QByteArray EvaluationKeys(const QByteArray &signature, int32_t calculatorType);
 
 // Wraps text as a command line, loads it into the calculator and evaluates
-// it. False when a send is under way or no calculator can be made.
+// it. False when a send is under way, no calculator can be made, or the text
+// never reached it (EmuSession().SendFailure says why; nothing is typed then,
+// so no unrelated calculator error follows).
 bool SendCommandLine(const QByteArray &text, bool run);
+// True when text fits the command-line wrapper; else false with
+// EmuSession().SendFailure saying so.
+bool FitsCommandLine(const QByteArray &text);
 bool LoadObjectFile(const QString &path);
 bool SaveObjectFile(const QString &path);
 
@@ -85,10 +93,12 @@ QByteArray InsertBreakpoint(const QByteArray &text, int breakpointLine);
 
 // Runs a program: the debug menu first when a breakpoint is set, then the
 // parameters, then the program with its HALT. When no calculator can be made
-// the first send reports it and the rest are not tried.
-void RunProgram(const QByteArray &documentText, const QByteArray &parameters, int breakpointLine);
-// Starts a program under the calculator's single-step debugger.
-void StepProgram(const QByteArray &documentText, const QByteArray &parameters);
+// the first send reports it and the rest are not tried; false when a text
+// did not reach the calculator (EmuSession().SendFailure).
+bool RunProgram(const QByteArray &documentText, const QByteArray &parameters, int breakpointLine);
+// Starts a program under the calculator's single-step debugger; false as
+// RunProgram.
+bool StepProgram(const QByteArray &documentText, const QByteArray &parameters);
 // Has the calculator turn text into an object and writes it to target.
 bool TextToObjectFile(const QString &target, const QByteArray &text);
 // Has the calculator turn an object file into its text; empty on failure.

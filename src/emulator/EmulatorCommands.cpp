@@ -87,13 +87,25 @@ void EmulatorCommands::EmuRunExecute()
     ShowEmulatorWindow(true);
 }
 
+namespace {
+
+// A message with the reason the text did not reach the calculator, when
+// there is one.
+QString withSendFailure(const QString &message)
+{
+    const QString &reason = EmuSession().SendFailure;
+    return reason.isEmpty() ? message : message + QStringLiteral("\n\n") + reason;
+}
+
+} // namespace
+
 bool EmulatorCommands::SendDocument(const QByteArray &text, bool forStep)
 {
     const bool sent = SendCommandLine(StoreText(text, ReadDirectives(text), forStep), false);
     if (sent)
         ShowEmulatorWindow(true);
     else
-        ShowAppMessage(Message(MsgSendToEmulatorFailed), QMessageBox::Critical);
+        ShowAppMessage(withSendFailure(Message(MsgSendToEmulatorFailed)), QMessageBox::Critical);
     return sent;
 }
 
@@ -110,12 +122,15 @@ void EmulatorCommands::EmuProgramRunExecute()
         return;
     const int index = m_documents->ActiveDocument();
     const QByteArray text = editor->textWithCrLf();
-    // Without a calculator the run would only repeat the error just shown.
-    if (ReadDirectives(text).found && !SendDocument(text, false) && !EmuSession().EmulatorRunning)
+    // Without a calculator, or with a text it never got, the run would only
+    // repeat the error just shown.
+    if (ReadDirectives(text).found && !SendDocument(text, false)
+        && (!EmuSession().EmulatorRunning || !EmuSession().SendFailure.isEmpty()))
         return;
-    RunProgram(text,
-               CalcCharset::encode(m_documents->programParameters(index)),
-               m_documents->breakpointLine(index) + 1);
+    if (!RunProgram(text,
+                    CalcCharset::encode(m_documents->programParameters(index)),
+                    m_documents->breakpointLine(index) + 1))
+        ShowAppMessage(withSendFailure(Message(MsgSendToEmulatorFailed)), QMessageBox::Critical);
 }
 
 void EmulatorCommands::EmuProgramParamExecute()
@@ -135,9 +150,11 @@ void EmulatorCommands::EmuProgramStepExecute()
     if (!editor)
         return;
     const QByteArray text = editor->textWithCrLf();
-    if (ReadDirectives(text).found && !SendDocument(text, true) && !EmuSession().EmulatorRunning)
+    if (ReadDirectives(text).found && !SendDocument(text, true)
+        && (!EmuSession().EmulatorRunning || !EmuSession().SendFailure.isEmpty()))
         return;
-    StepProgram(text, CalcCharset::encode(m_documents->programParameters(m_documents->ActiveDocument())));
+    if (!StepProgram(text, CalcCharset::encode(m_documents->programParameters(m_documents->ActiveDocument()))))
+        ShowAppMessage(withSendFailure(Message(MsgSendToEmulatorFailed)), QMessageBox::Critical);
 }
 
 void EmulatorCommands::EmuStopExecute()
@@ -230,5 +247,5 @@ void EmulatorCommands::FileExportExecute()
         exported = TextToObjectFile(chosen.path, editor->textWithCrLf());
     }
     if (!exported)
-        ShowAppMessage(Message(MsgExportFailed), QMessageBox::Critical);
+        ShowAppMessage(withSendFailure(Message(MsgExportFailed)), QMessageBox::Critical);
 }

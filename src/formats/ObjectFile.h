@@ -75,6 +75,9 @@ QByteArray StringFromNibbleText(const QByteArray &nibbleText, bool *ok = nullptr
 // text: a program holding the text as a string, the compile pointer and, when
 // run is set, the run pointer of the model (formats/Prologs.h).
 QByteArray CommandLineWrapper(const QByteArray &text, bool run, bool hp48Series);
+// The longest text a string object holds: its size field has five
+// hexadecimal digits and counts itself.
+constexpr qsizetype MaxStringBytes = (0xFFFFF - 5) / 2;
 
 // Breaks long lines of a text for the editor: a blank outside double quotes
 // and square brackets becomes a line feed so that lines stay within width

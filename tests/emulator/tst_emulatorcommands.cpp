@@ -56,6 +56,8 @@ private slots:
     void send_failure_is_reported();
     void without_a_calculator_a_run_reports_once_data();
     void without_a_calculator_a_run_reports_once();
+    void a_text_that_never_reaches_the_calculator_is_said_so_data();
+    void a_text_that_never_reaches_the_calculator_is_said_so();
     void import_makes_a_new_document_of_exactly_the_text();
     void import_failure_makes_no_document();
     void export_sends_the_object_source_and_reports_failure();
@@ -268,6 +270,38 @@ void TestEmulatorCommands::without_a_calculator_a_run_reports_once()
         shown << message.text;
     QCOMPARE(shown, messages);
     QCOMPARE(m_fake->lines("create").size(), 1);
+}
+
+void TestEmulatorCommands::a_text_that_never_reaches_the_calculator_is_said_so_data()
+{
+    QTest::addColumn<QByteArray>("command");
+    QTest::addColumn<bool>("tooLarge"); // else the calculator refuses the load
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("F9, a program too large for a command line") << QByteArray("EmuProgramRun") << true
+                                                                 << "too large";
+    QTest::newRow("F8, too large") << QByteArray("EmuProgramStep") << true << "too large";
+    QTest::newRow("F9, the load refused") << QByteArray("EmuProgramRun") << false << "refused";
+    QTest::newRow("Send, the load refused") << QByteArray("EmuSend") << false << "refused";
+}
+
+void TestEmulatorCommands::a_text_that_never_reaches_the_calculator_is_said_so()
+{
+    QFETCH(QByteArray, command);
+    QFETCH(bool, tooLarge);
+    QFETCH(QString, reason);
+    QByteArray text = "\xAB 1 \xBB";
+    if (tooLarge)
+        text = "\xAB \"" + QByteArray(600000, 'a') + "\" \xBB";
+    else
+        m_fake->loadSucceeds = false;
+    open(text);
+    trigger(command.constData());
+    // One message, with the reason; nothing was typed into the calculator,
+    // so no unrelated calculator error follows.
+    QCOMPARE(m_dialogs->messages.size(), 1);
+    QVERIFY2(m_dialogs->messages[0].text.startsWith("message 7"), qPrintable(m_dialogs->messages[0].text));
+    QVERIFY2(m_dialogs->messages[0].text.contains(reason), qPrintable(m_dialogs->messages[0].text));
+    QVERIFY(m_fake->lines("key").isEmpty());
 }
 
 void TestEmulatorCommands::import_makes_a_new_document_of_exactly_the_text()

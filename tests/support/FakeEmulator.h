@@ -37,6 +37,7 @@ public:
     // What the calculator is.
     int32_t model = 'Q';
     bool createSucceeds = true;
+    bool loadSucceeds = true; // false: every load is refused (recorded first)
     bool ready = true;
     // What a save writes (nibble text of an object); empty: the save fails.
     QByteArray savedObject;
@@ -104,7 +105,7 @@ public:
         } else {
             record("load " + QString::fromUtf8(objectFile));
         }
-        return 0;
+        return loadSucceeds ? 0 : 1;
     }
     // Runs as a save begins (to look at the editor while it converts).
     std::function<void()> onSave;
