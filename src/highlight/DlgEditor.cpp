@@ -5,6 +5,7 @@
 #include "highlight/SynHighlighterQuorvane.h"
 
 #include "formats/CalcCharset.h"
+#include "shell/Globals.h"
 #include "shell/Language.h"
 #include "shell/Settings.h"
 
@@ -12,6 +13,7 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -166,6 +168,10 @@ void TEditorDialog::loadTexts()
             {"DlgConfigEditorMarginSize", m_marginSizeLabel},
             {"DlgConfigEditorGutterSize", m_gutterSizeLabel},
             {"DlgConfigEditorFontName", m_fontNameLabel},
+            {"DlgConfigEditorFontShownWith", [this](const QString &t) {
+                 m_shownWithText = t;
+                 updateSamplePanel();
+             }},
             {"DlgConfigEditorFontSize", m_fontSizeLabel},
             {"DlgConfigEditorFontExample", m_fontExample},
             {"DlgConfigEditorColors", m_colorsPage},
@@ -321,6 +327,11 @@ QWidget *TEditorDialog::buildDisplayPage()
     layout->addWidget(m_fileOptions);
     layout->addWidget(m_margins);
     layout->addLayout(fontRow);
+    m_fontFallback = new QLabel(page);
+    m_fontFallback->setObjectName(QStringLiteral("FontFallback"));
+    m_fontFallback->setWordWrap(true);
+    m_fontFallback->hide();
+    layout->addWidget(m_fontFallback);
     layout->addWidget(m_fontExample, 1);
     return page;
 }
@@ -502,8 +513,18 @@ QFont TEditorDialog::chosenFont() const
 
 void TEditorDialog::updateSamplePanel()
 {
-    if (m_samplePanel && m_fontName && m_fontSize)
-        m_samplePanel->setFont(chosenFont());
+    if (!m_samplePanel || !m_fontName || !m_fontSize)
+        return;
+    const QFont font = chosenFont();
+    m_samplePanel->setFont(font);
+    if (!m_fontFallback)
+        return;
+    // A font the system lacks is drawn with another one (the calculator
+    // fonts with DejaVu Sans Mono): the window names it.
+    const QString shown = QFontInfo(font).family();
+    const bool missing = !QFontDatabase::hasFamily(m_fontName->currentText());
+    m_fontFallback->setText(FormatText(m_shownWithText, {shown}));
+    m_fontFallback->setVisible(missing);
 }
 
 // ------------------------------------------------------------------ colours

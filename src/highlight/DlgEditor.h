@@ -48,6 +48,9 @@ public:
     TSynQuorvaneSyn *sampleHighlighter() const { return m_sample; }
     QsciScintilla *sampleEditor() const { return m_editSample; }
     QLabel *samplePanel() const { return m_samplePanel; }
+    // Says which installed font draws the text when the chosen one is not
+    // installed; hidden otherwise.
+    QLabel *fontFallbackLabel() const { return m_fontFallback; }
     QListWidget *editorItems() const { return m_editorItems; }
     ColorButton *foregroundButton() const { return m_foreground; }
     ColorButton *backgroundButton() const { return m_background; }
@@ -118,6 +121,8 @@ private:
     QComboBox *m_fontSize = nullptr;
     QGroupBox *m_fontExample = nullptr;
     QLabel *m_samplePanel = nullptr;
+    QLabel *m_fontFallback = nullptr;
+    QString m_shownWithText = QStringLiteral("Esta fuente no está instalada: el texto se muestra con %s.");
 
     QLabel *m_elementsLabel = nullptr;
     QListWidget *m_editorItems = nullptr;

@@ -17,6 +17,7 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <Qsci/qsciscintilla.h>
+#include <QFontDatabase>
 #include <QtTest>
 
 #include <functional>
@@ -371,6 +372,20 @@ private slots:
         dlg.findChild<QComboBox *>("FontSize")->setCurrentText("22");
         QCOMPARE(dlg.samplePanel()->font().family(), QStringLiteral("DejaVu Sans Mono"));
         QCOMPARE(dlg.samplePanel()->font().pointSize(), 22);
+    }
+
+    void aFontThatIsNotInstalledSaysWhichOneDrawsTheText()
+    {
+        InstallFontSubstitutions();
+        TEditorDialog dlg(nullptr);
+        EditorSettings s; // the calculator font of the defaults is not installed
+        dlg.loadFrom(s);
+        QVERIFY(!QFontDatabase::hasFamily(s.FontEditor));
+        QVERIFY(!dlg.fontFallbackLabel()->isHidden()); // on its page, shown with it
+        QVERIFY2(dlg.fontFallbackLabel()->text().contains("DejaVu Sans Mono"),
+                 qPrintable(dlg.fontFallbackLabel()->text()));
+        dlg.findChild<QComboBox *>("FontName")->setCurrentText("DejaVu Serif");
+        QVERIFY(dlg.fontFallbackLabel()->isHidden());
     }
 
     void theColoursPageFocusesTheList()

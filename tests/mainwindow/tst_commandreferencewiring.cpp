@@ -13,6 +13,7 @@
 #include <QDockWidget>
 #include <QFile>
 #include <QLineEdit>
+#include <QRawFont>
 #include <QTabBar>
 #include <QTableWidget>
 #include <QTreeWidget>
@@ -44,6 +45,7 @@ private slots:
     void aMissingMenuFileIsReportedWithItsPath();
     void theSnappedPanelWidthIsStored();
     void everyLevelOfBothGridsShowsWhole();
+    void everySymbolDrawsAsItselfInTheFontShown();
 
 private:
     TMainProgram *window();
@@ -168,6 +170,30 @@ void TestCommandReferenceWiring::everyLevelOfBothGridsShowsWhole()
         QVERIFY2(bottom.y() <= content->height(),
                  qPrintable(QString("%1 > %2").arg(bottom.y()).arg(content->height())));
     }
+}
+
+void TestCommandReferenceWiring::everySymbolDrawsAsItselfInTheFontShown()
+{
+    // The editor font of the defaults is not installed: the font that stands
+    // in for it must have every calculator character, so no cell is a box.
+    QTableWidget *grid = window()->SymbolGrid();
+    const QRawFont shown = QRawFont::fromFont(grid->font());
+    QVERIFY(shown.isValid());
+    int cells = 0;
+    for (int row = 0; row < grid->rowCount(); ++row)
+        for (int column = 0; column < grid->columnCount(); ++column) {
+            const QTableWidgetItem *item = grid->item(row, column);
+            if (!item || item->text().isEmpty())
+                continue;
+            ++cells;
+            for (const QChar c : item->text())
+                if (c.isPrint() && !c.isSpace())
+                    QVERIFY2(shown.supportsCharacter(c), qPrintable(QString("%1 U+%2 missing in %3")
+                                                                     .arg(item->text())
+                                                                     .arg(c.unicode(), 4, 16, QChar('0'))
+                                                                     .arg(shown.familyName())));
+        }
+    QVERIFY(cells >= 100);
 }
 
 QTEST_MAIN(TestCommandReferenceWiring)
