@@ -1,4 +1,5 @@
 #include "documents/DocumentPanel.h"
+#include "formats/CalcCharset.h"
 
 #include "documents/DocumentEditor.h"
 #include "formats/HPUtils.h"
@@ -191,6 +192,16 @@ bool DocumentPanel::OpenDocument(const QString &name, bool fromDisk)
         m_tabBar->setCurrentIndex(index);
     }
     m_active = index;
+    // A file another editor wrote in UTF-8 shows « as "Â«": offered for
+    // conversion; the bytes stay as they are unless the user accepts.
+    if (fromDisk && CalcCharset::looksLikeUtf8(bytes)
+        && ShowAppMessage(FormatText(LanguageText("MainProgram", "Utf8Document"), {fileName}),
+                          QMessageBox::Question, QMessageBox::Yes | QMessageBox::No)
+               == QMessageBox::Yes) {
+        doc.editor->selectAll();
+        doc.editor->replaceSelectedText(CalcCharset::decode(CalcCharset::fromUtf8Text(bytes)));
+        doc.editor->setCursorPosition(0, 0);
+    }
     if (!fromDisk) {
         emit newDocumentCreated(doc.editor);
         // The header template is no change of the user's: an untouched new

@@ -59,6 +59,7 @@ EditingCommands::EditingCommands(CommandHost &host)
     onEditor("EditToUpper", [](DocumentEditor *e) { EditorOperations::changeCase(e, true); });
     onEditor("EditToLower", [](DocumentEditor *e) { EditorOperations::changeCase(e, false); });
     onEditor("EditComment", [](DocumentEditor *e) { EditorOperations::toggleComment(e); });
+    onEditor("EditTransferCodes", [](DocumentEditor *e) { EditorOperations::convertTransferCodes(e); });
 
     connect(
         Action("SearchFind"), &QAction::triggered, this, [this] { SearchWindowExecute(false); });

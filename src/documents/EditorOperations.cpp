@@ -1,4 +1,6 @@
 #include "documents/EditorOperations.h"
+#include "formats/HPUtils.h"
+#include "documents/DocumentEditor.h"
 
 #include "documents/EditCommands.h"
 #include "documents/Snippets.h"
@@ -108,6 +110,22 @@ void changeCase(QsciScintilla *editor, bool upper)
         editor->replaceSelectedText(CalcCharset::decode(changed));
     editor->setCursorPosition(line, index);
     editor->endUndoAction();
+}
+
+void convertTransferCodes(DocumentEditor *editor)
+{
+    const QByteArray bytes = editor->documentBytes();
+    const QByteArray converted = HasTransferCodes(bytes) ? DecodeTransferCodes(bytes) : EncodeTransferCodes(bytes);
+    if (converted == bytes)
+        return;
+    int line = 0;
+    int index = 0;
+    editor->getCursorPosition(&line, &index);
+    editor->beginUndoAction();
+    editor->selectAll();
+    editor->replaceSelectedText(CalcCharset::decode(converted));
+    editor->endUndoAction();
+    editor->setCursorPosition(std::min(line, editor->lines() - 1), 0);
 }
 
 void toggleComment(QsciScintilla *editor)

@@ -6,6 +6,7 @@
 #include <QByteArrayView>
 #include <QPoint>
 
+class DocumentEditor;
 class QsciScintilla;
 
 // What the Insert, Edit and Search commands do to one editor widget. The
@@ -28,6 +29,12 @@ void changeCase(QsciScintilla *editor, bool upper);
 
 // EditComment on the selected lines, or the caret line.
 void toggleComment(QsciScintilla *editor);
+
+// EditTransferCodes: the whole document between the calculators' ASCII
+// transfer form and their characters, in one undo step: a document holding
+// backslash codes (\<< \-> \GS ...) gets the characters, any other one the
+// codes (HPUtils' DecodeTransferCodes and EncodeTransferCodes).
+void convertTransferCodes(DocumentEditor *editor);
 
 // SearchGoTo: moves the caret to the 1-based line typed, keeping its column as
 // far as the new line allows.

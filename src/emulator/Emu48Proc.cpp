@@ -28,7 +28,9 @@ EmulatorSessionState g_session;
 // unit stays in front, so that the calculator reads the text in those modes.
 QByteArray CalculatorText(const QByteArray &text)
 {
-    const QByteArray body = StripCarriageReturns(StripTransferHeader(text));
+    // T(1) to T(3): the backslash codes are translated here, as a transfer
+    // would; a header kept in front then says T(0).
+    const QByteArray body = CalculatorCommandLine(text);
     const qsizetype at = text.indexOf("%%HP:");
     if (at < 0 || !text.left(at).trimmed().isEmpty())
         return body;
@@ -36,7 +38,11 @@ QByteArray CalculatorText(const QByteArray &text)
     if (!IsTransferHeader(header) ||
         (!header.contains("F(,)") && !header.contains("A(R)") && !header.contains("A(G)")))
         return body;
-    return header + "\n" + body;
+    QByteArray kept = header;
+    const qsizetype t = kept.indexOf("T(");
+    if (t >= 0 && t + 3 < kept.size())
+        kept[t + 2] = '0';
+    return kept + "\n" + body;
 }
 
 constexpr int ShortWaitMs = 3500;
@@ -413,7 +419,8 @@ bool RunProgram(const QByteArray &documentText, const QByteArray &parameters, in
     // Nothing is sent (not even the debug menu) for a program that cannot go.
     if (!FitsCommandLine(CalculatorText(documentText)))
         return false;
-    QByteArray text = documentText;
+    // Translated first, so that the HALT finds the « of its line.
+    QByteArray text = TranslateForTransfer(documentText);
     if (breakpointLine != 0) {
         text = InsertBreakpoint(text, breakpointLine);
         if (!sendOrGiveUp(RunAndDebugMenu, true))

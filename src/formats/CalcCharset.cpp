@@ -1,5 +1,7 @@
 #include "formats/CalcCharset.h"
 
+#include <QStringDecoder>
+
 #include <array>
 #include <unordered_map>
 
@@ -143,6 +145,23 @@ bool canEncode(const QString &text)
     bool ok = true;
     encode(text, &ok);
     return ok;
+}
+
+bool looksLikeUtf8(const QByteArray &bytes)
+{
+    bool high = false;
+    for (const char c : bytes)
+        high = high || static_cast<unsigned char>(c) >= 0x80;
+    if (!high)
+        return false;
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = decoder.decode(bytes);
+    return !decoder.hasError() && canEncode(text);
+}
+
+QByteArray fromUtf8Text(const QByteArray &bytes)
+{
+    return encode(QString::fromUtf8(bytes));
 }
 
 } // namespace CalcCharset

@@ -38,4 +38,10 @@ QByteArray encodeSource(const QString &text, bool *ok = nullptr, int *badIndex =
 // True when every character of text has a byte in the set.
 bool canEncode(const QString &text);
 
+// True when bytes look written by another editor in UTF-8: they hold
+// characters above 127, all of them well-formed UTF-8 sequences of characters
+// the set has ("Â«" shown for «). fromUtf8Text gives the calculator's bytes.
+bool looksLikeUtf8(const QByteArray &bytes);
+QByteArray fromUtf8Text(const QByteArray &bytes);
+
 } // namespace CalcCharset

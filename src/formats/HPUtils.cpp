@@ -1,5 +1,7 @@
 #include "formats/HPUtils.h"
 
+#include "formats/Transfer.h"
+
 
 namespace {
 
@@ -78,9 +80,84 @@ QByteArray StripTransferHeader(const QByteArray &text)
     return t;
 }
 
+namespace {
+
+std::string_view view(const QByteArray &bytes)
+{
+    return std::string_view(bytes.constData(), static_cast<size_t>(bytes.size()));
+}
+
+QByteArray bytesOf(const std::string &s)
+{
+    return QByteArray(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+// Applies f to each line of text without its line end; the ends stay.
+template <typename F> QByteArray eachLine(const QByteArray &text, F f)
+{
+    QByteArray out;
+    qsizetype start = 0;
+    while (start <= text.size()) {
+        qsizetype end = text.indexOf('\n', start);
+        const bool last = end < 0;
+        if (last)
+            end = text.size();
+        qsizetype bodyEnd = end;
+        if (bodyEnd > start && text.at(bodyEnd - 1) == '\r')
+            --bodyEnd;
+        out += f(text.mid(start, bodyEnd - start)) + text.mid(bodyEnd, end - bodyEnd);
+        if (last)
+            break;
+        out += '\n';
+        start = end + 1;
+    }
+    return out;
+}
+
+} // namespace
+
+QByteArray TranslateForTransfer(const QByteArray &text)
+{
+    size_t end = 0;
+    const Calc::TransferHeader header = Calc::readTransferHeader(view(text), &end);
+    if (!header.present || header.translation == 0 || !IsTransferHeader(TrimCalc(text)))
+        return text;
+    // The header then says T(0): translating again changes nothing.
+    QByteArray head = text.left(static_cast<qsizetype>(end));
+    const qsizetype t = head.indexOf("T(");
+    if (t >= 0 && t + 3 < head.size())
+        head[t + 2] = '0';
+    return head + bytesOf(Calc::translateReceived(view(text).substr(end), header.translation));
+}
+
+QByteArray CalculatorCommandLine(const QByteArray &documentText)
+{
+    return StripCarriageReturns(StripTransferHeader(TranslateForTransfer(documentText)));
+}
+
+bool HasTransferCodes(const QByteArray &text)
+{
+    return DecodeTransferCodes(text) != text;
+}
+
+QByteArray DecodeTransferCodes(const QByteArray &text)
+{
+    return eachLine(text, [](const QByteArray &line) { return bytesOf(Calc::translateReceived(view(line), 3)); });
+}
+
+QByteArray EncodeTransferCodes(const QByteArray &text)
+{
+    QByteArray out = eachLine(text, [](const QByteArray &line) { return bytesOf(Calc::toTransferCodes(view(line))); });
+    // The header asks for the translation that turns the codes back.
+    const qsizetype at = out.indexOf("%%HP:");
+    if (at >= 0 && IsTransferHeader(TrimCalc(out)) && out.mid(at, 19).contains("T(0)"))
+        out.replace(out.indexOf("T(0)", at), 4, "T(3)");
+    return out;
+}
+
 bool IsProgramText(const QByteArray &text)
 {
-    const QByteArray t = StripTransferHeader(text);
+    const QByteArray t = StripTransferHeader(TranslateForTransfer(text));
     return t.size() > 1 && t.front() == ProgramStart && t.back() == ProgramEnd;
 }
 

@@ -15,9 +15,28 @@ bool IsTransferHeader(const QByteArray &line);
 // header and without the comment lines ("@...") that follow it.
 QByteArray StripTransferHeader(const QByteArray &text);
 
-// True when the stripped text is longer than one character, starts with the
-// program delimiter 0xAB and ends with 0xBB.
+// True when the stripped text (translated as its header asks) is longer than
+// one character, starts with the program delimiter 0xAB and ends with 0xBB.
 bool IsProgramText(const QByteArray &text);
+
+// A document as a calculator receives it over a link: when its transfer
+// header asks for translation (T(1) to T(3)), the backslash codes after the
+// header (\<< \>> \-> \GS ...) become the calculator's characters and CR LF
+// becomes LF. Any other text stays as it is.
+QByteArray TranslateForTransfer(const QByteArray &text);
+// What the editor hands the calculator as a command line: the document
+// translated as its header asks, without the header, the leading comments
+// and the CRs.
+QByteArray CalculatorCommandLine(const QByteArray &documentText);
+
+// Edit's conversion of a document between the calculators' ASCII transfer
+// form and their characters; line ends stay as they are. Decoding turns every
+// backslash code into its character; encoding writes every character 128 to
+// 255 as its code and makes a T(0) transfer header T(3), so that a transfer
+// (and F9, and Export) turns them back.
+bool HasTransferCodes(const QByteArray &text);
+QByteArray DecodeTransferCodes(const QByteArray &text);
+QByteArray EncodeTransferCodes(const QByteArray &text);
 
 // text without any CR byte; LF bytes stay.
 QByteArray StripCarriageReturns(const QByteArray &text);

@@ -225,6 +225,7 @@ void TMainProgram::createActions()
         {"EditToUpper", "Convertir a mayúsculas", "Ctrl+Alt+U", "", "AB", R::Selection},
         {"EditToLower", "Convertir a minúsculas", "Ctrl+Alt+L", "", "ab", R::Selection},
         {"EditComment", "Colocar/Quitar comentario", "Ctrl+Alt+C", "", "@", R::Document},
+        {"EditTransferCodes", "Convertir códigos de transferencia", "", "", "\\\u00AB", R::NotEmpty},
         {"SearchFind", "Buscar", "Ctrl+F", "edit-find", "", R::NotEmpty},
         {"SearchFindNext", "Buscar Siguiente               ", "F3", "go-next", "", R::FindAgain},
         {"SearchFindPrev", "Buscar Anterior", "Shift+F3", "go-previous", "", R::FindAgain},
@@ -381,7 +382,7 @@ void TMainProgram::createMenus()
     edit->setObjectName("MenuEdit");
     add(edit,
         {"EditUndo", "EditRedo", "|", "EditCut", "EditCopy", "EditPaste", "|", "EditSelectAll", "|",
-         "EditToUpper", "EditToLower", "|", "EditComment"});
+         "EditToUpper", "EditToLower", "|", "EditComment", "EditTransferCodes"});
 
     QMenu *search = bar->addMenu(tr("&Buscar"));
     search->setObjectName("MenuSearch");

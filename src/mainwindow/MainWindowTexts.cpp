@@ -132,6 +132,8 @@ void TMainProgram::createLanguageTexts()
         {"MenuEditToLowerTip", Action("EditToLower"), hint},
         {"MenuEditComment", Action("EditComment")},
         {"MenuEditCommentTip", Action("EditComment"), hint},
+        {"MenuEditTransferCodes", Action("EditTransferCodes")},
+        {"MenuEditTransferCodesTip", Action("EditTransferCodes"), hint},
 
         {"MenuSearchFind", Action("SearchFind")},
         {"MenuSearchFindTip", Action("SearchFind"), hint},

@@ -1,7 +1,7 @@
 // Text received over a link: the %%HP: header's fields and the backslash
 // codes that its T field asks the calculator to translate.
 #include "calc/core/Engine.h"
-#include "calc/core/Transfer.h"
+#include "formats/Transfer.h"
 #include "formats/CalcCharset.h"
 
 #include <QtTest>
@@ -60,6 +60,24 @@ private slots:
             const std::string in = "\\" + std::string(code);
             QCOMPARE(translateReceived(in, 3), std::string(1, static_cast<char>(c)));
         }
+    }
+
+    void everyTextComesBackFromItsTransferCodes()
+    {
+        // every calculator byte, alone and before each of the others, and
+        // backslashes that would or would not start a code
+        std::string all;
+        for (int c = 1; c < 256; ++c)
+            all.push_back(static_cast<char>(c));
+        for (const std::string &text :
+             {all, std::string("\\<< \\ a\\b \\\\"), std::string("\xAB\x30\xB9/4\xA0\x35")}) {
+            const std::string codes = toTransferCodes(text);
+            for (const char c : codes)
+                QVERIFY(static_cast<unsigned char>(c) < 128);
+            QCOMPARE(translateReceived(codes, 3), text);
+        }
+        QCOMPARE(toTransferCodes("\xAB 1 \x8D a \xBB"), std::string("\\<< 1 \\-> a \\>>"));
+        QCOMPARE(toTransferCodes("a\\b"), std::string("a\\b")); // a lone backslash stays
     }
 
     void theHeaderFieldsAreRead_data()

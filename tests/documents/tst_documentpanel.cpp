@@ -37,6 +37,8 @@ private slots:
     void saving_an_untitled_document_asks_for_a_name();
     void titles_and_status_follow_the_document();
     void five_opened_files_leave_the_last_four_in_the_recent_list();
+    void a_file_written_in_utf8_is_offered_for_conversion_data();
+    void a_file_written_in_utf8_is_offered_for_conversion();
 
 private:
     QString write(const QString &name, const QByteArray &bytes);
@@ -360,6 +362,38 @@ void TestDocumentPanel::five_opened_files_leave_the_last_four_in_the_recent_list
         m_panel->OpenDocument(paths.last(), true);
     }
     QCOMPARE(m_mru->items(), (QStringList{paths[4], paths[3], paths[2], paths[1]}));
+}
+
+void TestDocumentPanel::a_file_written_in_utf8_is_offered_for_conversion_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<int>("answer"); // 0: no question expected
+    QTest::addColumn<QByteArray>("text");
+    const QByteArray utf8 = "\xC2\xAB \xE2\x86\x92 a \xC2\xAB a \xC2\xBB \xC2\xBB\r\n";
+    const QByteArray calc = "\xAB \x8D a \xAB a \xBB \xBB\r\n";
+    QTest::newRow("accepted: the calculator's characters") << utf8 << int(QMessageBox::Yes) << calc;
+    QTest::newRow("refused: the bytes as they were") << utf8 << int(QMessageBox::No) << utf8;
+    QTest::newRow("a calculator file is not asked about") << calc << 0 << calc;
+    QTest::newRow("plain ASCII is not asked about") << QByteArray("1 2 +") << 0 << QByteArray("1 2 +");
+    QTest::newRow("UTF-8 of characters the calculator lacks is not asked about")
+        << QByteArray("\xE2\x82\xAC") << 0 << QByteArray("\xE2\x82\xAC");
+}
+
+void TestDocumentPanel::a_file_written_in_utf8_is_offered_for_conversion()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(int, answer);
+    QFETCH(QByteArray, text);
+    const QString path = write("u.hpprg", file);
+    if (answer)
+        m_dialogs->answers << QMessageBox::StandardButton(answer);
+    QVERIFY(m_panel->OpenDocument(path, true));
+    QCOMPARE(m_dialogs->messages.size(), answer ? 1 : 0);
+    if (answer)
+        QVERIFY(m_dialogs->messages[0].text.contains(path));
+    QCOMPARE(m_panel->ActiveEditor()->documentBytes(), text);
+    QCOMPARE(m_panel->ActiveEditor()->isModified(), answer == int(QMessageBox::Yes));
+    QCOMPARE(read(path), file); // the file itself changes only when saved
 }
 
 QTEST_MAIN(TestDocumentPanel)

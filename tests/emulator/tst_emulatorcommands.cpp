@@ -53,6 +53,7 @@ private slots:
     void the_parameters_window();
     void run_stores_then_runs_with_parameters_and_halt();
     void step_stores_with_blanks_and_sends_no_halt();
+    void the_ascii_form_reaches_the_calculator_translated();
     void send_failure_is_reported();
     void without_a_calculator_a_run_reports_once_data();
     void without_a_calculator_a_run_reports_once();
@@ -233,6 +234,20 @@ void TestEmulatorCommands::step_stores_with_blanks_and_sends_no_halt()
     QCOMPARE(m_fake->lines("line"), (QStringList{latin1("line \xAB\n  DUP *\n\n\xBB\n 'SQ' IFERR STO THEN END"),
                                                  latin1("line \xAB\n  DUP *\n\n\xBB")}));
     QCOMPARE(m_fake->log().last(), QString("key 5,1")); // the first soft key starts the debugger
+}
+
+void TestEmulatorCommands::the_ascii_form_reaches_the_calculator_translated()
+{
+    // As a transfer would: T(3) turns the backslash codes into characters.
+    DocumentEditor *editor = open("%%HP: T(3)A(D)F(.);\r\n@ %NAME%=SQ\r\n\\<<\r\n  \\-> x 'x^2'\r\n\\>>");
+    editor->setCursorPosition(2, 0);
+    trigger("EmuProgramBreak"); // the HALT finds the « that \<< became
+    trigger("EmuProgramRun");
+    QStringList sent = m_fake->lines("line");
+    sent << m_fake->lines("run");
+    QCOMPARE(sent, (QStringList{latin1("line \xAB\n  \x8D x 'x^2'\n\xBB\n'SQ' IFERR STO THEN END"),
+                                "run 41.01 TMENU", latin1("run \xAB HALT \n  \x8D x 'x^2'\n\xBB")}));
+    QVERIFY(m_dialogs->messages.isEmpty());
 }
 
 void TestEmulatorCommands::send_failure_is_reported()

@@ -23,6 +23,8 @@ private slots:
     void save_as_entry_by_content_data();
     void save_as_entry_by_content();
     void carriage_returns_and_lines();
+    void what_the_calculator_gets_data();
+    void what_the_calculator_gets();
 };
 
 void TestHPUtils::transfer_headers_data()
@@ -75,6 +77,10 @@ void TestHPUtils::program_texts_data()
     QTest::newRow("a list is not") << QByteArray("{ 1 2 }") << false;
     QTest::newRow("text after the program is not") << Open + " 1 " + Close + " 2" << false;
     QTest::newRow("only comments are not") << QByteArray("@ " + Open + Close) << false;
+    QTest::newRow("the ASCII form under a header that translates is")
+        << QByteArray("%%HP: T(3)A(D)F(.);\r\n\\<< 1 \\>>") << true;
+    QTest::newRow("the ASCII form under T(0) is not") << QByteArray("%%HP: T(0)A(D)F(.);\r\n\\<< 1 \\>>")
+                                                      << false;
 }
 
 void TestHPUtils::program_texts()
@@ -138,6 +144,27 @@ void TestHPUtils::save_as_entry_by_content()
     QFETCH(QByteArray, text);
     QFETCH(int, entry);
     QCOMPARE(SaveFilterEntryFor(text, 10), entry);
+}
+
+void TestHPUtils::what_the_calculator_gets_data()
+{
+    QTest::addColumn<QByteArray>("document");
+    QTest::addColumn<QByteArray>("commandLine");
+    QTest::newRow("T(1) to T(3) translate the codes after the header")
+        << QByteArray("%%HP: T(1)A(D)F(.);\r\n@ \\GS\r\n\\<< \\-> a \\<< a \\>> \\>>\r\n")
+        << QByteArray("\xAB \x8D a \xAB a \xBB \xBB");
+    QTest::newRow("T(0) sends the backslashes as they are")
+        << QByteArray("%%HP: T(0)A(D)F(.);\r\n\\<< 1 \\>>") << QByteArray("\\<< 1 \\>>");
+    QTest::newRow("no header: nothing is translated") << QByteArray("\\<< 1 \\>>") << QByteArray("\\<< 1 \\>>");
+    QTest::newRow("calculator characters stay") << QByteArray("%%HP: T(3)A(D)F(.);\r\n\xAB 1\r\n\xBB")
+                                                 << QByteArray("\xAB 1\n\xBB");
+}
+
+void TestHPUtils::what_the_calculator_gets()
+{
+    QFETCH(QByteArray, document);
+    QFETCH(QByteArray, commandLine);
+    QCOMPARE(CalculatorCommandLine(document), commandLine);
 }
 
 void TestHPUtils::carriage_returns_and_lines()

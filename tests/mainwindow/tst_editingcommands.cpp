@@ -178,6 +178,23 @@ private slots:
         QCOMPARE(editor->documentBytes(), QByteArray("@\xAB DUP \xBB\r\n@SWAP"));
     }
 
+    void transferCodesConvertBothWaysInOneUndoStep()
+    {
+        const QByteArray characters = "%%HP: T(0)A(D)F(.);\r\n\xAB \x8D a \xAB a \x85 \xBB \xBB\r\n\"a\\b\"";
+        const QByteArray codes = "%%HP: T(3)A(D)F(.);\r\n\\<< \\-> a \\<< a \\GS \\>> \\>>\r\n\"a\\b\"";
+        openText(characters);
+        DocumentEditor *editor = m_window->ActiveEditor();
+        m_window->UpdateActions();
+        trigger("EditTransferCodes");
+        QCOMPARE(editor->documentBytes(), codes); // the header asks for the translation back
+        trigger("EditTransferCodes");
+        QCOMPARE(editor->documentBytes(), QByteArray(characters).replace("T(0)", "T(3)"));
+        trigger("EditUndo");
+        QCOMPARE(editor->documentBytes(), codes);
+        trigger("EditUndo");
+        QCOMPARE(editor->documentBytes(), characters);
+    }
+
     void findThenFindNextWalksThroughTheMatches()
     {
         openText("DUP SWAP dup");

@@ -130,8 +130,8 @@ void TestMainProgram::every_command_exists_with_its_caption_and_shortcut()
     QVERIFY(a);
     QCOMPARE(a->text(), caption);
     QCOMPARE(a->shortcut().toString(), shortcut);
-    // 93 commands of the table and the nine language items.
-    QCOMPARE(m_window->actions().size(), 93 + 9);
+    // 94 commands of the table and the nine language items.
+    QCOMPARE(m_window->actions().size(), 94 + 9);
     QVERIFY(!m_window->Action("FileSendToHP")->isVisible());
 }
 

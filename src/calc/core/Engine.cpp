@@ -5,7 +5,7 @@
 #include "calc/core/Integer.h"
 #include "calc/core/Compiler.h"
 #include "calc/core/Decompiler.h"
-#include "calc/core/Transfer.h"
+#include "formats/Transfer.h"
 
 #include <algorithm>
 #include <chrono>

@@ -12,7 +12,7 @@
 #include "calc/core/Commands.h"
 #include "calc/core/Engine.h"
 #include "calc/core/StateFile.h"
-#include "calc/core/Transfer.h"
+#include "formats/Transfer.h"
 #include "TerminalInterface.h"
 #include "formats/CalcCharset.h"
 #include "formats/SafeFile.h"

@@ -3,7 +3,7 @@
 #include "calc/core/BinaryObject.h"
 #include "calc/core/Engine.h"
 #include "calc/core/Errors.h"
-#include "calc/core/Transfer.h"
+#include "formats/Transfer.h"
 
 namespace Calc {
 

@@ -1,4 +1,4 @@
-#include "calc/core/Transfer.h"
+#include "formats/Transfer.h"
 
 #include <algorithm>
 #include <cstring>
@@ -45,6 +45,39 @@ bool isDigit(char c)
     return c >= '0' && c <= '9';
 }
 
+// The code that rest (the text after a backslash) begins with: its length,
+// 0 when none, and the character it stands for.
+size_t codeAt(std::string_view rest, char &translated)
+{
+    if (rest.empty())
+        return 0;
+    if (rest.size() >= 3 && isDigit(rest[0]) && isDigit(rest[1]) && isDigit(rest[2])) {
+        const int v = (rest[0] - '0') * 100 + (rest[1] - '0') * 10 + (rest[2] - '0');
+        if (v <= 255) {
+            translated = static_cast<char>(v);
+            return 3;
+        }
+    }
+    if (rest[0] == '\\') {
+        translated = '\\';
+        return 1;
+    }
+    // the longest code that matches (\1/4 before \1...)
+    const Code *best = nullptr;
+    size_t bestLen = 0;
+    for (const Code &k : codes) {
+        const size_t n = std::strlen(k.code);
+        if (n > bestLen && rest.substr(0, n) == k.code) {
+            best = &k;
+            bestLen = n;
+        }
+    }
+    if (!best)
+        return 0;
+    translated = static_cast<char>(best->c);
+    return bestLen;
+}
+
 } // namespace
 
 std::string_view transferCode(unsigned char c)
@@ -53,6 +86,35 @@ std::string_view transferCode(unsigned char c)
         if (k.c == c)
             return k.code;
     return {};
+}
+
+std::string toTransferCodes(std::string_view s)
+{
+    std::string out;
+    out.reserve(s.size());
+    for (size_t i = 0; i < s.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(s[i]);
+        if (c >= 128) {
+            const std::string_view code = transferCode(c);
+            out.push_back('\\');
+            if (!code.empty()) {
+                out.append(code);
+            } else {
+                out.push_back(static_cast<char>('0' + c / 100));
+                out.push_back(static_cast<char>('0' + c / 10 % 10));
+                out.push_back(static_cast<char>('0' + c % 10));
+            }
+            continue;
+        }
+        // a backslash that would start a code is doubled; a lone one stays
+        char ignored = 0;
+        if (c == '\\' && codeAt(s.substr(i + 1), ignored) > 0) {
+            out.append("\\\\");
+            continue;
+        }
+        out.push_back(static_cast<char>(c));
+    }
+    return out;
 }
 
 std::string translateReceived(std::string_view s, int mode)
@@ -65,40 +127,14 @@ std::string translateReceived(std::string_view s, int mode)
         const char c = s[i];
         if (c == '\r' && i + 1 < s.size() && s[i + 1] == '\n')
             continue;
-        if (c != '\\' || i + 1 >= s.size()) {
+        char translated = 0;
+        const size_t length = c == '\\' ? codeAt(s.substr(i + 1), translated) : 0;
+        if (length == 0) {
             out.push_back(c);
             continue;
         }
-        const std::string_view rest = s.substr(i + 1);
-        if (rest.size() >= 3 && isDigit(rest[0]) && isDigit(rest[1]) && isDigit(rest[2])) {
-            const int v = (rest[0] - '0') * 100 + (rest[1] - '0') * 10 + (rest[2] - '0');
-            if (v <= 255) {
-                out.push_back(static_cast<char>(v));
-                i += 3;
-                continue;
-            }
-        }
-        if (rest[0] == '\\') {
-            out.push_back('\\');
-            ++i;
-            continue;
-        }
-        // the longest code that matches (\1/4 before \1...)
-        const Code *best = nullptr;
-        size_t bestLen = 0;
-        for (const Code &k : codes) {
-            const size_t n = std::strlen(k.code);
-            if (n > bestLen && rest.substr(0, n) == k.code) {
-                best = &k;
-                bestLen = n;
-            }
-        }
-        if (best) {
-            out.push_back(static_cast<char>(best->c));
-            i += bestLen;
-            continue;
-        }
-        out.push_back(c);
+        out.push_back(translated);
+        i += length;
     }
     return out;
 }

@@ -4,7 +4,9 @@
 #include <string_view>
 
 // Text as the calculators receive it over a link: the %%HP: header's fields
-// and the character translation that its T field asks for.
+// and the character translation that its T field asks for. The calculator
+// and the editor (F9 and Export of a document in the ASCII form, Edit's
+// conversion) share it.
 namespace Calc {
 
 struct TransferHeader
@@ -30,6 +32,12 @@ std::string translateReceived(std::string_view text, int mode);
 // The mnemonic code of a calculator character (without the backslash), or
 // empty when it has none.
 std::string_view transferCode(unsigned char c);
+
+// The calculators' ASCII form of calculator bytes, what translateReceived in
+// mode 3 turns back: each character 128 to 255 as "\" and its mnemonic code
+// (or three decimal digits when it has none), a backslash that would start a
+// code as "\\". Everything else stays.
+std::string toTransferCodes(std::string_view calcBytes);
 
 // A received text file's command line: the header and the "@" comment lines
 // in front are skipped and the text is translated as its header asks (mode 0
