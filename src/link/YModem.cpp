@@ -1,12 +1,12 @@
 #include "link/YModem.h"
 
 #include "formats/NibbleText.h"
+#include "formats/SafeFile.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace XModem {
 
@@ -250,13 +250,13 @@ TYModemRX::TYModemRX(LinkChannel &channel, qint64 expectedSize, const QString &l
 
 void TYModemRX::run()
 {
-    // Written whole on success only: a failed receive leaves neither a
-    // partial file nor a damaged earlier one.
-    QSaveFile file(m_path);
+    // Kept in memory and written whole on success only, through ReplaceFile:
+    // a failed receive or a full disk leaves neither a partial file nor a
+    // damaged earlier one.
+    QByteArray file;
     try {
         transfer(file);
     } catch (const LinkError &e) {
-        file.cancelWriting();
         report(e.text(), ReportNotice);
         try {
             m_channel.WriteBytes(QByteArray(4, CAN));
@@ -268,16 +268,13 @@ void TYModemRX::run()
     report(QString(), ReportEnded);
 }
 
-void TYModemRX::transfer(QSaveFile &file)
+void TYModemRX::transfer(QByteArray &file)
 {
     const Timing &t = Timings();
     m_channel.SetReadTimeouts(t.answerMs, 0);
     m_channel.SetBuffers(2048, 2048);
     qint64 received = 0;
     QElapsedTimer clock;
-
-    if (!file.open(QIODevice::WriteOnly))
-        RaiseError(QStringLiteral("Unable to open file ") + m_path + QLatin1Char(' ') + file.errorString());
 
     int n = 0;
     m_channel.WriteByte(NAK);
@@ -305,9 +302,7 @@ void TYModemRX::transfer(QSaveFile &file)
                 const bool whole = got == a + 3 && at(1) == 255 - at(0) && at(a + 2) == Sum(data);
                 if (whole && at(0) == (n & 0xFF)) {
                     const qint64 keep = std::min<qint64>(a, std::max<qint64>(0, m_expected - received));
-                    if (file.write(data.constData(), keep) != keep)
-                        RaiseError(QStringLiteral("Cannot write to file ") + m_path + QLatin1Char(' ')
-                                   + file.errorString());
+                    file.append(data.constData(), keep);
                     received += a;
                     m_channel.WriteByte(ACK);
                     break;
@@ -342,7 +337,8 @@ void TYModemRX::transfer(QSaveFile &file)
     report(QFileInfo(m_path).fileName() + QStringLiteral(" Received at ")
                + QString::number(received / s / 1024) + QStringLiteral(" Kbyte/s"),
            ReportStatus);
-    if (!file.commit())
-        RaiseError(QStringLiteral("Cannot write to file ") + m_path + QLatin1Char(' ') + file.errorString());
+    QString why;
+    if (!ReplaceFile(m_path, file, &why))
+        RaiseError(QStringLiteral("Cannot write to file ") + m_path + QLatin1Char(' ') + why);
     m_success = true;
 }

@@ -119,6 +119,6 @@ protected:
     void run() override;
 
 private:
-    void transfer(class QSaveFile &file);
+    void transfer(QByteArray &file);
     qint64 m_expected;
 };
