@@ -151,6 +151,7 @@ void CreateEmulator(const QString &stateFile, const QString &portFile)
     g_session.PortFile = portFile;
     const QString previous = QDir::currentPath();
     QDir::setCurrent(AppFolder() + "EMU");
+    Emu48().EmuSetMemoryBudget(Settings().environment.CalculatorMemory);
     const int32_t result = portFile.isEmpty()
                                ? Emu48().EmuCreate(QFile::encodeName(stateFile))
                                : Emu48().EmuCreateEx(QFile::encodeName(stateFile), QFile::encodeName(portFile));

@@ -27,6 +27,7 @@ public:
     void EmuCallBackClose(Emu48CloseProc proc) override { ::EmuCallBackClose(proc); }
     void EmuCallBackDebugNotify(Emu48DebugNotifyProc proc) override { ::EmuCallBackDebugNotify(proc); }
     void EmuCallBackDocumentNotify(Emu48DocumentNotifyProc proc) override { ::EmuCallBackDocumentNotify(proc); }
+    int32_t EmuSetMemoryBudget(int32_t mebibytes) override { return ::EmuSetMemoryBudget(mebibytes); }
 };
 
 RealEmulatorLibrary g_real;

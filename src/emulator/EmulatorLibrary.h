@@ -27,6 +27,8 @@ public:
     virtual void EmuCallBackClose(Emu48CloseProc proc) = 0;
     virtual void EmuCallBackDebugNotify(Emu48DebugNotifyProc proc) = 0;
     virtual void EmuCallBackDocumentNotify(Emu48DocumentNotifyProc proc) = 0;
+    // The library's own, beyond the twelve; a fake keeps no budget.
+    virtual int32_t EmuSetMemoryBudget(int32_t mebibytes) { return mebibytes; }
 };
 
 // The library in force: the real one unless a test installed another.

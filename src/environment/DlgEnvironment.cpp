@@ -16,9 +16,11 @@
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -169,6 +171,18 @@ QWidget *TEnvironmentDialog::buildEmulatorPage()
     m_hp49->setObjectName(QStringLiteral("DefaultEmuHP49"));
     series->addWidget(m_hp48);
     series->addWidget(m_hp49);
+    // how much the calculator may hold before "Insufficient Memory"
+    auto *memoryRow = new QHBoxLayout;
+    m_memory = new QSpinBox(m_defaultEmu);
+    m_memory->setObjectName(QStringLiteral("CalculatorMemory"));
+    m_memory->setRange(1, 3072);
+    m_memory->setSuffix(QStringLiteral(" MiB"));
+    m_memoryLabel = new QLabel(QStringLiteral("Memoria de la calculadora:"), m_defaultEmu);
+    m_memoryLabel->setBuddy(m_memory);
+    memoryRow->addWidget(m_memoryLabel);
+    memoryRow->addWidget(m_memory);
+    memoryRow->addStretch(1);
+    series->addLayout(memoryRow);
     layout->addWidget(m_defaultEmu);
 
     m_credit = new QLabel(QStringLiteral("La calculadora integrada es un intérprete RPL propio de HPQuorvane: "
@@ -253,6 +267,7 @@ void TEnvironmentDialog::loadTexts()
             {"DlgEnvironmentEmu49FileName", m_emu49Label},
             {"DlgEnvironmentEmu49FileNameDialogTitle", title(m_emu49)},
             {"DlgEnvironmentEmu49FileNameDialogFilter", filter(m_emu49)},
+            {"DlgEnvironmentCalculatorMemory", m_memoryLabel},
             {"DlgEnvironmentDefaultEmu", m_defaultEmu},
             {"DlgEnvironmentDefaultEmuHP48", m_hp48},
             {"DlgEnvironmentDefaultEmuHP49", m_hp49},
@@ -307,6 +322,7 @@ void TEnvironmentDialog::loadFrom(const EnvironmentSettings &s, const TransferOp
     m_emu48Port->setFileName(s.Emu48PortFilename);
     m_emu49->setFileName(s.Emu49RamFilename);
     (s.DefaultEmulator ? m_hp48 : m_hp49)->setChecked(true);
+    m_memory->setValue(s.CalculatorMemory);
     m_nameCap->setChecked(transfer.ObjectNameCap);
     m_nameExt->setChecked(transfer.ObjectNameExt);
     // Ports come and go (a cable plugged in): the list is read again, and
@@ -335,6 +351,7 @@ void TEnvironmentDialog::storeTo(EnvironmentSettings &s, TransferOptions &transf
     s.Emu48PortFilename = m_emu48Port->fileName().left(MaxSettingText);
     s.Emu49RamFilename = m_emu49->fileName().left(MaxSettingText);
     s.DefaultEmulator = m_hp48->isChecked();
+    s.CalculatorMemory = m_memory->value();
     transfer.ObjectNameCap = m_nameCap->isChecked();
     transfer.ObjectNameExt = m_nameExt->isChecked();
     transfer.SendPortIndex = qMax(0, m_sendPort->currentIndex());

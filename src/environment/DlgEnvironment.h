@@ -16,6 +16,7 @@ class QGroupBox;
 class QLabel;
 class QPushButton;
 class QRadioButton;
+class QSpinBox;
 class QTabWidget;
 
 // The environment options window: instance and window behaviour, launchers,
@@ -60,6 +61,7 @@ public:
     QRadioButton *hp48Button() const { return m_hp48; }
     QRadioButton *hp49Button() const { return m_hp49; }
     QComboBox *sendPort() const { return m_sendPort; }
+    QSpinBox *calculatorMemory() const { return m_memory; }
     QPushButton *associateButton() const { return m_associate; }
     QPushButton *okButton() const { return m_ok; }
     QPushButton *cancelButton() const { return m_cancel; }
@@ -94,6 +96,8 @@ private:
     QLabel *m_emu48PortLabel = nullptr;
     QLabel *m_emu49Label = nullptr;
     QLabel *m_credit = nullptr;
+    QLabel *m_memoryLabel = nullptr;
+    QSpinBox *m_memory = nullptr;
     QLabel *m_sendPortLabel = nullptr;
     FilePicker *m_cmds = nullptr;
     FilePicker *m_tree = nullptr;

@@ -3,6 +3,8 @@
 #include "shell/Globals.h"
 #include "shell/SettingsStore.h"
 
+#include <algorithm>
+
 namespace {
 
 // One list of every key, kind and default, walked by the reader, the writer
@@ -70,6 +72,8 @@ void transfer(Io &io, AppSettings &s)
     io.integer("WindowState", v.WindowState, 0);
     io.text("SerialPort", v.SerialPort, QStringLiteral("Auto"), MaxSettingText);
     io.integer("SerialSpeed", v.SerialSpeed, 115200);
+    io.integer("CalculatorMemory", v.CalculatorMemory, 256);
+    v.CalculatorMemory = std::clamp(v.CalculatorMemory, 1, 3072);
 
     PrintingSettings &p = s.printing;
     io.key("Printing");

@@ -72,6 +72,9 @@ struct EnvironmentSettings
     // as /dev/ttyUSB0, and the line speed in bits per second.
     QString SerialPort = QStringLiteral("Auto");
     int SerialSpeed = 115200;
+    // The memory of the editor's calculator, in MiB: a runaway program stops
+    // with "Insufficient Memory" there instead of taking the editor down.
+    int CalculatorMemory = 256;
 
     bool operator==(const EnvironmentSettings &) const = default;
 };

@@ -265,6 +265,26 @@ private slots:
         QCOMPARE(prog.value.type(), Type::Program);
     }
 
+    void theMemoryBudgetIsSetInMiBWithinItsRange_data()
+    {
+        QTest::addColumn<int>("asked");
+        QTest::addColumn<int>("inForce");
+        QTest::newRow("in range") << 64 << 64;
+        QTest::newRow("none") << 0 << 1;
+        QTest::newRow("negative") << -3 << 1;
+        QTest::newRow("past 3 GiB") << 5000 << 3072;
+    }
+
+    void theMemoryBudgetIsSetInMiBWithinItsRange()
+    {
+        QFETCH(int, asked);
+        QFETCH(int, inForce);
+        QCOMPARE(EmuSetMemoryBudget(asked), inForce);
+        QCOMPARE(memoryBudget(), size_t(inForce) << 20);
+        EmuSetMemoryBudget(EMU48_DEFAULT_MEMORY_MIB);
+        QCOMPARE(memoryBudget(), DefaultMemoryBudget);
+    }
+
     void aHaltCallsTheDebugNotificationAndTheMenuIsKeptInTheState()
     {
         QVERIFY(writeState(path("h.e49"), Model::HP50G, 'Q'));

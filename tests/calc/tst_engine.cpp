@@ -432,6 +432,60 @@ private slots:
         QCOMPARE(e.enter(calc("1 1 +")), Engine::Status::Done);
     }
 
+    void namesNoLongerReferencedAreFreed_data()
+    {
+        QTest::addColumn<QString>("program");
+        QTest::newRow("made and dropped") << "1 20000 FOR i \"N\" i + STR→ DROP NEXT";
+        QTest::newRow("stored, then purged")
+            << "1 2000 FOR i i \"V\" i + STR→ STO NEXT 1 2000 FOR i \"'V\" i + \"'\" + STR→ PURGE NEXT";
+        QTest::newRow("local names of programs run and dropped")
+            << "1 2000 FOR i i \"« → L\" i + \" « L\" + i + \" » »\" + STR→ EVAL DROP NEXT";
+        QTest::newRow("directories entered, left and purged")
+            << "1 500 FOR i \"D\" i + STR→ DUP CRDIR EVAL UPDIR \"'D\" i + \"'\" + STR→ PGDIR NEXT";
+        QTest::newRow("in a list on the stack, then cleared")
+            << "1 2000 FOR i \"W\" i + STR→ NEXT 2000 →LIST DROP";
+    }
+
+    void namesNoLongerReferencedAreFreed()
+    {
+        QFETCH(QString, program);
+        Engine e;
+        // names that stay in use meanwhile must stay the very same names
+        QCOMPARE(e.enter(calc("5.5 \"KEEP\" STR→ STO 'SUBD' CRDIR SUBD 7.5 'INNER' STO")),
+                 Engine::Status::Done);
+        const size_t before = memoryInUse();
+        QCOMPARE(e.enter(calc(program.toUtf8().constData())), Engine::Status::Done);
+        // nor do the last arguments keep any
+        QCOMPARE(e.enter(calc("0 DROP")), Engine::Status::Done);
+        const size_t after = memoryInUse();
+        // 2,000 names kept would be well over 100 KB
+        QVERIFY2(after < before + 32768, qPrintable(QString("%1 -> %2").arg(before).arg(after)));
+        QCOMPARE(e.enter(calc("INNER PATH UPDIR KEEP VARS")), Engine::Status::Done);
+        QCOMPARE(stackTexts(e), QStringList({"7.5", "{ HOME SUBD }", "5.5", "{ SUBD KEEP }"}));
+    }
+
+    void internedNamesSurviveRacingThreads()
+    {
+        // one thread letting go of a name while another takes it again must
+        // end with one name per spelling, never a freed one
+        auto churn = [] {
+            for (int i = 0; i < 200000; ++i) {
+                NameRef a = internName("RACE");
+                NameRef b = internName("RACE");
+                if (a.get() != b.get() || a->text != "RACE")
+                    return false;
+            }
+            return true;
+        };
+        bool ok1 = false;
+        std::thread other([&] { ok1 = churn(); });
+        const bool ok2 = churn();
+        other.join();
+        QVERIFY(ok1 && ok2);
+        NameRef held = internName("RACE");
+        QCOMPARE(internName("RACE").get(), held.get());
+    }
+
     void everyKnownCommandCompiles()
     {
         // each name of the reference list is a command, never a variable

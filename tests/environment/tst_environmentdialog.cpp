@@ -19,6 +19,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QToolButton>
@@ -331,12 +332,16 @@ void TestEnvironmentDialog::ok_restarts_the_calculator_with_the_48_series_and_re
     commands.EnvironmentDialog()->setDesktopPlaces(m_places);
     commands.EnvironmentDialog()->setModalRunner([](QDialog *d) {
         static_cast<TEnvironmentDialog *>(d)->hp48Button()->setChecked(true);
+        // the calculator starts again with the memory chosen here
+        static_cast<TEnvironmentDialog *>(d)->calculatorMemory()->setValue(64);
         static_cast<TEnvironmentDialog *>(d)->okButton()->click();
         return d->result();
     });
     host.trigger("OptionsEnvironment");
     QVERIFY(Settings().environment.DefaultEmulator);
     QCOMPARE(fake.log().mid(0, 3), (QStringList{"stop", "destroy", "create a.e48 port a.bin"}));
+    QCOMPARE(Settings().environment.CalculatorMemory, 64);
+    QCOMPARE(fake.memoryBudget, 64);
     QCOMPARE(host.diagramLoads, 1);
     CloseEmulator();
 }

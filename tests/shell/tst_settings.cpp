@@ -21,6 +21,8 @@ private slots:
     void unreadable_values_take_their_defaults_data();
     void unreadable_values_take_their_defaults();
     void long_texts_are_cut_to_255_characters();
+    void the_calculators_memory_stays_within_its_range_data();
+    void the_calculators_memory_stays_within_its_range();
     void reading_never_creates_the_store();
     void reals_keep_all_64_mantissa_bits_data();
     void reals_keep_all_64_mantissa_bits();
@@ -64,6 +66,7 @@ void TestSettings::an_empty_store_gives_every_default()
     QCOMPARE(s.environment.WindowHeight, 580);
     QCOMPARE(s.environment.SerialPort, QString("Auto"));
     QCOMPARE(s.environment.SerialSpeed, 115200);
+    QCOMPARE(s.environment.CalculatorMemory, 256);
     QCOMPARE(s.environment.CommandsFilename, QString("/opt/quorvane/Templates/CmdsAndFunctsHP49x-50x.ehc"));
     QCOMPARE(s.environment.TreeViewFilename, QString("/opt/quorvane/Templates/MenusHP49x-50x.mtv"));
     QCOMPARE(s.environment.Emu48RamFilename, QString("/opt/quorvane/EMU/default 48GX.e48"));
@@ -127,7 +130,7 @@ void TestSettings::every_value_survives_a_write_and_a_read()
     QCOMPARE(in.printing.FooterBox, true);
     // Every value is written, changed or not.
     QCOMPARE(store.valueNames("Editor").size(), 21);
-    QCOMPARE(store.valueNames("Environment").size(), 32);
+    QCOMPARE(store.valueNames("Environment").size(), 33);
     QCOMPARE(store.valueNames("Printing").size(), 31);
 }
 
@@ -166,6 +169,27 @@ void TestSettings::long_texts_are_cut_to_255_characters()
     ReadSettings(store, s);
     QCOMPARE(s.environment.Language, QString(255, 'L'));
     QCOMPARE(s.editor.FontEditor, QString(255, 'F'));
+}
+
+void TestSettings::the_calculators_memory_stays_within_its_range_data()
+{
+    QTest::addColumn<int>("stored");
+    QTest::addColumn<int>("read");
+    QTest::newRow("a size in range") << 512 << 512;
+    QTest::newRow("none at all") << 0 << 1;
+    QTest::newRow("negative") << -5 << 1;
+    QTest::newRow("more than a process may address") << 1000000 << 3072;
+}
+
+void TestSettings::the_calculators_memory_stays_within_its_range()
+{
+    QFETCH(int, stored);
+    QFETCH(int, read);
+    SettingsStore store(storePath("memory.ini"));
+    store.writeInt("Environment", "CalculatorMemory", stored);
+    AppSettings s;
+    ReadSettings(store, s);
+    QCOMPARE(s.environment.CalculatorMemory, read);
 }
 
 void TestSettings::reading_never_creates_the_store()

@@ -136,6 +136,12 @@ public:
         Q_ASSERT(proc == nullptr); // the editor never installs one
     }
     void EmuCallBackDocumentNotify(Emu48DocumentNotifyProc proc) override { documentProc = proc; }
+    int32_t EmuSetMemoryBudget(int32_t mebibytes) override
+    {
+        memoryBudget = mebibytes;
+        return mebibytes;
+    }
+    int32_t memoryBudget = 0; // MiB, as the editor last set it
 
     static FakeEmulator *&instance()
     {

@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QThread>
 
+#include <algorithm>
 #include <atomic>
 #include <memory>
 #include <mutex>
@@ -100,6 +101,13 @@ QString Calc::LastCreateError()
 }
 
 extern "C" {
+
+EMU48_API int32_t EmuSetMemoryBudget(int32_t mebibytes)
+{
+    const int32_t mib = std::clamp<int32_t>(mebibytes, 1, 3072);
+    Calc::setMemoryBudget(static_cast<size_t>(mib) << 20);
+    return mib;
+}
 
 EMU48_API int32_t EmuCreate(const char *stateFile)
 {

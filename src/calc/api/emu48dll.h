@@ -2,8 +2,9 @@
  * emu48dll.h - the calculator library's twelve C functions.
  *
  * The editor drives one emulated HP 48/49/50 calculator that lives in its own
- * process, inside the shared library `emu48`. These twelve functions are the
- * whole contract between the two; nothing else crosses. Everything has a plain
+ * process, inside the shared library `emu48`. These twelve functions, and one
+ * of this library's own at the end (the memory budget), are the whole
+ * contract between the two; nothing else crosses. Everything has a plain
  * C ABI so that the editor (or any other program) binds to it at load time.
  *
  * Values: paths are zero-terminated 8-bit strings (UTF-8 on Linux); every other
@@ -167,6 +168,16 @@ EMU48_API void EmuCallBackDebugNotify(Emu48DebugNotifyProc proc);
  * state, so EmuCalculatorType() gives its model. Null removes it.
  */
 EMU48_API void EmuCallBackDocumentNotify(Emu48DocumentNotifyProc proc);
+
+/*
+ * Beyond the twelve, this library's own: the calculator's memory budget in
+ * MiB (every object counts against it; past it a program stops with
+ * "Insufficient Memory" and the calculator stays usable). Values outside
+ * 1..3072 are brought inside. It holds for the process, from the next
+ * object made on; any thread. Result: the budget now in force, in MiB.
+ */
+#define EMU48_DEFAULT_MEMORY_MIB 256
+EMU48_API int32_t EmuSetMemoryBudget(int32_t mebibytes);
 
 #ifdef __cplusplus
 }

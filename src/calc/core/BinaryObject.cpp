@@ -411,9 +411,9 @@ public:
         case Prolog::Algebraic:
             return sequence(p, at, depth);
         case Prolog::Global:
-            return Value::name(internName(nameText("global name")), Type::GlobalName, false);
+            return Value::name(internName(nameText("global name")).get(), Type::GlobalName, false);
         case Prolog::Local:
-            return Value::name(internName(nameText("local name")), Type::LocalName, false);
+            return Value::name(internName(nameText("local name")).get(), Type::LocalName, false);
         case Prolog::Tagged: {
             const size_t n = field(2);
             std::string tag = bytes(n);
@@ -697,7 +697,7 @@ public:
             const std::string n = nameText("variable name");
             if (field(2) != n.size())
                 fail("a directory entry's name lengths differ", entry);
-            const NameObj *name = internName(n);
+            const NameRef name = internName(n);
             for (const auto &v : vars)
                 if (v.name == name)
                     fail("a directory holds the name " + n + " twice", entry);

@@ -69,7 +69,7 @@ private:
         e.scheduleEval(m_expr);
     }
     Value m_expr;
-    const NameObj *m_var;
+    NameRef m_var;
     Real m_value, m_to;
     Value m_sum; // none until the first term
     size_t m_depth = 0;
@@ -174,7 +174,7 @@ private:
     }
 
     Value m_expr;
-    const NameObj *m_var;
+    NameRef m_var;
     long double m_a, m_b, m_tol;
     std::vector<long double> m_points;
     std::vector<std::vector<long double>> m_rows;

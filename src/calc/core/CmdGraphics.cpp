@@ -57,7 +57,7 @@ Point pointOf(Engine &e, const Value &v)
     if (v.type() != Type::Complex)
         throw CalcError(Err::BadArgumentType);
     double xmin = -6.5, ymin = -3.1, xmax = 6.5, ymax = 3.2;
-    if (Value *ppar = e.findGlobal(internName("PPAR"))) {
+    if (Value *ppar = e.findGlobal(internName("PPAR").get())) {
         if (ppar->type() == Type::List && ppar->items().size() >= 2 &&
             ppar->items()[0].type() == Type::Complex && ppar->items()[1].type() == Type::Complex) {
             xmin = ppar->items()[0].asComplex()->re.toDouble();

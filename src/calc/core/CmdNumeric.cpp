@@ -78,7 +78,7 @@ struct Tvm
 
 long double tvmVar(Engine &e, const char *name, long double fallback, bool required)
 {
-    Value *v = e.findGlobal(internName(name));
+    Value *v = e.findGlobal(internName(name).get());
     if (!v) {
         if (required)
             throw CalcError(Err::UndefinedName, std::string("TVM: ") + name + " has no value");

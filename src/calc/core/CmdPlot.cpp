@@ -22,7 +22,7 @@ Real realOf(const char *text)
 
 std::vector<Value> ppar(Engine &e)
 {
-    if (Value *v = e.findGlobal(internName("PPAR"))) {
+    if (Value *v = e.findGlobal(internName("PPAR").get())) {
         if (v->type() != Type::List || v->items().size() < PparCount)
             throw CalcError(Err::BadArgumentValue, "Invalid PPAR");
         return v->items();
@@ -121,7 +121,7 @@ View viewOf(Engine &e)
 // zeye xstep ystep }
 std::vector<Value> vpar(Engine &e)
 {
-    if (Value *v = e.findGlobal(internName("VPAR"))) {
+    if (Value *v = e.findGlobal(internName("VPAR").get())) {
         if (v->type() != Type::List || v->items().size() < 15)
             throw CalcError(Err::BadArgumentValue, "Invalid VPAR");
         return v->items();
@@ -258,7 +258,7 @@ const CommandDef defs[] = {
      {},
      0,
      [](Engine &e) {
-         Value *v = e.findGlobal(internName("EQ"));
+         Value *v = e.findGlobal(internName("EQ").get());
          if (!v)
              throw CalcError(Err::NoCurrentEquation);
          e.push(*v);

@@ -382,7 +382,7 @@ private:
         e.scheduleEval(m_expr);
     }
     Value m_expr;
-    const NameObj *m_var;
+    NameRef m_var;
     Real m_value, m_to, m_step;
     uint32_t m_local = 0;
     bool m_bound = false;

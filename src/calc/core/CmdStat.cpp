@@ -27,7 +27,7 @@ struct Data
 // The matrix ΣDAT holds (or the variable ΣDAT names, as the 48 series allows).
 Value statMatrix(Engine &e)
 {
-    Value *v = e.findGlobal(internName(SigmaDat));
+    Value *v = e.findGlobal(internName(SigmaDat).get());
     if (!v)
         throw CalcError(Err::NonexistentSigmaDat);
     Value m = *v;
@@ -82,7 +82,7 @@ Value modelCommand(Model m)
 Params params(Engine &e)
 {
     Params p;
-    Value *v = e.findGlobal(internName(SigmaPar));
+    Value *v = e.findGlobal(internName(SigmaPar).get());
     if (!v)
         return p;
     if (v->type() != Type::List || v->items().size() < 5)
@@ -114,7 +114,7 @@ void storeParams(Engine &e, const Params &p)
     // the calculators keep the extra items a user put after the model
     std::vector<Value> items = {Value::real(p.xcol), Value::real(p.ycol), p.intercept, p.slope,
                                 modelCommand(p.model)};
-    if (Value *v = e.findGlobal(internName(SigmaPar)))
+    if (Value *v = e.findGlobal(internName(SigmaPar).get()))
         if (v->type() == Type::List && v->items().size() > 5)
             items.insert(items.end(), v->items().begin() + 5, v->items().end());
     e.store(Value::global(SigmaPar), Value::list(std::move(items)));
@@ -475,7 +475,7 @@ const CommandDef defs[] = {
          }
          std::vector<Value> elems;
          size_t cols = rows.front().size();
-         if (Value *v = e.findGlobal(internName(SigmaDat))) {
+         if (Value *v = e.findGlobal(internName(SigmaDat).get())) {
              const Value m = statMatrix(e);
              (void)v;
              cols = m.asArray()->cols();
@@ -526,7 +526,7 @@ const CommandDef defs[] = {
      {},
      0,
      [](Engine &e) {
-         Value *v = e.findGlobal(internName(SigmaDat));
+         Value *v = e.findGlobal(internName(SigmaDat).get());
          if (!v)
              throw CalcError(Err::NonexistentSigmaDat);
          e.push(*v);

@@ -88,7 +88,7 @@ private:
     size_t m_pos = 0;
     int m_depth = 0;
     // local names visible at this point, innermost last
-    std::vector<const NameObj *> m_scope;
+    std::vector<NameRef> m_scope;
     // for FOR loops: scope size to restore at the matching NEXT/STEP;
     // -1 for START and the other openers
     std::vector<int> m_loopScopes;
@@ -266,7 +266,7 @@ private:
         }
         if (isValidName(word) && !isStructureWord(word)) {
             // a local variable hides a command of the same name (FOR i ... i)
-            const NameObj *n = internName(word);
+            const NameRef n = internName(word);
             if (isLocal(n)) {
                 out.push_back(Value::name(n, Type::LocalName, false));
                 return;
@@ -282,7 +282,7 @@ private:
                 if (!isValidName(n) || isStructureWord(n))
                     throw syntaxError(at);
                 m_pos += n.size();
-                const NameObj *name = internName(n);
+                const NameRef name = internName(n);
                 m_loopScopes.push_back(static_cast<int>(m_scope.size()));
                 m_scope.push_back(name);
                 out.push_back(Value::name(name, Type::LocalName, false));
@@ -317,7 +317,7 @@ private:
         }
         if (!isValidName(word))
             throw syntaxError(start);
-        const NameObj *n = internName(word);
+        const NameRef n = internName(word);
         out.push_back(Value::name(n, isLocal(n) ? Type::LocalName : Type::GlobalName, false));
     }
 
@@ -341,7 +341,7 @@ private:
 
     void parseLocalBlock(size_t start, std::vector<Value> &out)
     {
-        std::vector<const NameObj *> names;
+        std::vector<NameRef> names;
         for (;;) {
             skipSpace();
             if (atEnd())
@@ -358,10 +358,10 @@ private:
         if (names.empty() || names.size() > 255)
             throw syntaxError(start);
         const size_t scope = m_scope.size();
-        for (auto *n : names)
+        for (const NameRef &n : names)
             m_scope.push_back(n);
         out.push_back(Value::command(OpLocals, static_cast<int>(names.size())));
-        for (auto *n : names)
+        for (const NameRef &n : names)
             out.push_back(Value::name(n, Type::LocalName, false));
         DepthGuard guard(*this);
         Value body = parseSingle();
@@ -390,7 +390,7 @@ private:
             m_pos += n.size();
             DepthGuard guard(*this);
             Value v = parseSingle();
-            const NameObj *name = internName(n);
+            const NameRef name = internName(n);
             if (auto *existing = dir->find(name))
                 existing->value = v;
             else
@@ -866,7 +866,7 @@ private:
         const std::string_view word = lx.s.substr(lx.pos, e - lx.pos);
         lx.pos = e;
         const bool call = lx.peek() == '(';
-        const bool local = isValidName(word) && isLocal(internName(word));
+        const bool local = isValidName(word) && isLocal(internName(word).get());
         const int id = local ? -1 : findCommand(word, m_opt.is49);
         if (id >= 0 && call && word == "QUOTE") {
             // QUOTE(expr): the expression kept whole, not evaluated
@@ -898,7 +898,7 @@ private:
         }
         if (!isValidName(word))
             throw syntaxError(at);
-        const NameObj *n = internName(word);
+        const NameRef n = internName(word);
         Value name = Value::name(n, isLocal(n) ? Type::LocalName : Type::GlobalName, false);
         if (call) {
             const int args = parseCallArgs(lx, out);

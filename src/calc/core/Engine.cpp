@@ -364,11 +364,11 @@ void Engine::homeDir()
     m_pathNames.clear();
 }
 
-void Engine::setPath(const std::vector<const NameObj *> &names)
+void Engine::setPath(const std::vector<NameRef> &names)
 {
     m_path = {home()};
     m_pathNames.clear();
-    for (const NameObj *n : names) {
+    for (const NameRef &n : names) {
         auto *var = currentDir()->find(n);
         if (!var || var->value.type() != Type::Directory)
             break;

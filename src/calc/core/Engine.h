@@ -59,7 +59,7 @@ struct Frame
 
 struct LocalVar
 {
-    const NameObj *name;
+    NameRef name;
     Value value;
 };
 
@@ -185,7 +185,7 @@ public:
     DirObj *home() const { return m_home.asDir(); }
     DirObj *currentDir() const { return m_path.back(); }
     const std::vector<DirObj *> &path() const { return m_path; }
-    std::vector<const NameObj *> pathNames() const { return m_pathNames; }
+    const std::vector<NameRef> &pathNames() const { return m_pathNames; }
     // Finds a global variable in the current directory or up the path.
     Value *findGlobal(const NameObj *n);
     // Finds a local variable (innermost first).
@@ -201,7 +201,7 @@ public:
     void enterDir(DirObj *d, const NameObj *n);
     void upDir();
     void homeDir();
-    void setPath(const std::vector<const NameObj *> &names); // from HOME; false names skipped
+    void setPath(const std::vector<NameRef> &names); // from HOME; false names skipped
 
     // ---- evaluation services for commands -------------------------------
     // Schedules the evaluation of v (EVAL semantics). The evaluation runs
@@ -313,7 +313,7 @@ private:
     std::vector<LocalVar> m_locals;
     Value m_home;
     std::vector<DirObj *> m_path;
-    std::vector<const NameObj *> m_pathNames;
+    std::vector<NameRef> m_pathNames;
     uint64_t m_sysFlags[2] = {0, 0};
     uint64_t m_userFlags[2] = {0, 0};
     mutable std::vector<Value> m_lastArgs;

@@ -208,12 +208,12 @@ Value Value::name(const NameObj *n, Type t, bool quoted)
 
 Value Value::global(std::string_view text, bool quoted)
 {
-    return name(internName(text), Type::GlobalName, quoted);
+    return name(internName(text).get(), Type::GlobalName, quoted);
 }
 
 Value Value::local(std::string_view text, bool quoted)
 {
-    return name(internName(text), Type::LocalName, quoted);
+    return name(internName(text).get(), Type::LocalName, quoted);
 }
 
 Value Value::tagged(std::string tag, Value v)
@@ -337,23 +337,59 @@ uint32_t treeDepth(const std::vector<Value> &items)
 
 } // namespace
 
-const NameObj *internName(std::string_view text)
+namespace {
+
+// The intern table lives as long as the process: names held by static
+// objects are freed after every other static is gone.
+std::mutex &nameTableMutex()
 {
-    static std::mutex mutex;
-    static std::unordered_map<std::string_view, NameObj *> table;
-    std::lock_guard<std::mutex> lock(mutex);
+    static auto *mutex = new std::mutex;
+    return *mutex;
+}
+std::unordered_map<std::string_view, const NameObj *> &nameTable()
+{
+    static auto *table = new std::unordered_map<std::string_view, const NameObj *>;
+    return *table;
+}
+
+} // namespace
+
+NameObj::~NameObj()
+{
+    std::lock_guard<std::mutex> lock(nameTableMutex());
+    auto &table = nameTable();
     auto it = table.find(text);
-    if (it != table.end())
-        return it->second;
+    // a name being freed may already have been replaced by a new one of
+    // the same spelling (interned while this one was dying)
+    if (it != table.end() && it->second == this)
+        table.erase(it);
+}
+
+NameRef internName(std::string_view text)
+{
+    std::lock_guard<std::mutex> lock(nameTableMutex());
+    auto &table = nameTable();
+    auto it = table.find(text);
+    if (it != table.end()) {
+        // take a reference unless the name is already on its way out (its
+        // count reached zero on another thread, which is now freeing it)
+        const NameObj *n = it->second;
+        int32_t refs = n->m_refs.load(std::memory_order_relaxed);
+        while (refs > 0) {
+            if (n->m_refs.compare_exchange_weak(refs, refs + 1, std::memory_order_acq_rel))
+                return NameRef::adopt(n);
+        }
+        table.erase(it);
+    }
     // names count against the budget too: a program that makes new names
     // in a loop ends in "Insufficient Memory" instead of exhausting memory
     checkMemory(sizeof(NameObj) + text.size() + 64);
     auto *n = new NameObj(std::string(text));
-    n->ref(); // interned names live as long as the process
+    n->ref();
     n->m_bytes = static_cast<uint32_t>(sizeof(NameObj) + n->text.capacity() + 64);
     g_inUse.fetch_add(n->m_bytes, std::memory_order_relaxed);
     table.emplace(std::string_view(n->text), n);
-    return n;
+    return NameRef::adopt(n);
 }
 
 DirObj *DirObj::clone() const

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace Calc {
@@ -58,9 +59,10 @@ void checkMemory(size_t bytes);
 
 class Object;
 class NameObj;
+class NameRef;
 class Value;
 Value makeHeap(Object *o, Type t);
-const NameObj *internName(std::string_view text);
+NameRef internName(std::string_view text);
 
 class Object
 {
@@ -88,7 +90,7 @@ private:
     mutable std::atomic<int32_t> m_refs{0};
     mutable uint32_t m_bytes = 0;
     friend Value makeHeap(Object *o, Type t);
-    friend const NameObj *internName(std::string_view text);
+    friend NameRef internName(std::string_view text);
 };
 
 class NameObj;
@@ -333,8 +335,10 @@ public:
 void appendToList(const Value &list, const Value &item, bool spliceList);
 void appendToString(const Value &str, std::string_view bytes);
 
-// Names are interned: one object per spelling for the whole process, so that
-// comparing two names is comparing two pointers.
+// Names are interned: one object per spelling while anything holds it, so
+// that comparing two names is comparing two pointers. A name nothing refers
+// to any more is freed (a program that makes names in a loop does not keep
+// them all), so whatever keeps a name beyond one expression holds a NameRef.
 class NameObj : public Object
 {
 public:
@@ -342,9 +346,62 @@ public:
         : text(std::move(t))
     {
     }
+    ~NameObj() override;
     const std::string text;
 };
-const NameObj *internName(std::string_view text);
+
+// A counted reference to an interned name. It gives its pointer only from
+// an lvalue or through get(): `const NameObj *n = internName(x);` would keep
+// a pointer to a name that may be freed at the end of the statement, so it
+// does not compile.
+class NameRef
+{
+public:
+    NameRef() = default;
+    NameRef(const NameObj *n)
+        : m_name(n)
+    {
+        if (m_name)
+            m_name->ref();
+    }
+    NameRef(const NameRef &o)
+        : NameRef(o.m_name)
+    {
+    }
+    NameRef(NameRef &&o) noexcept
+        : m_name(o.m_name)
+    {
+        o.m_name = nullptr;
+    }
+    NameRef &operator=(NameRef o) noexcept
+    {
+        std::swap(m_name, o.m_name);
+        return *this;
+    }
+    ~NameRef()
+    {
+        if (m_name)
+            m_name->unref();
+    }
+    // Takes over a reference already counted (internName's).
+    static NameRef adopt(const NameObj *n)
+    {
+        NameRef r;
+        r.m_name = n;
+        return r;
+    }
+
+    const NameObj *get() const { return m_name; }
+    operator const NameObj *() const & { return m_name; }
+    operator const NameObj *() const && = delete;
+    const NameObj *operator->() const { return m_name; }
+    bool operator==(const NameRef &o) const { return m_name == o.m_name; }
+    bool operator==(const NameObj *n) const { return m_name == n; }
+
+private:
+    const NameObj *m_name = nullptr;
+};
+NameRef internName(std::string_view text);
 
 class TaggedObj : public Object
 {
@@ -366,7 +423,7 @@ class DirObj : public Object
 public:
     struct Var
     {
-        const NameObj *name;
+        NameRef name;
         Value value;
     };
     std::vector<Var> vars;

@@ -557,7 +557,7 @@ void Engine::restoreState(const MachineState &st)
     } else {
         m_home = Value::directory(new DirObj);
     }
-    std::vector<const NameObj *> path;
+    std::vector<NameRef> path;
     for (const std::string &n : st.path)
         path.push_back(internName(n));
     setPath(path);

@@ -989,7 +989,7 @@ std::vector<Machine::MenuItem> Machine::menuItems() const
         break;
     case MenuKind::Custom: {
         const DirObj *d = m_engine.currentDir();
-        const NameObj *cst = internName("CST");
+        const NameRef cst = internName("CST");
         // CST is looked up from the current directory towards HOME
         for (size_t i = m_engine.path().size(); i-- > 0;) {
             d = m_engine.path()[i];

@@ -1,7 +1,8 @@
 // qvcalc: the calculator window on its own, through the library's C
 // functions, as the editor uses it.
 //
-//   qvcalc [--serial DEVICE | --serial-pty] [--service NAME] [STATEFILE [PORTFILE]]
+//   qvcalc [--serial DEVICE | --serial-pty] [--service NAME] [--memory MB]
+//          [STATEFILE [PORTFILE]]
 //
 // Without a state file it opens the user's own calculator,
 // "$XDG_DATA_HOME/HPQuorvane/qvcalc 50G.e49", made from the "EMU/default
@@ -20,6 +21,9 @@
 // --serial-pty on a pseudo-terminal whose name it prints: give that name to
 // the editor as its port, and File > Send to calculator reaches this
 // calculator without a cable.
+//
+// --memory MB sets the calculator's memory (256 MiB unless given): a program
+// that grows past it stops with "Insufficient Memory".
 #include "calc/api/CalcSession.h"
 #include "calc/api/emu48dll.h"
 #include "calc/machine/Machine.h"
@@ -149,6 +153,16 @@ int main(int argc, char **argv)
                                  "usage: qvcalc [--service NAME] [STATEFILE [PORTFILE]]\n");
             return 2;
         }
+    }
+    if (const int m = static_cast<int>(args.indexOf("--memory")); m >= 0) {
+        bool ok = false;
+        const int mb = args.value(m + 1).toInt(&ok);
+        args.remove(m, qMin(2, static_cast<int>(args.size()) - m));
+        if (!ok || mb < 1 || mb > 3072) {
+            std::fprintf(stderr, "qvcalc: --memory takes a size in MiB from 1 to 3072\n");
+            return 2;
+        }
+        EmuSetMemoryBudget(mb);
     }
     QString serialDevice;
     bool serialPty = false;
