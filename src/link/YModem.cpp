@@ -226,6 +226,8 @@ void TYModemTX::transfer()
         }
         sent += blockSize;
     }
+    // the last block is acknowledged: the whole file is there
+    report(FormatProgress(size, size, clock.elapsed()), ReportProgress, size, size);
     const qint64 s = clock.elapsed() / 1000 + 1;
     const QString name = QFileInfo(m_path).fileName();
     report(name + QStringLiteral(" sent at ") + QString::number(size / s / 1024) + QStringLiteral(" Kbyte/s"),
