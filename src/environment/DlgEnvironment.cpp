@@ -2,6 +2,7 @@
 
 #include "environment/FilePicker.h"
 #include "environment/SerialPortList.h"
+#include "link/SerialChannel.h"
 #include "shell/AppDialogs.h"
 #include "shell/Globals.h"
 #include "shell/Language.h"
@@ -219,6 +220,14 @@ QWidget *TEnvironmentDialog::buildCommunicationPage()
     m_sendPortLabel->setBuddy(m_sendPort);
     xmodem->addWidget(m_sendPortLabel, 0, 0);
     xmodem->addWidget(m_sendPort, 0, 1);
+    m_speed = new QComboBox(m_groupXModem);
+    m_speed->setObjectName(QStringLiteral("SerialSpeed"));
+    for (int speed : SerialSpeeds())
+        m_speed->addItem(QString::number(speed), speed);
+    m_speedLabel = new QLabel(QStringLiteral("Velocidad (bit/s):"), m_groupXModem);
+    m_speedLabel->setBuddy(m_speed);
+    xmodem->addWidget(m_speedLabel, 1, 0);
+    xmodem->addWidget(m_speed, 1, 1);
     xmodem->setColumnStretch(1, 1);
     layout->addWidget(m_groupXModem);
     layout->addStretch(1);
@@ -277,6 +286,7 @@ void TEnvironmentDialog::loadTexts()
             {"DlgEnvironmentObjectNameCapital", m_nameCap},
             {"DlgEnvironmentObjectNameExtension", m_nameExt},
             {"DlgEnvironmentSendPort", m_sendPortLabel},
+            {"DlgEnvironmentSerialSpeed", m_speedLabel},
             {"DlgEnvironmentOk", m_ok},
             {"DlgEnvironmentCancel", m_cancel},
         },
@@ -328,10 +338,13 @@ void TEnvironmentDialog::loadFrom(const EnvironmentSettings &s, const TransferOp
     // Ports come and go (a cable plugged in): the list is read again, and
     // the remembered port is found by its name first, its place second.
     fillPorts();
-    int index = m_sendPort->findText(transfer.SendPort);
+    int index = m_sendPort->findText(s.SerialPort);
     if (index < 0)
         index = transfer.SendPortIndex >= 0 && transfer.SendPortIndex < m_sendPort->count() ? transfer.SendPortIndex : 0;
     m_sendPort->setCurrentIndex(index);
+    // A speed not offered (an edited settings file) shows the cable's own.
+    const int speed = m_speed->findData(s.SerialSpeed);
+    m_speed->setCurrentIndex(speed >= 0 ? speed : m_speed->findData(DefaultSerialSpeed));
     m_pages->setCurrentIndex(0);
 }
 
@@ -356,6 +369,8 @@ void TEnvironmentDialog::storeTo(EnvironmentSettings &s, TransferOptions &transf
     transfer.ObjectNameExt = m_nameExt->isChecked();
     transfer.SendPortIndex = qMax(0, m_sendPort->currentIndex());
     transfer.SendPort = m_sendPort->currentText();
+    s.SerialPort = transfer.SendPort;
+    s.SerialSpeed = m_speed->currentData().toInt();
 }
 
 void TEnvironmentDialog::OkClick()

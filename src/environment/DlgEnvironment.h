@@ -62,6 +62,7 @@ public:
     QRadioButton *hp49Button() const { return m_hp49; }
     QComboBox *sendPort() const { return m_sendPort; }
     QSpinBox *calculatorMemory() const { return m_memory; }
+    QComboBox *serialSpeed() const { return m_speed; }
     QPushButton *associateButton() const { return m_associate; }
     QPushButton *okButton() const { return m_ok; }
     QPushButton *cancelButton() const { return m_cancel; }
@@ -99,6 +100,7 @@ private:
     QLabel *m_memoryLabel = nullptr;
     QSpinBox *m_memory = nullptr;
     QLabel *m_sendPortLabel = nullptr;
+    QLabel *m_speedLabel = nullptr;
     FilePicker *m_cmds = nullptr;
     FilePicker *m_tree = nullptr;
     FilePicker *m_emu48 = nullptr;
@@ -109,6 +111,7 @@ private:
     QCheckBox *m_nameCap = nullptr;
     QCheckBox *m_nameExt = nullptr;
     QComboBox *m_sendPort = nullptr;
+    QComboBox *m_speed = nullptr;
     QPushButton *m_ok = nullptr;
     QPushButton *m_cancel = nullptr;
 

@@ -201,7 +201,7 @@ void TestEnvironmentDialog::the_remembered_port_is_found_by_name_then_by_place()
     std::unique_ptr<TEnvironmentDialog> dialog(makeDialog());
     EnvironmentSettings settings;
     TransferOptions transfer;
-    transfer.SendPort = "/dev/ttyUSB0";
+    settings.SerialPort = "/dev/ttyUSB0";
     transfer.SendPortIndex = 1;
     dialog->loadFrom(settings, transfer);
     // The list is read again at every showing: a cable may have come.
@@ -211,9 +211,10 @@ void TestEnvironmentDialog::the_remembered_port_is_found_by_name_then_by_place()
     dialog->storeTo(settings, back);
     QCOMPARE(back.SendPortIndex, 2);
     QCOMPARE(back.SendPort, QString("/dev/ttyUSB0"));
+    QCOMPARE(settings.SerialPort, QString("/dev/ttyUSB0"));
 
     // A port unplugged since: its place in the list, then "Auto".
-    transfer.SendPort = "/dev/ttyUSB7";
+    settings.SerialPort = "/dev/ttyUSB7";
     transfer.SendPortIndex = 1;
     dialog->loadFrom(settings, transfer);
     QCOMPARE(dialog->sendPort()->currentText(), QString("/dev/ttyS0"));
@@ -258,6 +259,7 @@ void TestEnvironmentDialog::ok_stores_every_value_and_makes_the_launchers()
         env->check("ObjectNameCap")->setChecked(true);
         env->hp48Button()->setChecked(true);
         env->sendPort()->setCurrentIndex(3);
+        env->serialSpeed()->setCurrentText("9600");
         env->okButton()->click();
         return d->result();
     });
@@ -268,6 +270,8 @@ void TestEnvironmentDialog::ok_stores_every_value_and_makes_the_launchers()
     QVERIFY(transfer.ObjectNameCap);
     QCOMPARE(transfer.SendPortIndex, 3);
     QCOMPARE(transfer.SendPort, QString("/dev/ttyUSB1"));
+    QCOMPARE(settings.SerialPort, QString("/dev/ttyUSB1"));
+    QCOMPARE(settings.SerialSpeed, 9600);
     QVERIFY(QFileInfo::exists(m_places.desktop + "/hpquorvane5.desktop"));
     // Values the window does not show are left alone.
     QCOMPARE(settings.Language, AppSettings::defaults().environment.Language);
