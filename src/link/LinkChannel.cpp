@@ -37,7 +37,7 @@ void LinkChannel::Drain(int constantMs, int perByteMs)
         char byte = 0;
         if (ReadBytes(&byte, 1) == 0)
             break;
-        if (clock.elapsed() > DrainLimitMs || stopRequested.load())
+        if (clock.elapsed() > m_drainLimitMs || stopRequested.load())
             RaiseConnectionError();
     }
     SetReadTimeouts(constantMs, perByteMs);

@@ -70,15 +70,20 @@ public:
 
     // Reads until the line has been quiet for 200 ms, then sets the read
     // time-outs to (constantMs, perByteMs). A line that never goes quiet is
-    // given up after DrainLimitMs with the connection error.
+    // given up after the drain limit with the connection error.
     void Drain(int constantMs, int perByteMs);
+    void SetDrainLimit(int ms) { m_drainLimitMs = ms; }
+    int DrainLimit() const { return m_drainLimitMs; }
     // One byte, or -1 when none came within the read time-outs.
     int ReadByte();
     void WriteByte(char byte) { WriteBytes(QByteArray(1, byte)); }
 
-    static constexpr int DrainLimitMs = 10000;
+    static constexpr int DefaultDrainLimitMs = 10000;
 
     // Set from another thread to make a waiting read give up at its next
     // check (the transfer threads' stop request).
     std::atomic<bool> stopRequested{false};
+
+private:
+    int m_drainLimitMs = DefaultDrainLimitMs;
 };

@@ -9,6 +9,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 
 using namespace XModem;
 
@@ -112,6 +113,43 @@ private slots:
         QCOMPARE(std::uint8_t(b.at(1)), std::uint8_t(0)); // block 256 carries 0 ...
         QCOMPARE(std::uint8_t(b.at(2)), std::uint8_t(255)); // ... and 255
         QCOMPARE(Block(3, QByteArray(1024, 'y'), Check::Sum).at(0), STX);
+    }
+
+    void drain_data()
+    {
+        QTest::addColumn<int>("noisyReads"); // -1: the line never goes quiet
+        QTest::addColumn<bool>("givesUp");
+        QTest::newRow("quiet at once") << 0 << false;
+        QTest::newRow("noise, then quiet") << 5 << false;
+        QTest::newRow("never quiet") << -1 << true;
+    }
+    void drain()
+    {
+        QFETCH(int, noisyReads);
+        QFETCH(bool, givesUp);
+        ScriptedChannel line;
+        QCOMPARE(line.DrainLimit(), 10000);
+        line.SetDrainLimit(60);
+        int fed = 0;
+        line.onRead = [&](ScriptedChannel &l) {
+            if (noisyReads < 0 || fed < noisyReads) {
+                ++fed;
+                QThread::msleep(2); // bytes trickle in, one per read
+                l.input = "x";
+            }
+        };
+        bool raised = false;
+        try {
+            line.Drain(100, 0);
+        } catch (const LinkError &e) {
+            raised = true;
+            QCOMPARE(e.text(), QString("Connection error.\r\nPlease check your connections."));
+        }
+        QCOMPARE(raised, givesUp);
+        // given up by the limit, not by the script's guard against endless loops
+        QVERIFY(line.reads < line.readLimit);
+        if (!givesUp)
+            QCOMPARE(line.reads, noisyReads + 1);
     }
 
     void sendingBlocks_data()
