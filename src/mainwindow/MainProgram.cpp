@@ -11,6 +11,7 @@
 #include "flowchart/FlowchartCommands.h"
 #include "generators/GeneratorCommands.h"
 #include "environment/EnvironmentCommands.h"
+#include "link/LinkCommands.h"
 #include "printing/PrintingCommands.h"
 #include "formats/HPUtils.h"
 #include "highlight/DlgEditor.h"
@@ -298,7 +299,6 @@ void TMainProgram::createActions()
     for (const char *name :
          {"ViewToolBar", "ViewInsertBar", "ViewCommandsBar", "ViewSymbolsBar", "ViewStatusBar", "ViewLineNumbers"})
         Action(name)->setCheckable(true);
-    Action("FileSendToHP")->setVisible(false);
     Action("EmuProgramRun")->setIcon(ToolIcons::runGlyph(false));
     Action("EmuProgramStep")->setIcon(ToolIcons::runGlyph(true));
 
@@ -716,6 +716,7 @@ void TMainProgram::connectCommands()
     m_emulator = new EmulatorCommands(*this);
     new PrintingCommands(*this);
     new GeneratorCommands(*this);
+    new LinkCommands(*this);
     new FlowchartCommands(*this);
     new EnvironmentCommands(*this);
 

@@ -132,7 +132,7 @@ void TestMainProgram::every_command_exists_with_its_caption_and_shortcut()
     QCOMPARE(a->shortcut().toString(), shortcut);
     // 94 commands of the table and the nine language items.
     QCOMPARE(m_window->actions().size(), 94 + 9);
-    QVERIFY(!m_window->Action("FileSendToHP")->isVisible());
+    QVERIFY(m_window->Action("FileSendToHP")->isVisible());
 }
 
 void TestMainProgram::with_no_document_only_the_free_commands_are_enabled()
