@@ -112,9 +112,13 @@ Value numberOf(Engine &e, const LC &z, bool complex)
 // An array built from numbers: complex as soon as one of them is.
 Value arrayFrom(std::vector<uint32_t> dims, std::vector<Value> elems)
 {
-    for (const Value &v : elems)
-        if (v.type() != Type::Real && v.type() != Type::Complex)
+    // arrays hold reals and complex numbers: an exact integer becomes a real
+    for (Value &v : elems) {
+        if (v.type() == Type::Integer)
+            v = Value::real(integerToRealQuiet(v));
+        else if (v.type() != Type::Real && v.type() != Type::Complex)
             throw CalcError(Err::BadArgumentType);
+    }
     promoteToComplex(elems);
     return Value::array(std::move(dims), std::move(elems));
 }
@@ -173,16 +177,17 @@ size_t elementCount(const std::vector<uint32_t> &dims)
 std::vector<uint32_t> dimsOf(Engine &e, const Value &v)
 {
     auto count = [](const Value &x) -> uint32_t {
-        if (x.type() != Type::Real)
+        if (!isRealArg(x))
             throw CalcError(Err::BadArgumentType);
         bool ok = false;
-        const int64_t n = intPart(x.asReal()).toInt(&ok);
+        const Real r = x.type() == Type::Integer ? integerToRealQuiet(x) : x.asReal();
+        const int64_t n = intPart(r).toInt(&ok);
         if (!ok || n < 0 || n > (1 << 20))
             throw CalcError(Err::BadArgumentValue);
         return static_cast<uint32_t>(n);
     };
     (void)e;
-    if (v.type() == Type::Real)
+    if (isRealArg(v))
         return {count(v)};
     if (v.type() != Type::List)
         throw CalcError(Err::BadArgumentType);
@@ -206,17 +211,18 @@ Value dimsValue(const std::vector<uint32_t> &dims)
 size_t indexOf(const ArrayObj &a, const Value &idx)
 {
     auto one = [](const Value &x) -> int64_t {
-        if (x.type() != Type::Real)
+        if (!isRealArg(x))
             throw CalcError(Err::BadArgumentType);
         bool ok = false;
-        const int64_t n = intPart(x.asReal()).toInt(&ok);
+        const Real r = x.type() == Type::Integer ? integerToRealQuiet(x) : x.asReal();
+        const int64_t n = intPart(r).toInt(&ok);
         if (!ok)
             throw CalcError(Err::BadArgumentValue);
         return n;
     };
     int64_t pos;
-    if (idx.type() == Type::Real || (idx.type() == Type::List && idx.items().size() == 1)) {
-        pos = one(idx.type() == Type::Real ? idx : idx.items()[0]) - 1;
+    if (isRealArg(idx) || (idx.type() == Type::List && idx.items().size() == 1)) {
+        pos = one(isRealArg(idx) ? idx : idx.items()[0]) - 1;
     } else if (idx.type() == Type::List && idx.items().size() == 2 && a.isMatrix()) {
         const int64_t r = one(idx.items()[0]);
         const int64_t c = one(idx.items()[1]);
@@ -254,7 +260,7 @@ Value nextIndex(Engine &e, const ArrayObj &a, const Value &idx, size_t pos)
 // becomes complex; a complex into a real array is refused).
 Value withElement(const ArrayObj &a, size_t pos, const Value &v)
 {
-    const Value x = a.element(v);
+    const Value x = a.element(v.type() == Type::Integer ? Value::real(integerToRealQuiet(v)) : v);
     if (x.type() != Type::Real && x.type() != Type::Complex)
         throw CalcError(Err::BadArgumentType);
     if (x.type() != a.elems.front().type())
@@ -505,9 +511,9 @@ LD angleOfRadians(Engine &e, LD a)
 // A real argument at level n (refusing anything else).
 Real realArg(Engine &e, size_t level)
 {
-    if (e.level(level).type() != Type::Real)
+    if (!isRealArg(e.level(level)))
         throw CalcError(Err::BadArgumentType);
-    return e.level(level).asReal();
+    return realAt(e, level);
 }
 
 // Vectors made from the stack's reals in the current coordinate mode (the

@@ -107,9 +107,9 @@ public:
         if (e.depth() != m_depth + 1)
             throw CalcError(Err::BadArgumentValue, "\x84: the integrand must leave one number");
         const Value v = e.pop();
-        if (v.type() != Type::Real)
+        if (!isRealArg(v))
             throw CalcError(Err::BadArgumentType);
-        m_levelSum += extendedOf(v.asReal());
+        m_levelSum += extendedOf(realOfNumber(v));
         ++m_next;
         evaluateNext(e);
     }
@@ -210,9 +210,9 @@ public:
         if (e.depth() != m_depth + 1)
             throw CalcError(Err::BadArgumentValue, "ROOT: the expression must leave one number");
         const Value v = e.pop();
-        if (v.type() != Type::Real)
+        if (!isRealArg(v))
             throw CalcError(Err::BadArgumentType);
-        const long double f = extendedOf(v.asReal());
+        const long double f = extendedOf(realOfNumber(v));
         if (m_step == 0) {
             m_f0 = f;
             m_step = 1;
@@ -304,10 +304,10 @@ std::vector<Expr> operands(const Expr &e)
 
 bool isNumber(const Expr &e, long double *value = nullptr)
 {
-    if (e.size() != 1 || e[0].type() != Type::Real)
+    if (e.size() != 1 || !isRealArg(e[0]))
         return false;
     if (value)
-        *value = extendedOf(e[0].asReal());
+        *value = extendedOf(realOfNumber(e[0]));
     return true;
 }
 
@@ -468,7 +468,7 @@ const CommandDef defs[] = {
      NoLastArg,
      [](Engine &e) {
          // levels 3 and 4 share a kind mask: the code tells them apart
-         if (e.level(3).type() != Type::Real || !e.level(4).isName())
+         if (!isRealArg(e.level(3)) || !e.level(4).isName())
              throw CalcError(Err::BadArgumentType);
          const Value var = e.level(4);
          const Value expr = e.level(1);
@@ -518,16 +518,16 @@ const CommandDef defs[] = {
              expr = Value::algebraic(std::move(items));
          }
          long double x0 = 0, x1 = 0;
-         if (guess.type() == Type::Real) {
-             x0 = extendedOf(guess.asReal());
+         if (isRealArg(guess)) {
+             x0 = extendedOf(realOfNumber(guess));
              x1 = x0 + std::max(std::fabs(x0) * 1e-3L, 1e-3L);
          } else {
              const auto &g = guess.items();
-             if (g.empty() || g.size() > 2 || g[0].type() != Type::Real ||
-                 (g.size() == 2 && g[1].type() != Type::Real))
+             if (g.empty() || g.size() > 2 || !isRealArg(g[0]) ||
+                 (g.size() == 2 && !isRealArg(g[1])))
                  throw CalcError(Err::BadArgumentValue);
-             x0 = extendedOf(g[0].asReal());
-             x1 = g.size() == 2 ? extendedOf(g[1].asReal())
+             x0 = extendedOf(realOfNumber(g[0]));
+             x1 = g.size() == 2 ? extendedOf(realOfNumber(g[1]))
                                 : x0 + std::max(std::fabs(x0) * 1e-3L, 1e-3L);
          }
          e.drop(3);

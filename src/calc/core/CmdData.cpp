@@ -45,7 +45,7 @@ void get(Engine &e, bool incremental)
     if (e.level(1).type() == Type::List) {
         // { n } index form
         const auto &ix = e.level(1).items();
-        if (ix.size() != 1 || ix[0].type() != Type::Real)
+        if (ix.size() != 1 || !isRealArg(ix[0]))
             throw CalcError(Err::BadArgumentValue);
         e.replace(1, ix[0]);
     }
@@ -67,7 +67,7 @@ void put(Engine &e, bool incremental)
     const Value list = targetList(e, target);
     if (e.level(2).type() == Type::List) {
         const auto &ix = e.level(2).items();
-        if (ix.size() != 1 || ix[0].type() != Type::Real)
+        if (ix.size() != 1 || !isRealArg(ix[0]))
             throw CalcError(Err::BadArgumentValue);
         e.levelRef(2) = ix[0];
     }

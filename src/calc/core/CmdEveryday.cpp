@@ -210,9 +210,10 @@ void insertRows(Engine &e, bool columns)
     if (r.vector) {
         // a vector takes single elements, in either command
         const size_t at = indexAt(e, 1, r.cols + 1);
-        if (add.type() != Type::Real && add.type() != Type::Complex)
+        if (!isRealArg(add) && add.type() != Type::Complex)
             throw CalcError(Err::BadArgumentType);
-        r.rows[0].insert(r.rows[0].begin() + static_cast<ptrdiff_t>(at), add);
+        r.rows[0].insert(r.rows[0].begin() + static_cast<ptrdiff_t>(at),
+                         add.type() == Type::Integer ? Value::real(realOfNumber(add)) : add);
         r.cols += 1;
         e.replace(3, arrayOf(r));
         return;
@@ -298,9 +299,9 @@ void swapRows(Engine &e, bool columns)
 // column 1-6, shift plane 0-6 (0 and 1 unshifted).
 Real keyCode(Engine &e, const Value &v)
 {
-    if (v.type() != Type::Real)
+    if (!isRealArg(v))
         throw CalcError(Err::BadArgumentType);
-    const Real k = v.asReal();
+    const Real k = realOfNumber(v);
     const Real whole = intPart(k);
     bool ok = false;
     const int64_t rc = whole.toInt(&ok);
@@ -560,8 +561,8 @@ const CommandDef defs[] = {
          e.need(4);
          const Value &m = e.level(4);
          const Value &f = e.level(3);
-         if (m.type() != Type::Array || (f.type() != Type::Real && f.type() != Type::Complex) ||
-             e.level(2).type() != Type::Real || e.level(1).type() != Type::Real)
+         if (m.type() != Type::Array || (!isRealArg(f) && f.type() != Type::Complex) ||
+             !isRealArg(e.level(2)) || !isRealArg(e.level(1)))
              throw CalcError(Err::BadArgumentType);
          Rows r = rowsOf(m);
          const size_t i = indexAt(e, 2, r.rows.size());
@@ -637,12 +638,12 @@ const CommandDef defs[] = {
                  throw CalcError(Err::BadArgumentValue);
              if (!keys.empty() && isStandardMark(keys.front()))
                  keys.erase(keys.begin());
-         } else if (v.type() == Type::Real && v.asReal().isZero()) {
+         } else if (isRealArg(v) && realOfNumber(v).isZero()) {
              const bool standard = !keys.empty() && isStandardMark(keys.front());
              keys.clear();
              if (standard)
                  keys.push_back(Value::global("S"));
-         } else if (v.type() == Type::Real) {
+         } else if (isRealArg(v)) {
              removeKey(keyCode(e, v));
          } else {
              for (const Value &k : v.items())

@@ -30,9 +30,9 @@ int64_t wholeOf(const Value &v)
 {
     if (v.type() == Type::Binary)
         return static_cast<int64_t>(std::min<uint64_t>(v.asBinary(), INT32_MAX));
-    if (v.type() == Type::Real) {
+    if (isRealArg(v)) {
         bool ok = false;
-        const int64_t i = intPart(v.asReal()).toInt(&ok);
+        const int64_t i = intPart(realOfNumber(v)).toInt(&ok);
         if (!ok || i < INT32_MIN || i > INT32_MAX)
             throw CalcError(Err::BadArgumentValue);
         return i;
@@ -128,10 +128,10 @@ Value subGrob(const GrobObj &g, Point a, Point b)
 // x + dx for a user-unit radius (a real of the stack).
 Real realOfExtendedSum(const Real &x, const Value &dx)
 {
-    if (dx.type() != Type::Real)
+    if (!isRealArg(dx))
         throw CalcError(Err::BadArgumentType);
     RealCondition c = RealCondition::Ok;
-    return add(x, dx.asReal(), c);
+    return add(x, realOfNumber(dx), c);
 }
 
 // Copies src onto dst at p: 0 replace, 1 or, 2 xor.
@@ -188,8 +188,8 @@ void drawLine(Engine &e, int mode)
 // 0-based row and column of a position given as n or { r c } (or { n }).
 std::pair<int64_t, int64_t> cellOf(const ArrayObj &a, const Value &v)
 {
-    if (v.type() == Type::Real || (v.type() == Type::List && v.items().size() == 1)) {
-        const int64_t n = wholeOf(v.type() == Type::Real ? v : v.items()[0]) - 1;
+    if (isRealArg(v) || (v.type() == Type::List && v.items().size() == 1)) {
+        const int64_t n = wholeOf(isRealArg(v) ? v : v.items()[0]) - 1;
         return {n / a.cols(), n % a.cols()};
     }
     if (v.type() == Type::List && v.items().size() == 2)
@@ -496,7 +496,7 @@ const CommandDef defs[] = {
          // centre radius from to ARC: a { #x #y } centre takes the radius in
          // pixels, an (x,y) centre in user units along x
          e.need(4);
-         if (e.level(1).type() != Type::Real || e.level(2).type() != Type::Real)
+         if (!isRealArg(e.level(1)) || !isRealArg(e.level(2)))
              throw CalcError(Err::BadArgumentType);
          const Value centre = e.level(4);
          const Point c = pointOf(e, centre);

@@ -22,16 +22,16 @@ const ArrayObj &matrixAt(Engine &e, size_t level)
 std::vector<uint32_t> dimsOf(Engine &e, const Value &v)
 {
     auto count = [&](const Value &x) {
-        if (x.type() != Type::Real)
+        if (!isRealArg(x))
             throw CalcError(Err::BadArgumentType);
         bool ok = false;
-        const int64_t n = intPart(x.asReal()).toInt(&ok);
+        const int64_t n = intPart(realOfNumber(x)).toInt(&ok);
         if (!ok || n < 1 || n > 65535)
             throw CalcError(Err::BadArgumentValue);
         return static_cast<uint32_t>(n);
     };
     (void)e;
-    if (v.type() == Type::Real)
+    if (isRealArg(v))
         return {count(v)};
     const auto &it = v.items();
     if (it.empty() || it.size() > 2)

@@ -84,9 +84,9 @@ long double tvmVar(Engine &e, const char *name, long double fallback, bool requi
             throw CalcError(Err::UndefinedName, std::string("TVM: ") + name + " has no value");
         return fallback;
     }
-    if (v->type() != Type::Real)
+    if (!isRealArg(*v))
         throw CalcError(Err::BadArgumentType);
-    return extendedOf(v->asReal());
+    return extendedOf(realOfNumber(*v));
 }
 
 Tvm tvmOf(Engine &e, const std::string &unknown)

@@ -290,8 +290,8 @@ const CommandDef defs[] = {
          auto whole = [](const Value &p) -> long double {
              if (p.type() == Type::Binary)
                  return static_cast<long double>(p.asBinary());
-             if (p.type() == Type::Real)
-                 return extendedOf(p.asReal());
+             if (isRealArg(p))
+                 return extendedOf(realOfNumber(p));
              throw CalcError(Err::BadArgumentType);
          };
          const View v = viewOf(e);

@@ -36,6 +36,8 @@ bool isTrue(const Value &v)
         return !v.asReal().isZero();
     if (v.type() == Type::Binary)
         return v.asBinary() != 0;
+    if (v.type() == Type::Integer)
+        return integerText(v) != "0";
     throw CalcError(Err::BadArgumentType);
 }
 
@@ -126,9 +128,11 @@ void incr(Engine &e, bool up)
 {
     const Value name = e.level(1);
     const Value content = e.recall(name);
-    if (content.type() != Type::Real)
+    if (!isRealArg(content))
         throw CalcError(Err::BadArgumentType);
-    const Value r = arith(e, up ? ops().add : ops().sub, content, Value::real(1));
+    // an integer variable counts in integers
+    const Value one = content.type() == Type::Integer ? integerValue(1) : Value::real(1);
+    const Value r = arith(e, up ? ops().add : ops().sub, content, one);
     e.store(name, r);
     e.replace(1, r);
 }
@@ -444,9 +448,12 @@ private:
                     if (!m_dims.empty()) {
                         // an array stays an array of numbers
                         std::vector<Value> elems = done.items();
-                        for (const Value &v : elems)
-                            if (v.type() != Type::Real && v.type() != Type::Complex)
+                        for (Value &v : elems) {
+                            if (v.type() == Type::Integer)
+                                v = Value::real(integerToReal(e, v));
+                            else if (v.type() != Type::Real && v.type() != Type::Complex)
                                 throw CalcError(Err::BadArgumentType);
+                        }
                         promoteToComplex(elems);
                         done = Value::array(m_dims, std::move(elems));
                     }
@@ -642,10 +649,10 @@ const CommandDef defs[] = {
          } else {
              std::vector<int> types;
              for (const Value &x : t.items()) {
-                 if (x.type() != Type::Real)
+                 if (!isRealArg(x))
                      throw CalcError(Err::BadArgumentType);
                  bool ok = false;
-                 types.push_back(static_cast<int>(x.asReal().toInt(&ok)));
+                 types.push_back(static_cast<int>(realOfArg(e, x).toInt(&ok)));
              }
              r = varsList(e, -1, &types);
          }
@@ -797,7 +804,7 @@ const CommandDef defs[] = {
          const Value fn = e.level(1);
          size_t n = 1;
          size_t used = 1;
-         if (e.level(2).type() == Type::Real) {
+         if (isRealArg(e.level(2))) {
              n = static_cast<size_t>(intAt(e, 2, 1, 1 << 20));
              used = 2;
          }
@@ -883,8 +890,8 @@ const CommandDef defs[] = {
          e.need(5);
          const Value expr = e.level(5);
          const Value var = e.level(4);
-         if (!var.isName() || e.level(3).type() != Type::Real || e.level(2).type() != Type::Real ||
-             e.level(1).type() != Type::Real || !isCallable(expr))
+         if (!var.isName() || !isRealArg(e.level(3)) || !isRealArg(e.level(2)) ||
+             !isRealArg(e.level(1)) || !isCallable(expr))
              throw CalcError(Err::BadArgumentType);
          const Real from = realAt(e, 3);
          const Real to = realAt(e, 2);

@@ -89,10 +89,10 @@ Params params(Engine &e)
         throw CalcError(Err::InvalidSigmaPar);
     const auto &it = v->items();
     bool ok1 = false, ok2 = false;
-    if (it[0].type() != Type::Real || it[1].type() != Type::Real)
+    if (!isRealArg(it[0]) || !isRealArg(it[1]))
         throw CalcError(Err::InvalidSigmaPar);
-    p.xcol = intPart(it[0].asReal()).toInt(&ok1);
-    p.ycol = intPart(it[1].asReal()).toInt(&ok2);
+    p.xcol = intPart(realOfNumber(it[0])).toInt(&ok1);
+    p.ycol = intPart(realOfNumber(it[1])).toInt(&ok2);
     if (!ok1 || !ok2 || p.xcol < 1 || p.ycol < 1)
         throw CalcError(Err::InvalidSigmaPar);
     p.intercept = it[2];
@@ -275,9 +275,9 @@ Fit fitOf(const Pair &data, Model m)
 
 long double realArg(const Value &v)
 {
-    if (v.type() != Type::Real)
+    if (!isRealArg(v))
         throw CalcError(Err::InvalidSigmaPar);
-    return extendedOf(v.asReal());
+    return extendedOf(realOfNumber(v));
 }
 
 // PREDY (or PREDX with inverse) under the model of ΣPAR.
@@ -463,8 +463,8 @@ const CommandDef defs[] = {
      [](Engine &e) {
          const Value add = e.level(1);
          std::vector<std::vector<Value>> rows;
-         if (add.type() == Type::Real) {
-             rows.push_back({add});
+         if (isRealArg(add)) {
+             rows.push_back({Value::real(realAt(e, 1))});
          } else {
              const ArrayObj *a = add.asArray();
              if (a->isComplex())

@@ -90,8 +90,12 @@ Value addUnits(Engine &e, int op, const Value &a, const Value &b)
 
 } // namespace
 
-Value unitArith(Engine &e, int op, const Value &a, const Value &b)
+Value unitArith(Engine &e, int op, const Value &ia, const Value &ib)
 {
+    // the number parts of units are reals: an exact integer beside a unit
+    // is taken as a real
+    const Value a = ia.type() == Type::Integer ? Value::real(integerToReal(e, ia)) : ia;
+    const Value b = ib.type() == Type::Integer ? Value::real(integerToReal(e, ib)) : ib;
     const CommonOps &o = ops();
     if (op == o.add || op == o.sub)
         return addUnits(e, op, a, b);

@@ -20,10 +20,10 @@ int novalId()
 // A small whole number inside a list argument; anything else is refused.
 int smallInt(const Value &v)
 {
-    if (v.type() != Type::Real)
+    if (!isRealArg(v))
         throw CalcError(Err::BadArgumentType);
     bool ok = false;
-    const int64_t i = intPart(v.asReal()).toInt(&ok);
+    const int64_t i = intPart(realOfNumber(v)).toInt(&ok);
     if (!ok || i < -100000 || i > 100000)
         throw CalcError(Err::BadArgumentValue);
     return static_cast<int>(i);
@@ -82,7 +82,7 @@ void input(Engine &e)
         for (const Value &item : spec.items()) {
             if (item.type() == Type::String) {
                 req.commandLine = item.str();
-            } else if (item.type() == Type::Real) {
+            } else if (isRealArg(item)) {
                 req.cursorColumn = smallInt(item);
             } else if (item.type() == Type::List && item.items().size() == 2) {
                 req.cursorRow = smallInt(item.items()[0]);

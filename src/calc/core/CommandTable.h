@@ -135,9 +135,27 @@ void sqOfInteger(Engine &e);
 void invOfInteger(Engine &e);
 void factOfInteger(Engine &e);
 
+// A real, or an exact integer where a command takes a real (the 49 family's
+// commands take one as the other).
+inline bool isRealArg(const Value &v)
+{
+    return v.type() == Type::Real || v.type() == Type::Integer;
+}
+
+inline Real realOfArg(Engine &e, const Value &v)
+{
+    return v.type() == Type::Integer ? integerToReal(e, v) : v.asReal();
+}
+
+// The same where no overflow rule applies (counts, indices, data points).
+inline Real realOfNumber(const Value &v)
+{
+    return v.type() == Type::Integer ? integerToRealQuiet(v) : v.asReal();
+}
+
 inline Real realAt(Engine &e, size_t level)
 {
-    return e.level(level).asReal();
+    return realOfArg(e, e.level(level));
 }
 
 // A real argument used as a count or an index: its integer part; values that

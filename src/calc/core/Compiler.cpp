@@ -457,6 +457,9 @@ private:
             const size_t at = m_pos;
             std::vector<Value> one;
             parseObject(one);
+            // arrays hold reals: an exact integer in one is taken as a real
+            if (one.size() == 1 && one.front().type() == Type::Integer)
+                one.front() = Value::real(integerToRealQuiet(one.front()));
             if (one.size() != 1 ||
                 (one.front().type() != Type::Real && one.front().type() != Type::Complex))
                 throw syntaxError(at);
@@ -698,7 +701,7 @@ private:
             const Value &v = rpn.front();
             if (v.isName() && v.callArgs() == 0)
                 return v.withQuoted(true);
-            if (v.type() == Type::Real || v.type() == Type::Complex)
+            if (v.type() == Type::Real || v.type() == Type::Complex || v.type() == Type::Integer)
                 return v;
         }
         return Value::algebraic(std::move(rpn));
@@ -773,6 +776,11 @@ private:
                 out.back() = Value::real(out.back().asReal().negated());
                 return;
             }
+            if (out.size() == before + 1 && out.back().type() == Type::Integer) {
+                const std::string &t = integerText(out.back());
+                out.back() = integerValue(t[0] == '-' ? t.substr(1) : t == "0" ? t : "-" + t);
+                return;
+            }
             out.push_back(Value::command(negId));
             return;
         }
@@ -818,6 +826,9 @@ private:
                 // a complex number written inside an algebraic
                 ++lx.pos;
                 parseExpr(lx, 0, out);
+                for (size_t i = before; i < out.size(); ++i)
+                    if (out[i].type() == Type::Integer)
+                        out[i] = Value::real(integerToRealQuiet(out[i]));
                 if (out.size() != before + 2 || out[before].type() != Type::Real ||
                     out[before + 1].type() != Type::Real)
                     throw syntaxError(at);

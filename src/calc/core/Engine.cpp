@@ -36,8 +36,8 @@ void Engine::reset()
     // word size 64: flags -5 to -10 hold 63
     for (int f = 5; f <= 10; ++f)
         setFlag(-f, true);
-    if (is49())
-        setFlag(-105, true); // approximate mode
+    // the 49 family resets to exact mode (flag -105 clear): integers typed
+    // without a point stay integers
     m_errn = 0;
     m_errm.clear();
     m_seed = 999500333083533ULL;
@@ -808,7 +808,9 @@ void Engine::execCommand(size_t fi, const Value &v)
         }
         if (id == OpSTART || id == OpFOR) {
             need(2);
-            // integer bounds count as reals (the counter is a real)
+            // the bounds are compared as reals; a FOR that starts from an
+            // exact integer counts in integers, as the 49 family does
+            const Value exactStart = level(2).type() == Type::Integer ? level(2) : Value();
             for (size_t l = 1; l <= 2; ++l)
                 if (level(l).type() == Type::Integer)
                     levelRef(l) = Value::real(integerToReal(*this, level(l)));
@@ -830,7 +832,8 @@ void Engine::execCommand(size_t fi, const Value &v)
             loop.limit = b.asReal();
             loop.localBase = static_cast<uint32_t>(m_locals.size());
             if (id == OpFOR)
-                bindLocal(seq->items[f.pc].asName(), Value::real(loop.counter));
+                bindLocal(seq->items[f.pc].asName(),
+                          exactStart.isNull() ? Value::real(loop.counter) : exactStart);
             drop(2);
             m_rs[fi].pc = closeAt + 1;
             if (m_rs.size() + 2 >= MaxReturnDepth)
@@ -865,20 +868,49 @@ void Engine::execCommand(size_t fi, const Value &v)
     const bool keepTags = d.flags & KeepTags;
     if (!fn && (d.flags & (Function | ListWise)) && applyToLists(id, argc, keepTags))
         return;
+    // the integers taken as reals, as they were: LASTARG and a failing
+    // command give them back unchanged
+    std::vector<std::pair<int, Value>> coerced;
     if (!fn) {
-        // an exact integer where the command takes only reals becomes a real,
-        // as the calculators' approximate functions take it
-        bool changed = false;
-        for (int i = 0; i < argc; ++i) {
-            Value &a = m_stack[m_stack.size() - 1 - static_cast<size_t>(i)];
-            const uint32_t kinds = acceptedKinds(d, i);
-            if (a.type() == Type::Integer && !(kinds & AInt) && (kinds & AReal)) {
-                a = Value::real(integerToReal(*this, a));
-                changed = true;
+        // an exact integer where a command takes a real becomes a real, as
+        // the 49 family's commands take it: the first form of the command
+        // that takes the arguments so decides which levels change
+        auto integerLevels = [&](const uint32_t(&args)[3], CommandFn f) -> int64_t {
+            if (!f)
+                return -1;
+            int64_t levels = 0;
+            for (int i = 0; i < argc; ++i) {
+                const Value &a = m_stack[m_stack.size() - 1 - static_cast<size_t>(i)];
+                const uint32_t kinds = args[i < 3 ? i : 2];
+                if (hasKind(a, kinds, keepTags))
+                    continue;
+                const Value &x = a.type() == Type::Tagged && !keepTags ? a.asTagged()->value : a;
+                if (x.type() != Type::Integer || !(kinds & AReal) || i >= 63)
+                    return -1;
+                levels |= int64_t(1) << i;
             }
+            return levels;
+        };
+        int64_t levels = integerLevels(d.args, d.fn);
+        CommandFn chosen = levels > 0 ? d.fn : nullptr;
+        for (const Overload &o : d.more) {
+            if (chosen)
+                break;
+            levels = integerLevels(o.args, o.fn);
+            if (levels > 0)
+                chosen = o.fn;
         }
-        if (changed)
-            fn = overloadFor(d, m_stack);
+        if (chosen) {
+            for (int i = 0; i < argc; ++i) {
+                if (!(levels >> i & 1))
+                    continue;
+                Value &a = m_stack[m_stack.size() - 1 - static_cast<size_t>(i)];
+                coerced.emplace_back(i, a);
+                const Value x = a.type() == Type::Tagged ? a.asTagged()->value : a;
+                a = Value::real(integerToReal(*this, x));
+            }
+            fn = chosen;
+        }
     }
     if (!fn) {
         // a function of a symbolic argument that no overload takes makes an
@@ -906,8 +938,23 @@ void Engine::execCommand(size_t fi, const Value &v)
             }
         }
     const bool lastArgsOff = flag(-55);
-    if (!(d.flags & NoLastArg) && !lastArgsOff)
+    if (!(d.flags & NoLastArg) && !lastArgsOff) {
         saveLastArgs(argc);
+        for (const auto &[i, original] : coerced)
+            m_lastArgs[static_cast<size_t>(argc - 1 - i)] = original;
+    }
+    if (!coerced.empty() && !lastArgsOff) {
+        const size_t before = m_stack.size();
+        try {
+            fn(*this);
+        } catch (const CalcError &) {
+            if (m_stack.size() == before)
+                for (const auto &[i, original] : coerced)
+                    m_stack[before - 1 - static_cast<size_t>(i)] = original;
+            throw;
+        }
+        return;
+    }
     if (!lastArgsOff) {
         if (fn)
             fn(*this);
@@ -1068,16 +1115,22 @@ void Engine::loopFinished()
     Frame &loop = m_rs.back();
     const bool isStep = loop.seq->items[loop.end].commandId() == OpSTEP;
     Real inc = Real::fromInt(1);
-    if (isStep)
+    bool integerStep = true;
+    if (isStep) {
+        integerStep = !m_stack.empty() && m_stack.back().type() == Type::Integer;
         inc = popReal(*this);
+    }
     RealCondition c = RealCondition::Ok;
     Real counter;
     if (loop.isFor) {
         Value &var = m_locals[loop.localBase].value;
-        if (var.type() != Type::Real)
+        const bool exact = var.type() == Type::Integer;
+        if (var.type() != Type::Real && !exact)
             throw CalcError(Err::BadArgumentType);
-        counter = checked(add(var.asReal(), inc, c), c);
-        var = Value::real(counter);
+        counter = checked(add(exact ? integerToReal(*this, var) : var.asReal(), inc, c), c);
+        bool whole = false;
+        const int64_t n = exact && integerStep ? counter.toInt(&whole) : 0;
+        var = whole ? integerValue(n) : Value::real(counter);
     } else {
         counter = checked(add(loop.counter, inc, c), c);
         loop.counter = counter;

@@ -85,6 +85,16 @@ Real integerToReal(Engine &e, const Value &v)
     return r;
 }
 
+Real integerToRealQuiet(const Value &v)
+{
+    const std::string &t = integerText(v);
+    if (t.size() - (t[0] == '-' ? 1 : 0) > 500)
+        return Real::maxReal(t[0] == '-');
+    Real r;
+    parseReal(t, r);
+    return r;
+}
+
 Value integerArith(Engine &e, int op, const Value &a, const Value &b)
 {
     const CommonOps &o = ops();

@@ -30,6 +30,9 @@ const std::string &integerText(const Value &v);
 // calculators' overflow rules through Engine::checked).
 class Engine;
 Real integerToReal(Engine &e, const Value &v);
+// The integer as a real where only a count or an index can come of it (no
+// overflow rules: more than 500 digits give the largest real).
+Real integerToRealQuiet(const Value &v);
 
 // Arithmetic of two integers for the operators of ops(): +, -, *, integer
 // powers, and / (an exact quotient, or the fraction 'a/b' as an algebraic;
