@@ -724,6 +724,33 @@ const CommandDef defs[] = {
          e.drop(2);
          e.levelRef(n) = v;
      }},
+    {"LOCAL",
+     1,
+     {AList},
+     Only49,
+     [](Engine &e) {
+         // { 'A' 'B=5' } LOCAL: local variables of the running program, a
+         // name alone holding 0, an equation its right side as it stands
+         const Value list = e.level(1);
+         std::vector<LocalVar> vars;
+         for (const Value &x : list.items()) {
+             if (x.isName()) {
+                 vars.push_back({x.asName(), e.exactMode() ? integerValue(0) : Value::real(0)});
+                 continue;
+             }
+             const auto &it = x.type() == Type::Algebraic ? x.items() : std::vector<Value>();
+             if (it.size() < 3 || it.back().type() != Type::Command ||
+                 it.back().commandId() != ops().equation)
+                 throw CalcError(Err::BadArgumentType);
+             const size_t split = rightOperandStart(it, it.size() - 1);
+             if (split != 1 || !it.front().isName())
+                 throw CalcError(Err::BadArgumentValue);
+             const std::vector<Value> right(it.begin() + 1, it.end() - 1);
+             vars.push_back({it.front().asName(), partValue(right)});
+         }
+         e.drop(1);
+         e.bindProgramLocals(list, std::move(vars));
+     }},
     {"NEWOB",
      1,
      {AAny},

@@ -384,6 +384,38 @@ uint32_t Engine::bindLocal(const NameObj *n, Value v)
     return static_cast<uint32_t>(m_locals.size() - 1);
 }
 
+void Engine::bindProgramLocals(const Value &holder, std::vector<LocalVar> vars)
+{
+    if (m_locals.size() + vars.size() > MaxLocals)
+        throw CalcError(Err::InsufficientMemory);
+    // the frame of the program that runs LOCAL: below the top sequence, past
+    // the loops whose bodies it runs in
+    size_t at = m_rs.size();
+    if (at > 0 && m_rs[at - 1].kind == FrameKind::Seq)
+        --at;
+    while (at >= 2 && m_rs[at - 1].kind == FrameKind::Loop && m_rs[at - 2].kind == FrameKind::Seq)
+        at -= 2;
+    // the variables go below those of the frames above, whose bases move up
+    uint32_t base = static_cast<uint32_t>(m_locals.size());
+    for (size_t j = at; j < m_rs.size(); ++j) {
+        const Frame &f = m_rs[j];
+        if (f.kind == FrameKind::Locals || f.kind == FrameKind::Trap ||
+            (f.kind == FrameKind::Loop && f.isFor))
+            base = std::min(base, f.localBase);
+    }
+    const uint32_t n = static_cast<uint32_t>(vars.size());
+    for (size_t j = at; j < m_rs.size(); ++j)
+        if (m_rs[j].localBase >= base)
+            m_rs[j].localBase += n;
+    m_locals.insert(m_locals.begin() + base, std::make_move_iterator(vars.begin()),
+                    std::make_move_iterator(vars.end()));
+    Frame scope;
+    scope.kind = FrameKind::Locals;
+    scope.localBase = base;
+    scope.hold = holder;
+    m_rs.insert(m_rs.begin() + static_cast<ptrdiff_t>(at), std::move(scope));
+}
+
 void Engine::unbindLocals(uint32_t base)
 {
     if (m_locals.size() > base)

@@ -226,6 +226,9 @@ public:
     }
     // Local variables for SEQ and friends: bind, then unbind.
     uint32_t bindLocal(const NameObj *n, Value v);
+    // LOCAL: variables that last until the running program ends (a loop's
+    // body counts as its program); holder keeps the names alive.
+    void bindProgramLocals(const Value &holder, std::vector<LocalVar> vars);
     void unbindLocals(uint32_t base);
     // Replaces the top argc levels by the algebraic that applies command id
     // to them ('X' 1 + gives 'X+1').
