@@ -509,6 +509,17 @@ private slots:
         QCOMPARE(stack(m), expected);
     }
 
+    // The 50g starts in exact mode and its header says so; APPROX shows R~.
+    void theHeaderTellsExactFromApproximateMode()
+    {
+        Machine m(Model::HP50G);
+        m.start();
+        QCOMPARE(text(m.currentScreen().lines[0]), QString("DEG DEC R="));
+        QVERIFY(enter(m, "1 3 / APPROX"));
+        QCOMPARE(text(m.currentScreen().lines[0]), QString("DEG DEC R~"));
+        QCOMPARE(stack(m), QStringList{"'1/3'"});
+    }
+
     void whatAProgramDisplaysStaysOnlyWhenFrozen()
     {
         Machine m(Model::HP48GX);

@@ -1067,6 +1067,9 @@ void Machine::render()
             modes += " HEX";
             break;
         }
+        // the 49 family's header tells exact mode (R=) from approximate (R~)
+        if (m_engine.is49())
+            modes += m_engine.exactMode() ? " R=" : " R~";
         if (m_engine.hasHalted()) {
             modes.resize(Columns - 4, ' ');
             modes += "HALT";
