@@ -55,20 +55,23 @@ private slots:
         QTest::addColumn<QString>("source");
         QTest::addColumn<QString>("nibbles");
         QTest::newRow("the real 1 is exponent 000, mantissa 1 first digit last, sign 0")
-            << "1" << "33920 000 000000000001 0";
+            << "1." << "33920 000 000000000001 0";
         QTest::newRow("a negative real with a negative exponent uses 1000's complement and sign 9")
             << "-1.5E-3" << "33920 799 000000000051 9";
-        QTest::newRow("zero") << "0" << "33920 000 000000000000 0";
+        QTest::newRow("zero") << "0." << "33920 000 000000000000 0";
+        QTest::newRow("an exact integer: size, decimal digits lowest first, sign")
+            << "1" << "41620 70000 1 0";
+        QTest::newRow("a negative exact integer has sign 9") << "-120" << "41620 90000 021 9";
         QTest::newRow("a complex number is two real bodies")
             << "(1,2)" << "77920 000 000000000001 0 000 000000000002 0";
         QTest::newRow("a binary integer has 16 nibbles, least significant first")
             << "#1Fh" << "E4A20 51000 F100000000000000";
         QTest::newRow("a string's size counts 5 plus 2 per character")
             << "\"AB\"" << "C2A20 90000 14 24";
-        QTest::newRow("a list ends in the end marker") << "{ 1 }"
+        QTest::newRow("a list ends in the end marker") << "{ 1. }"
                                                        << "47A20 33920 000 000000000001 0 B2130";
         QTest::newRow("a global name: length, characters") << "'AB'" << "84E20 20 14 24";
-        QTest::newRow("a tagged real") << ":T:1"
+        QTest::newRow("a tagged real") << ":T:1."
                                        << "CFA20 10 45 33920 000 000000000001 0";
         QTest::newRow("a quoted name in a program is an algebraic holding it")
             << "« 'X' »" << "D9D20 8BA20 84E20 10 85 B2130 B2130";
@@ -141,7 +144,7 @@ private slots:
         QVERIFY(d.ok());
         e.stack().clear();
         QCOMPARE(e.evaluate(d.value), Engine::Status::Done);
-        QCOMPARE(text(e, e.level(1)), QString("30."));
+        QCOMPARE(text(e, e.level(1)), QString("30"));
     }
 
     void aDirectoryReadsBackWithItsVariablesInOrder()

@@ -427,7 +427,7 @@ public:
             return Value::character(static_cast<unsigned char>(field(2)));
         case Prolog::Integer: {
             const uint64_t size = field(5);
-            if (size < 7 || size - 5 > m_s.size() - pos + 5)
+            if (size < 7 || size - 5 > m_s.size() - pos)
                 fail("an integer has a size that does not fit its digits", at);
             const size_t n = static_cast<size_t>(size - 6);
             std::string digits;
@@ -659,8 +659,8 @@ public:
             } else if (v.isName()) {
                 args = v.callArgs();
             } else if (v.type() != Type::Real && v.type() != Type::Complex &&
-                       v.type() != Type::Binary && v.type() != Type::String &&
-                       v.type() != Type::Unit) {
+                       v.type() != Type::Integer && v.type() != Type::Binary &&
+                       v.type() != Type::String && v.type() != Type::Unit) {
                 fail("an algebraic holds an object that cannot be part of it", at);
             }
             if (depth < args)
