@@ -88,20 +88,20 @@ private slots:
 
         const ChooseFields example = choose("Pick", {{"Sine", "0 SIN"}, {"5", ""}, {"\"Text\"", ""}});
         QTest::newRow("choosing a labelled program runs it")
-            << example << "1" << "CHOOSE Pick [Sine|5.|Text] at 1" << QStringList{"0."};
+            << example << "1" << "CHOOSE Pick [Sine|5|Text] at 1" << QStringList{"0."};
         QTest::newRow("choosing a bare number gives the number, which EVAL leaves")
-            << example << "2" << "CHOOSE Pick [Sine|5.|Text] at 1" << QStringList{"5."};
+            << example << "2" << "CHOOSE Pick [Sine|5|Text] at 1" << QStringList{"5"};
         QTest::newRow("cancelling leaves nothing")
-            << example << "!cancel" << "CHOOSE Pick [Sine|5.|Text] at 1" << QStringList{};
+            << example << "!cancel" << "CHOOSE Pick [Sine|5|Text] at 1" << QStringList{};
         ChooseFields noCheck = example;
         noCheck.condition = false;
         noCheck.position = 3;
         QTest::newRow("without the check the choice and its flag stay")
-            << noCheck << "3" << "CHOOSE Pick [Sine|5.|Text] at 3" << QStringList{"\"Text\"", "1."};
+            << noCheck << "3" << "CHOOSE Pick [Sine|5|Text] at 3" << QStringList{"\"Text\"", "1."};
         ChooseFields small = example;
         small.minifont = true;
         QTest::newRow("the small-font flag does not disturb the choice")
-            << small << "2" << "CHOOSE Pick [Sine|5.|Text] at 1" << QStringList{"5."};
+            << small << "2" << "CHOOSE Pick [Sine|5|Text] at 1" << QStringList{"5"};
     }
 
     void chooseRunsInTheCalculator()
@@ -174,20 +174,20 @@ private slots:
 
         const InformFields example = inform("Data", {field("A:", "Enter A", "0", "", "1"), field("B:", "", "", "7")});
         QTest::newRow("confirming leaves the values for the THEN branch")
-            << example << QStringList{"3", "4"} << "INFORM Data [A: (Enter A)=1.|B:=] 1 columns"
-            << QStringList{"{ 3. 4. }"};
+            << example << QStringList{"3", "4"} << "INFORM Data [A: (Enter A)=1|B:=] 1 columns"
+            << QStringList{"{ 3. 4 }"};
         QTest::newRow("an empty answer is NOVAL") << example << QStringList{"3", ""}
-                                                  << "INFORM Data [A: (Enter A)=1.|B:=] 1 columns"
+                                                  << "INFORM Data [A: (Enter A)=1|B:=] 1 columns"
                                                   << QStringList{"{ 3. NOVAL }"};
         QTest::newRow("cancelling takes the ELSE branch with nothing left")
-            << example << QStringList{"!cancel"} << "INFORM Data [A: (Enter A)=1.|B:=] 1 columns" << QStringList{};
+            << example << QStringList{"!cancel"} << "INFORM Data [A: (Enter A)=1|B:=] 1 columns" << QStringList{};
         InformFields bare = example;
         bare.condition = false;
         bare.offsetCheck = false;
         bare.columns = 2;
         QTest::newRow("without the check the list and the flag stay")
-            << bare << QStringList{"5", "6"} << "INFORM Data [A: (Enter A)=1.|B:=] 2 columns"
-            << QStringList{"{ 5. 6. }", "1."};
+            << bare << QStringList{"5", "6"} << "INFORM Data [A: (Enter A)=1|B:=] 2 columns"
+            << QStringList{"{ 5. 6 }", "1."};
     }
 
     void informRunsInTheCalculator()

@@ -207,8 +207,10 @@ void inform(Engine &e)
         if (prog.items().size() != 1)
             return CalcError(Err::InvalidSyntax).message;
         const auto &types = fs[index].types;
-        if (!types.empty() &&
-            std::find(types.begin(), types.end(), typeNumberOf(prog.items()[0])) == types.end())
+        auto takes = [&types](int t) { return std::find(types.begin(), types.end(), t) != types.end(); };
+        const int t = typeNumberOf(prog.items()[0]);
+        // a field of reals takes an exact integer typed into it, as a real
+        if (!types.empty() && !takes(t) && !(t == 28 && takes(0)))
             return CalcError(Err::BadArgumentType).message;
         return std::string();
     };
@@ -232,7 +234,12 @@ void inform(Engine &e)
             out.push_back(Value::command(novalId()));
             continue;
         }
-        out.push_back(e.compile(text).items()[0]);
+        Value v = e.compile(text).items()[0];
+        const auto &types = req.fields[i].types;
+        if (v.type() == Type::Integer && !types.empty() &&
+            std::find(types.begin(), types.end(), 28) == types.end())
+            v = Value::real(realOfArg(e, v));
+        out.push_back(std::move(v));
     }
     e.drop(5);
     e.push(Value::list(std::move(out)));
