@@ -75,12 +75,12 @@ private slots:
         QCOMPARE(e.enter(calc("EVAL")), Engine::Status::Halted);
         QVERIFY(e.hasHalted());
         QCOMPARE(e.stepHalted(), Engine::Status::Halted);
-        QCOMPARE(stackTexts(e), QStringList{"1."});
+        QCOMPARE(stackTexts(e), QStringList{"1"});
         QCOMPARE(e.stepHalted(), Engine::Status::Halted);
         QCOMPARE(e.stepHalted(), Engine::Status::Halted);
-        QCOMPARE(stackTexts(e), QStringList{"3."});
+        QCOMPARE(stackTexts(e), QStringList{"3"});
         QCOMPARE(e.resumeHalted(), Engine::Status::Done);
-        QCOMPARE(stackTexts(e), QStringList{"30."});
+        QCOMPARE(stackTexts(e), QStringList{"30"});
         QVERIFY(!e.hasHalted());
     }
 
@@ -93,34 +93,34 @@ private slots:
         QTest::addColumn<QStringList>("stack");
         QTest::newRow("FOR: the body's objects, NEXT, the body again")
             << "« HALT 1 2 FOR i i NEXT 5 »"
-            << QStringList{"2.", "FOR", "'i'", "NEXT", "'i'", "NEXT", "5.", "-"} << QStringList{"1.", "2.", "5."};
+            << QStringList{"2", "FOR", "'i'", "NEXT", "'i'", "NEXT", "5", "-"} << QStringList{"1", "2", "5"};
         QTest::newRow("FOR ... STEP")
             << "« HALT 1 3 FOR i i 2 STEP »"
-            << QStringList{"3.", "FOR", "'i'", "2.", "STEP", "'i'", "2.", "STEP", "-"} << QStringList{"1.", "3."};
+            << QStringList{"3", "FOR", "'i'", "2", "STEP", "'i'", "2", "STEP", "-"} << QStringList{"1", "3"};
         QTest::newRow("START ... NEXT")
             << "« HALT 1 2 START 7 NEXT »"
-            << QStringList{"2.", "START", "7.", "NEXT", "7.", "NEXT", "-"} << QStringList{"7.", "7."};
+            << QStringList{"2", "START", "7", "NEXT", "7", "NEXT", "-"} << QStringList{"7", "7"};
         QTest::newRow("a loop inside a loop")
             << "« HALT 1 1 START 1 2 START 3 NEXT NEXT »"
-            << QStringList{"1.", "START", "1.", "2.", "START", "3.", "NEXT", "3.", "NEXT", "NEXT", "-"}
-            << QStringList{"3.", "3."};
+            << QStringList{"1", "START", "1", "2", "START", "3", "NEXT", "3", "NEXT", "NEXT", "-"}
+            << QStringList{"3", "3"};
         QTest::newRow("IF ... THEN ... ELSE ... END")
             << "« HALT 0 IF THEN 2 ELSE 3 END »"
-            << QStringList{"IF", "THEN", "3.", "END", "-"} << QStringList{"3."};
+            << QStringList{"IF", "THEN", "3", "END", "-"} << QStringList{"3"};
         QTest::newRow("WHILE ... REPEAT ... END")
             << "« HALT 0 WHILE DUP 1 < REPEAT 1 + END »"
-            << QStringList{"WHILE", "DUP", "1.", "<", "REPEAT", "1.", "+", "END", "DUP", "1.", "<", "REPEAT",
+            << QStringList{"WHILE", "DUP", "1", "<", "REPEAT", "1", "+", "END", "DUP", "1", "<", "REPEAT",
                            "-"}
-            << QStringList{"1."};
+            << QStringList{"1"};
         QTest::newRow("DO ... UNTIL ... END")
             << "« HALT DO 4 UNTIL 1 END »"
-            << QStringList{"4.", "UNTIL", "1.", "END", "-"} << QStringList{"4."};
+            << QStringList{"4", "UNTIL", "1", "END", "-"} << QStringList{"4"};
         QTest::newRow("CASE ... THEN ... END END")
             << "« HALT CASE 0 THEN 1 END 1 THEN 2 END END »"
-            << QStringList{"0.", "THEN", "1.", "THEN", "2.", "END", "-"} << QStringList{"2."};
+            << QStringList{"0", "THEN", "1", "THEN", "2", "END", "-"} << QStringList{"2"};
         QTest::newRow("IFERR: the protected objects, then the handler's")
             << "« HALT IFERR 1 0 / THEN 7 END 9 »"
-            << QStringList{"1.", "0.", "/", "7.", "END", "9.", "-"} << QStringList{"1.", "0.", "7.", "9."};
+            << QStringList{"1", "0", "/", "7", "END", "9", "-"} << QStringList{"1", "0", "7", "9"};
     }
 
     void steppingGoesThroughEveryStructureObjectByObject()
@@ -176,7 +176,7 @@ private slots:
         e.enter(calc("« 5 * » 'F' STO « HALT 2 F 1 + » EVAL"));
         QCOMPARE(e.stepHalted(), Engine::Status::Halted);
         QCOMPARE(e.stepHalted(), Engine::Status::Halted);
-        QCOMPARE(stackTexts(e), QStringList{"10."});
+        QCOMPARE(stackTexts(e), QStringList{"10"});
     }
 
     void killDropsEveryHaltedProgram()
@@ -223,7 +223,7 @@ private slots:
         Engine b;
         b.enter(calc("99"));
         QVERIFY(!b.loadState(saved));
-        QCOMPARE(stackTexts(b), QStringList{"99."});
+        QCOMPARE(stackTexts(b), QStringList{"99"});
     }
 
     void randomStateBytesNeverCrashTheLoader()

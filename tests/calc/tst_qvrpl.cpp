@@ -48,22 +48,23 @@ private slots:
 
     void theDefaultModelIsThe50g()
     {
-        const Run r = qvrpl({"-e", "« → a b « a b * » » 'MUL' STO", "-e", "6 7 MUL"});
+        // the 50g in its exact mode: the quotient of two integers is a fraction
+        const Run r = qvrpl({"-e", "« → a b « a b / » » 'RATIO' STO", "-e", "1 3 RATIO"});
         QCOMPARE(r.code, 0);
-        QCOMPARE(r.out, QString("42.\n"));
+        QCOMPARE(r.out, QString("'1/3'\n"));
     }
 
     void theStackIsPrintedHighestLevelFirst()
     {
         const Run r = qvrpl({"-e", "1 \"two\" { 3 } « 4 »"});
-        QCOMPARE(r.out, QString("1.\n\"two\"\n{ 3. }\n« 4. »\n"));
+        QCOMPARE(r.out, QString("1\n\"two\"\n{ 3 }\n« 4 »\n"));
     }
 
     void anErrorStopsTheRunPrintsTheStackAndFails()
     {
         const Run r = qvrpl({"-e", "1 0 /", "-e", "99"});
         QCOMPARE(r.code, 1);
-        QCOMPARE(r.out, QString("1.\n0.\n"));
+        QCOMPARE(r.out, QString("1\n0\n"));
         QCOMPARE(r.err, QString("/ Error: Infinite Result\n"));
     }
 
@@ -71,7 +72,7 @@ private slots:
     {
         const Run r = qvrpl({"-e", "5", "-e", "« 1"});
         QCOMPARE(r.code, 1);
-        QCOMPARE(r.out, QString("5.\n"));
+        QCOMPARE(r.out, QString("5\n"));
         QCOMPARE(r.err, QString("Error: Invalid Syntax\n"));
     }
 
@@ -87,7 +88,7 @@ private slots:
         f.close();
         const Run r = qvrpl({path});
         QCOMPARE(r.code, 0);
-        QCOMPARE(r.out, QString("9.\n"));
+        QCOMPARE(r.out, QString("9\n"));
     }
 
     void aFileWithADecimalCommaHeaderReadsCommas()
@@ -113,14 +114,14 @@ private slots:
         f.write("+");
         f.close();
         const Run r = qvrpl({"-e", "2", "-e", "3", path, "-e", "10 *"});
-        QCOMPARE(r.out, QString("50.\n"));
+        QCOMPARE(r.out, QString("50\n"));
     }
 
     void theStateFileCarriesVariablesFromOneRunToTheNext()
     {
         QTemporaryDir dir;
         const QString state = dir.filePath("calc.state");
-        Run r = qvrpl({"--state", state, "-e", "41 'ANSWER' STO 'D' CRDIR D 7 FIX 1"});
+        Run r = qvrpl({"--state", state, "-e", "41. 'ANSWER' STO 'D' CRDIR D 7 FIX 1."});
         QCOMPARE(r.code, 0);
         QVERIFY(QFile::exists(state));
         r = qvrpl({"--state", state, "-e", "PATH ANSWER 1 +"});
@@ -158,9 +159,9 @@ private slots:
     {
         QTest::addColumn<QByteArray>("typed");
         QTest::addColumn<QString>("out");
-        QTest::newRow("<< >> for the program delimiters") << QByteArray("3 << 2 * >> EVAL\n") << "6.\n";
-        QTest::newRow("-> for the arrow") << QByteArray("6 7 << -> a b << a b * >> >> EVAL\n") << "42.\n";
-        QTest::newRow("the backslash codes of a transfer") << QByteArray("\\<< 4 \\>> EVAL\n") << "4.\n";
+        QTest::newRow("<< >> for the program delimiters") << QByteArray("3 << 2 * >> EVAL\n") << "6\n";
+        QTest::newRow("-> for the arrow") << QByteArray("6 7 << -> a b << a b * >> >> EVAL\n") << "42\n";
+        QTest::newRow("the backslash codes of a transfer") << QByteArray("\\<< 4 \\>> EVAL\n") << "4\n";
         QTest::newRow("inside a string they stay") << QByteArray("\"a<<b->c\"\n") << "\"a<<b->c\"\n";
     }
 
@@ -190,7 +191,7 @@ private slots:
         p.write("\x04"); // Ctrl-D
         QVERIFY(p.waitForFinished(20000));
         const QString out = QString::fromUtf8(p.readAllStandardOutput());
-        QVERIFY2(out.contains("2: 2.") && out.contains("1: 1."), qPrintable(out));
+        QVERIFY2(out.contains("2: 2") && out.contains("1: 1"), qPrintable(out));
         QFile history(data.filePath("HPQuorvane/qvrpl_history"));
         QVERIFY(history.open(QIODevice::ReadOnly));
         QVERIFY(history.readAll().contains("SWAP"));
@@ -200,7 +201,7 @@ private slots:
     {
         const Run r = qvrpl({}, "1 2\n+\n1 0 /\n");
         QCOMPARE(r.code, 0);
-        QCOMPARE(r.out, QString("1.\n2.\n3.\n3.\n1.\n0.\n"));
+        QCOMPARE(r.out, QString("1\n2\n3\n3\n1\n0\n"));
         QCOMPARE(r.err, QString("/ Error: Infinite Result\n"));
     }
 
@@ -215,7 +216,7 @@ private slots:
     {
         const Run r = qvrpl({"-e", "1 @ costs 5 € @ 2 + @ done ✓"});
         QCOMPARE(r.code, 0);
-        QCOMPARE(r.out, QString("3.\n"));
+        QCOMPARE(r.out, QString("3\n"));
     }
 
     void theMemoryBudgetIsAnOption()
@@ -225,7 +226,7 @@ private slots:
         const Run r = qvrpl({"--memory", "8", "-e",
                              "« IFERR { 1 } DO DUP + UNTIL 0 END THEN CLEAR ERRM END » EVAL 1 1 +"});
         QCOMPARE(r.code, 0);
-        QCOMPARE(r.out, QString("\"Insufficient Memory\"\n2.\n"));
+        QCOMPARE(r.out, QString("\"Insufficient Memory\"\n2\n"));
         const Run bad = qvrpl({"--memory", "lots", "-e", "1"});
         QCOMPARE(bad.code, 2);
         QVERIFY(bad.err.contains("--memory"));

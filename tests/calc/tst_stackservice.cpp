@@ -281,10 +281,10 @@ private slots:
         QTest::newRow("a 48 series object file goes on a 50g's stack")
             << Real42File << "42." << QString();
         QTest::newRow("a text file with its transfer header, translated and compiled, not run")
-            << QByteArray("%%HP: T(3)A(R)F(.);\r\n\\<< 1 2 + \\>>\r\n") << "« 1. 2. + »"
+            << QByteArray("%%HP: T(3)A(R)F(.);\r\n\\<< 1 2 + \\>>\r\n") << "« 1 2 + »"
             << QString();
         QTest::newRow("leading @ comment lines are skipped")
-            << QByteArray("@ a comment\n{ 1 2 }") << "{ 1. 2. }" << QString();
+            << QByteArray("@ a comment\n{ 1 2 }") << "{ 1 2 }" << QString();
         QTest::newRow("a quoted name stays a name") << QByteArray("'ABC'") << "'ABC'" << QString();
         QTest::newRow("a text of several objects is not one object")
             << QByteArray("1 2 +") << QString() << "the text holds more than one object";
@@ -333,7 +333,7 @@ private slots:
         QTest::addColumn<QString>("level1");
         QTest::newRow("an object file") << stringObjectFile("HELLO") << "\"HELLO\"";
         QTest::newRow("a text file")
-            << QByteArray("%%HP: T(3)A(R)F(.);\n\\<< 1 2 + \\>>") << "« 1. 2. + »";
+            << QByteArray("%%HP: T(3)A(R)F(.);\n\\<< 1 2 + \\>>") << "« 1 2 + »";
     }
 
     void aPokeThatIsAcceptedPutsItsObjectOnLevelOne()

@@ -103,7 +103,7 @@ private slots:
         QTest::addColumn<QStringList>("stack");
 
         QTest::newRow("the entry is evaluated") << fields("Enter N", "") << QStringList{"6 7"}
-                                                << "INPUT Enter N [] at 1,0" << QStringList{"6.", "7."};
+                                                << "INPUT Enter N [] at 1,0" << QStringList{"6", "7"};
         InputFields example = fields("Enter N", "5");
         example.format = true;
         example.row = 1;
@@ -111,20 +111,20 @@ private slots:
         example.algebraic = true;
         example.syntaxCheck = true;
         QTest::newRow("the list form reaches the calculator's INPUT")
-            << example << QStringList{"42"} << "INPUT Enter N [5] at 1,2 ALG V" << QStringList{"42."};
+            << example << QStringList{"42"} << "INPUT Enter N [5] at 1,2 ALG V" << QStringList{"42"};
         InputFields alpha = example;
         alpha.alpha = true;
         alpha.algebraic = false;
         alpha.syntaxCheck = false;
         QTest::newRow("alpha mode is understood") << alpha << QStringList{"1"} << "INPUT Enter N [5] at 1,2 alpha"
-                                                  << QStringList{"1."};
+                                                  << QStringList{"1"};
         InputFields text = fields("Name?", "");
         text.evaluate = false;
         QTest::newRow("without evaluation the entry stays a string")
             << text << QStringList{"Ann"} << "INPUT Name? [] at 1,0" << QStringList{"\"Ann\""};
         QTest::newRow("a two-line prompt reaches the calculator whole")
             << fields("Line 1\nLine 2", "") << QStringList{"3"} << "INPUT Line 1\r\nLine 2 [] at 1,0"
-            << QStringList{"3."};
+            << QStringList{"3"};
     }
 
     void theCodeRunsInTheCalculator()

@@ -597,7 +597,7 @@ private slots:
         }
         QCOMPARE(calc.stop(SIGTERM), 0);
         QVERIFY2(calc.errors().contains("refused:"), qPrintable(calc.errors()));
-        QCOMPARE(stackIn(state), before + "\"HELLO\"\n« 1. 2. + »\n"); // deepest level first
+        QCOMPARE(stackIn(state), before + "\"HELLO\"\n« 1 2 + »\n"); // deepest level first
         QVERIFY(!QFileInfo::exists(socketFolder() + "/Emu48"));        // removed at the end
     }
 

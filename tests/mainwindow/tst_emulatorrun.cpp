@@ -115,13 +115,13 @@ void TestEmulatorRun::f9_runs_a_program_with_its_parameters_data()
     QTest::addColumn<QString>("parameters");
     QTest::addColumn<QByteArray>("result");
     QTest::newRow("a short program") << QByteArray("%%HP: T(0)A(D)F(.);\r\n\xAB\r\n  DUP * 1 +\r\n\xBB\r\n")
-                                     << "8" << QByteArray("65.");
+                                     << "8" << QByteArray("65");
     QFile queens(QStringLiteral(QV_TEST_DATA_DIR "/nqueens.hpprg"));
     QVERIFY(queens.open(QIODevice::ReadOnly));
     QTest::newRow("N-Queens on a board of 6, stored under its name first") << queens.readAll() << "6"
-                                                                         << QByteArray("4.");
+                                                                         << QByteArray("4");
     QTest::newRow("two parameters taken by local variables")
-        << QByteArray("\xAB \x8D a b \xAB a b * \xBB \xBB") << "6 7" << QByteArray("42.");
+        << QByteArray("\xAB \x8D a b \xAB a b * \xBB \xBB") << "6 7" << QByteArray("42");
 
 }
 
@@ -165,7 +165,7 @@ void TestEmulatorRun::a_runaway_program_leaves_the_editor_responsive_and_stops_o
     // The program no longer runs: the calculator takes new work (a running
     // program would swallow these keys).
     commandLine("CLEAR 6 7 *");
-    QCOMPARE(level1(), QByteArray("42."));
+    QCOMPARE(level1(), QByteArray("42"));
 }
 
 void TestEmulatorRun::directives_store_the_program_in_its_directory()
@@ -193,9 +193,9 @@ void TestEmulatorRun::a_breakpoint_halts_at_its_line_and_cont_goes_on()
     QCOMPARE(m_window->Documents()->breakpointLine(0), 2);
     trigger("EmuProgramRun");
     WaitEmulatorReady();
-    QCOMPARE(level1(), QByteArray("1.")); // halted before "2 +"
+    QCOMPARE(level1(), QByteArray("1")); // halted before "2 +"
     commandLine("CONT");
-    QCOMPARE(level1(), QByteArray("3."));
+    QCOMPARE(level1(), QByteArray("3"));
 }
 
 void TestEmulatorRun::f8_starts_the_single_step_debugger()
@@ -205,12 +205,12 @@ void TestEmulatorRun::f8_starts_the_single_step_debugger()
     WaitEmulatorReady();
     PressKeys("B"); // SST: one object
     WaitEmulatorReady();
-    QCOMPARE(level1(), QByteArray("10."));
+    QCOMPARE(level1(), QByteArray("10"));
     PressKeys("B");
     WaitEmulatorReady();
-    QCOMPARE(level1(), QByteArray("20."));
+    QCOMPARE(level1(), QByteArray("20"));
     commandLine("CONT");
-    QCOMPARE(level1(), QByteArray("30."));
+    QCOMPARE(level1(), QByteArray("30"));
 }
 
 void TestEmulatorRun::export_then_import_gives_back_the_source()
