@@ -40,6 +40,7 @@ CommandGroup plotCommands();
 CommandGroup matrixCommands();
 CommandGroup numericCommands();
 CommandGroup calculusCommands();
+CommandGroup eigenCommands();
 
 // Every command has one row in one of the groups.
 inline std::vector<CommandGroup> allCommandGroups()
@@ -48,7 +49,7 @@ inline std::vector<CommandGroup> allCommandGroups()
             numberCommands(), arrayCommands(),     graphicsCommands(), userCommands(),
             transferCommands(), everydayCommands(), statisticsCommands(),
             unitCommands(), integerCommands(), plotCommands(), matrixCommands(),
-            numericCommands(), calculusCommands()};
+            numericCommands(), calculusCommands(), eigenCommands()};
 }
 
 // Overloads that a row of another family lists: the general object commands
