@@ -24,7 +24,7 @@ set_target_properties(IntelBid::bid PROPERTIES
   INTERFACE_COMPILE_DEFINITIONS
     "DECIMAL_CALL_BY_REFERENCE=0;DECIMAL_GLOBAL_ROUNDING=0;DECIMAL_GLOBAL_EXCEPTION_FLAGS=0")
 
-# qv_module(<target> [SHARED] [PCH widgets|gui|none] [LIBS ...]): one library
+# qv_module(<target> [SHARED] [PCH widgets|gui|core|none] [LIBS ...]): one library
 # from the .cpp/.h files of the current folder and its subfolders, except
 # subfolders that hold a CMakeLists.txt of their own (they are modules of their
 # own). Headers are included as "<folder>/<File>.h" from src/.
@@ -110,12 +110,17 @@ function(qv_test_pch target)
   target_precompile_headers(${target} REUSE_FROM qv_test_pch)
 endfunction()
 
-# qv_tests(<module> [LIBS ...]): every tst_*.cpp of the current folder becomes
-# one test program linked with <module>, registered with CTest. GUI tests run
+# qv_tests(<module> [LIBS ...] [CORE <library> <test>...]): every tst_*.cpp of
+# the current folder becomes one test program linked with <module>, registered
+# with CTest; the tests named after CORE link <library> instead (the part of
+# the module they test, without the rest). GUI tests run
 # on the offscreen platform, and each test gets its own settings folder so
 # that no test reads or writes the user's real settings.
 function(qv_tests module)
-  cmake_parse_arguments(T "" "" "LIBS" ${ARGN})
+  cmake_parse_arguments(T "" "" "LIBS;CORE" ${ARGN})
+  if(T_CORE)
+    list(POP_FRONT T_CORE core_lib)
+  endif()
   if(NOT TARGET ${module})
     return()
   endif()
@@ -123,7 +128,11 @@ function(qv_tests module)
   foreach(test ${tests})
     get_filename_component(name ${test} NAME_WE)
     add_executable(${name} ${test})
-    target_link_libraries(${name} PRIVATE ${module} Qt6::Test ${T_LIBS})
+    set(lib ${module})
+    if(name IN_LIST T_CORE)
+      set(lib ${core_lib})
+    endif()
+    target_link_libraries(${name} PRIVATE ${lib} Qt6::Test ${T_LIBS})
     # tests/support holds stand-ins shared by several folders' tests.
     target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
     qv_test_pch(${name})
