@@ -250,7 +250,7 @@ Value valueOfTree(const Node &n)
         const Value &v = items.front();
         if (v.isName() && v.callArgs() == 0)
             return v.withQuoted(true);
-        if (v.type() == Type::Real || v.type() == Type::Complex)
+        if (v.type() == Type::Real || v.type() == Type::Complex || v.type() == Type::Integer)
             return v;
     }
     return Value::algebraic(std::move(items));
@@ -313,14 +313,40 @@ Node substitute(const Node &repl, const Bindings &b)
     return out;
 }
 
+// The answers of a rule's condition, one per instance of it (the condition
+// with the wildcards of one match put in). A rewrite that meets an instance
+// not answered yet stops with NeedAnswer; the instance is evaluated as the
+// calculator's program would be, and the rewrite runs again from the start.
+struct Answers
+{
+    std::vector<std::pair<Value, bool>> known;
+    Value pending;
+};
+struct NeedAnswer
+{
+};
+
 // Replaces every subexpression that matches: from the top down (an outer
-// match is replaced whole) or from the bottom up (arguments first).
-Node rewrite(const Node &expr, const Node &pattern, const Node &repl, bool topDown, bool &any)
+// match is replaced whole) or from the bottom up (arguments first). With a
+// condition, only matches whose condition instance is true are replaced.
+Node rewrite(const Node &expr, const Node &pattern, const Node &repl, const Node *cond,
+             Answers &answers, bool topDown, bool &any)
 {
     auto tryHere = [&](const Node &n, Node &out) {
         Bindings b;
         if (!matches(pattern, n, b))
             return false;
+        if (cond) {
+            const Value instance = valueOfTree(substitute(*cond, b));
+            const auto known = std::find_if(answers.known.begin(), answers.known.end(),
+                                            [&](const auto &a) { return same(a.first, instance); });
+            if (known == answers.known.end()) {
+                answers.pending = instance;
+                throw NeedAnswer{};
+            }
+            if (!known->second)
+                return false;
+        }
         out = substitute(repl, b);
         any = true;
         return true;
@@ -330,31 +356,107 @@ Node rewrite(const Node &expr, const Node &pattern, const Node &repl, bool topDo
         return out;
     Node rebuilt{expr.head, {}};
     for (const Node &k : expr.kids)
-        rebuilt.kids.push_back(rewrite(k, pattern, repl, topDown, any));
+        rebuilt.kids.push_back(rewrite(k, pattern, repl, cond, answers, topDown, any));
     if (!topDown && tryHere(rebuilt, out))
         return out;
     return rebuilt;
 }
 
+// One ↑MATCH or ↓MATCH: each condition instance the rewrite meets is
+// evaluated to a number (as a test clause is, with ->NUM) by the evaluator,
+// never by a call from here, so a condition that runs long can be halted.
+class MatchRun : public Continuation
+{
+public:
+    // trees: the expression, the pattern, the replacement and the condition
+    // (or nothing), each a single tree.
+    MatchRun(std::vector<std::vector<Node>> trees, bool topDown, std::vector<Value> args)
+        : m_trees(std::move(trees))
+        , m_topDown(topDown)
+        , m_args(std::move(args))
+    {
+    }
+
+    void start(Engine &e)
+    {
+        m_start = e.depth();
+        e.pushContinuation(this);
+        attempt(e);
+    }
+    void resume(Engine &e) override
+    {
+        if (e.depth() <= m_base)
+            throw CalcError(Err::TooFewArguments);
+        const Value &r = e.level(1);
+        bool t = false;
+        if (r.type() == Type::Real)
+            t = !r.asReal().isZero();
+        else if (r.type() == Type::Binary)
+            t = r.asBinary() != 0;
+        else
+            throw CalcError(Err::BadArgumentType);
+        e.drop(e.depth() - m_base);
+        m_answers.known.emplace_back(std::move(m_answers.pending), t);
+        attempt(e);
+    }
+    void unwind(Engine &e) override
+    {
+        // a condition that fails gives the arguments back, unless last
+        // arguments are off
+        if (e.depth() > m_start)
+            e.drop(e.depth() - m_start);
+        if (!e.flag(-55))
+            for (const Value &a : m_args)
+                e.push(a);
+    }
+
+private:
+    void attempt(Engine &e)
+    {
+        bool any = false;
+        Node result;
+        try {
+            result = rewrite(m_trees[0][0], m_trees[1][0], m_trees[2][0],
+                             m_trees.size() > 3 ? &m_trees[3][0] : nullptr, m_answers, m_topDown, any);
+        } catch (const NeedAnswer &) {
+            static const int toNum = findCommand("\x8DNUM");
+            m_base = e.depth();
+            e.push(m_answers.pending);
+            e.scheduleEval(Value::command(toNum));
+            return;
+        }
+        e.popFrame();
+        e.push(valueOfTree(result));
+        e.push(truth(any));
+    }
+
+    std::vector<std::vector<Node>> m_trees;
+    Answers m_answers;
+    bool m_topDown;
+    std::vector<Value> m_args;
+    size_t m_start = 0;
+    size_t m_base = 0;
+};
+
 void match(Engine &e, bool topDown)
 {
-    const Value &rule = e.level(1);
-    if (rule.items().size() != 2)
+    const Value rule = e.level(1);
+    const Value expr = e.level(2);
+    if (rule.items().size() != 2 && rule.items().size() != 3)
         throw CalcError(Err::BadArgumentValue);
     for (const Value &x : rule.items())
         if (!x.isSymbolic() && x.type() != Type::Real && x.type() != Type::Complex)
             throw CalcError(Err::BadArgumentType);
-    const std::vector<Node> expr = treeOf(e.level(2));
-    const std::vector<Node> pattern = treeOf(rule.items()[0]);
-    const std::vector<Node> repl = treeOf(rule.items()[1]);
-    if (expr.size() != 1 || pattern.size() != 1 || repl.size() != 1)
-        throw CalcError(Err::BadArgumentValue);
-    bool any = false;
-    const Node result = rewrite(expr[0], pattern[0], repl[0], topDown, any);
-    Value v = valueOfTree(result);
+    std::vector<std::vector<Node>> trees{treeOf(expr)};
+    for (const Value &x : rule.items())
+        trees.push_back(treeOf(x));
+    for (const auto &t : trees)
+        if (t.size() != 1)
+            throw CalcError(Err::BadArgumentValue);
+    auto *m = new MatchRun(std::move(trees), topDown, {expr, rule});
+    Value keep = makeHeap(m, Type::Native);
     e.drop(2);
-    e.push(std::move(v));
-    e.push(truth(any));
+    m->start(e);
 }
 
 const CommandDef defs[] = {
