@@ -58,7 +58,10 @@ Value Engine::pop()
 void Engine::drop(size_t n)
 {
     need(n);
-    m_stack.resize(m_stack.size() - n);
+    if (n == 1)
+        m_stack.pop_back(); // the everyday case, without resize's general path
+    else
+        m_stack.resize(m_stack.size() - n);
 }
 
 void Engine::replace(size_t n, Value v)
@@ -1146,7 +1149,8 @@ void Engine::loopFinished()
 {
     Frame &loop = m_rs.back();
     const bool isStep = loop.seq->items[loop.end].commandId() == OpSTEP;
-    Real inc = Real::fromInt(1);
+    static const Real one = Real::fromInt(1);
+    Real inc = one;
     bool integerStep = true;
     if (isStep) {
         integerStep = !m_stack.empty() && m_stack.back().type() == Type::Integer;
@@ -1170,12 +1174,15 @@ void Engine::loopFinished()
     const int cmp = compare(counter, loop.limit);
     const bool again = inc.isNegative() ? cmp >= 0 : cmp <= 0;
     if (again) {
-        Frame body;
-        body.kind = FrameKind::Seq;
-        body.seq = loop.seq;
-        body.pc = loop.pc;
-        body.end = loop.end;
-        m_rs.push_back(std::move(body));
+        // the body's frame is made in place: a loop that runs a short body
+        // spends a good share of each turn here
+        const SeqObj *seq = loop.seq;
+        const uint32_t pc = loop.pc;
+        const uint32_t end = loop.end;
+        Frame &body = m_rs.emplace_back();
+        body.seq = seq;
+        body.pc = pc;
+        body.end = end;
         return;
     }
     if (loop.isFor)
