@@ -1106,9 +1106,18 @@ bool Engine::applyToLists(int id, int argc, bool keepTags)
     }
     if (len == SIZE_MAX)
         return false;
-    // the other lists of that size go element by element too ({ 1 0 } { a b }
-    // { c d } IFTE); a list of another size that the command takes whole goes
-    // with every element
+    // a command of three or more arguments given nothing but lists takes
+    // them all element by element ({ 1 0 } { a b } { c d } IFTE), so they
+    // must all be of one size
+    if (n >= 3 && std::all_of(args.begin(), args.end(), [&](const Value &a) {
+            return a.type() == Type::List;
+        }) && std::any_of(args.begin(), args.end(), [&](const Value &a) {
+            return a.items().size() != len;
+        }))
+        throw CalcError(Err::InvalidDimension);
+    // the other lists of that size go element by element too; with a single
+    // object among the arguments, a list of another size that the command
+    // takes whole goes with every element
     for (size_t i = 0; i < n; ++i)
         if (args[i].type() == Type::List && args[i].items().size() == len)
             each[i] = true;
