@@ -1154,6 +1154,30 @@ Value makeSymbolic(int id, const Value *args, int argc)
     return Value::algebraic(std::move(items));
 }
 
+namespace {
+
+// x + 1 for a loop's counter. A positive counter whose last digit is worth 1
+// or less takes the step exactly in its mantissa; the rest goes through add.
+Real stepByOne(const Real &x, RealCondition &c)
+{
+    static const Real one = Real::fromInt(1);
+    // what 1 is in the mantissa of a real of exponent 0 .. 11
+    static constexpr int64_t Unit[12] = {100000000000, 10000000000, 1000000000, 100000000,
+                                         10000000,     1000000,     100000,     10000,
+                                         1000,         100,         10,         1};
+    if (x.mant > 0 && x.exp >= 0 && x.exp <= 11) {
+        Real r{x.mant + Unit[x.exp], x.exp};
+        if (r.mant < Real::MantLimit)
+            return r;
+        // 999 + 1: one more digit; exact when the digit it drops is a zero
+        if (r.mant % 10 == 0 && x.exp < Real::MaxExp)
+            return Real{r.mant / 10, static_cast<int16_t>(x.exp + 1)};
+    }
+    return add(x, one, c);
+}
+
+} // namespace
+
 void Engine::loopFinished()
 {
     Frame &loop = m_rs.back();
@@ -1172,12 +1196,13 @@ void Engine::loopFinished()
         const bool exact = var.type() == Type::Integer;
         if (var.type() != Type::Real && !exact)
             throw CalcError(Err::BadArgumentType);
-        counter = checked(add(exact ? integerToReal(*this, var) : var.asReal(), inc, c), c);
+        const Real from = exact ? integerToReal(*this, var) : var.asReal();
+        counter = checked(isStep ? add(from, inc, c) : stepByOne(from, c), c);
         bool whole = false;
         const int64_t n = exact && integerStep ? counter.toInt(&whole) : 0;
         var = whole ? integerValue(n) : Value::real(counter);
     } else {
-        counter = checked(add(loop.counter, inc, c), c);
+        counter = checked(isStep ? add(loop.counter, inc, c) : stepByOne(loop.counter, c), c);
         loop.counter = counter;
     }
     const int cmp = compare(counter, loop.limit);

@@ -98,10 +98,22 @@ Real fromParts(u128 coeff, int q, bool negative, RealCondition &c)
         u128 kept;
         u128 rest;
         if (coeff >> 64 == 0) {
+            // the sums of close magnitudes (counting loops) drop one to seven
+            // digits: a division by a constant is a multiplication
             const uint64_t c64 = static_cast<uint64_t>(coeff);
-            const uint64_t p64 = static_cast<uint64_t>(p);
-            kept = c64 / p64;
-            rest = c64 % p64;
+            uint64_t k;
+            switch (drop) {
+            case 1: k = c64 / 10; break;
+            case 2: k = c64 / 100; break;
+            case 3: k = c64 / 1000; break;
+            case 4: k = c64 / 10000; break;
+            case 5: k = c64 / 100000; break;
+            case 6: k = c64 / 1000000; break;
+            case 7: k = c64 / 10000000; break;
+            default: k = c64 / static_cast<uint64_t>(p); break;
+            }
+            kept = k;
+            rest = c64 - k * static_cast<uint64_t>(p);
         } else {
             kept = coeff / p;
             rest = coeff % p;
