@@ -56,8 +56,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION devel)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_BINARY_DIR}/bin)
 # Loaded at run time rather than linked: the Qt platform and image plugins,
-# the fonts, and the desktop's tools.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6svg6, fonts-dejavu-core, shared-mime-info")
+# the fonts, the desktop's tools, and LAPACK (opened by the first eigenvalue).
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6svg6, fonts-dejavu-core, shared-mime-info, liblapack3")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "desktop-file-utils, xdg-user-dirs, xdg-utils, adwaita-icon-theme")
 set(CPACK_OUTPUT_FILE_PREFIX ${CMAKE_BINARY_DIR})
 include(CPack)

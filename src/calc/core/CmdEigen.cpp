@@ -9,6 +9,9 @@
 #include <algorithm>
 #include <cmath>
 #include <complex>
+#include <dlfcn.h>
+#include <string>
+#include <type_traits>
 
 namespace Calc {
 
@@ -17,8 +20,9 @@ namespace {
 using Z = std::complex<double>;
 
 extern "C" {
-// LAPACK's Fortran entry points; the trailing size_t are the lengths of the
-// character arguments, which gfortran passes by value.
+// LAPACK's Fortran entry points, declared for their types only (see
+// lapack() below); the trailing size_t are the lengths of the character
+// arguments, which gfortran passes by value.
 void zgeev_(const char *jobvl, const char *jobvr, const int *n, Z *a, const int *lda, Z *w, Z *vl,
             const int *ldvl, Z *vr, const int *ldvr, Z *work, const int *lwork, double *rwork, int *info,
             size_t, size_t);
@@ -35,6 +39,51 @@ void zgeqp3_(const int *m, const int *n, Z *a, const int *lda, int *jpvt, Z *tau
              const int *lwork, double *rwork, int *info);
 void zungqr_(const int *m, const int *n, const int *k, Z *a, const int *lda, const Z *tau, Z *work,
              const int *lwork, int *info);
+}
+
+
+// LAPACK is opened on the first command that needs it, not linked: a
+// program that never asks for an eigenvalue (qvrpl in a script, most of the
+// editor's runs) does not load and relocate it and the Fortran runtime
+// beneath it at every start.
+struct Lapack
+{
+    decltype(&zgeev_) zgeev = nullptr;
+    decltype(&zgesvd_) zgesvd = nullptr;
+    decltype(&zgees_) zgees = nullptr;
+    decltype(&dgees_) dgees = nullptr;
+    decltype(&zgeqp3_) zgeqp3 = nullptr;
+    decltype(&zungqr_) zungqr = nullptr;
+    std::string problem; // why it could not be opened, or empty
+};
+
+const Lapack &lapack()
+{
+    static const Lapack l = [] {
+        Lapack r;
+        void *h = dlopen("liblapack.so.3", RTLD_NOW | RTLD_LOCAL);
+        if (!h) {
+            const char *why = dlerror();
+            r.problem = std::string("LAPACK (liblapack.so.3) could not be opened: ") +
+                        (why ? why : "not found") + "; install Debian's liblapack3";
+            return r;
+        }
+        auto get = [&](auto &fn, const char *name) {
+            fn = reinterpret_cast<std::remove_reference_t<decltype(fn)>>(dlsym(h, name));
+            if (!fn && r.problem.empty())
+                r.problem = std::string("LAPACK has no ") + name;
+        };
+        get(r.zgeev, "zgeev_");
+        get(r.zgesvd, "zgesvd_");
+        get(r.zgees, "zgees_");
+        get(r.dgees, "dgees_");
+        get(r.zgeqp3, "zgeqp3_");
+        get(r.zungqr, "zungqr_");
+        return r;
+    }();
+    if (!l.problem.empty())
+        throw CalcError(Err::BadArgumentValue, l.problem);
+    return l;
 }
 
 // A matrix as LAPACK holds it: column after column.
@@ -146,12 +195,12 @@ std::vector<Z> eigen(Mat a, Mat *vectors)
     int info = 0, lwork = -1, one = 1;
     Z size;
     const char *jobvr = vectors ? "V" : "N";
-    zgeev_("N", jobvr, &n, a.x.data(), &n, w.data(), nullptr, &one, vr.x.data(), &n, &size, &lwork,
+    lapack().zgeev("N", jobvr, &n, a.x.data(), &n, w.data(), nullptr, &one, vr.x.data(), &n, &size, &lwork,
            rwork.data(), &info, 1, 1);
     check(info);
     lwork = std::max(1, static_cast<int>(size.real()));
     std::vector<Z> work(static_cast<size_t>(lwork));
-    zgeev_("N", jobvr, &n, a.x.data(), &n, w.data(), nullptr, &one, vr.x.data(), &n, work.data(), &lwork,
+    lapack().zgeev("N", jobvr, &n, a.x.data(), &n, w.data(), nullptr, &one, vr.x.data(), &n, work.data(), &lwork,
            rwork.data(), &info, 1, 1);
     check(info);
     if (vectors)
@@ -174,11 +223,11 @@ QrParts qrOf(const Mat &a)
     std::vector<double> rwork(2 * static_cast<size_t>(n));
     int info = 0, lwork = -1;
     Z size;
-    zgeqp3_(&m, &n, f.x.data(), &m, jpvt.data(), tau.data(), &size, &lwork, rwork.data(), &info);
+    lapack().zgeqp3(&m, &n, f.x.data(), &m, jpvt.data(), tau.data(), &size, &lwork, rwork.data(), &info);
     check(info);
     lwork = std::max(1, static_cast<int>(size.real()));
     std::vector<Z> work(static_cast<size_t>(lwork));
-    zgeqp3_(&m, &n, f.x.data(), &m, jpvt.data(), tau.data(), work.data(), &lwork, rwork.data(), &info);
+    lapack().zgeqp3(&m, &n, f.x.data(), &m, jpvt.data(), tau.data(), work.data(), &lwork, rwork.data(), &info);
     check(info);
     QrParts out;
     out.r.rows = m;
@@ -195,11 +244,11 @@ QrParts qrOf(const Mat &a)
         for (int r = 0; r < m; ++r)
             q.at(r, c) = f.at(r, c);
     lwork = -1;
-    zungqr_(&m, &m, &k, q.x.data(), &m, tau.data(), &size, &lwork, &info);
+    lapack().zungqr(&m, &m, &k, q.x.data(), &m, tau.data(), &size, &lwork, &info);
     check(info);
     lwork = std::max(1, static_cast<int>(size.real()));
     work.assign(static_cast<size_t>(lwork), Z(0));
-    zungqr_(&m, &m, &k, q.x.data(), &m, tau.data(), work.data(), &lwork, &info);
+    lapack().zungqr(&m, &m, &k, q.x.data(), &m, tau.data(), work.data(), &lwork, &info);
     check(info);
     out.q = q;
     out.p.rows = out.p.cols = n;
@@ -349,12 +398,12 @@ const CommandDef defs[] = {
          std::vector<double> rwork(5 * static_cast<size_t>(std::min(m, n)) + 1);
          int info = 0, lwork = -1;
          Z size;
-         zgesvd_("A", "A", &m, &n, a.x.data(), &m, s.data(), u.x.data(), &m, vt.x.data(), &n, &size,
+         lapack().zgesvd("A", "A", &m, &n, a.x.data(), &m, s.data(), u.x.data(), &m, vt.x.data(), &n, &size,
                  &lwork, rwork.data(), &info, 1, 1);
          check(info);
          lwork = std::max(1, static_cast<int>(size.real()));
          std::vector<Z> work(static_cast<size_t>(lwork));
-         zgesvd_("A", "A", &m, &n, a.x.data(), &m, s.data(), u.x.data(), &m, vt.x.data(), &n,
+         lapack().zgesvd("A", "A", &m, &n, a.x.data(), &m, s.data(), u.x.data(), &m, vt.x.data(), &n,
                  work.data(), &lwork, rwork.data(), &info, 1, 1);
          check(info);
          std::vector<Z> sv(s.begin(), s.end());
@@ -379,12 +428,12 @@ const CommandDef defs[] = {
              for (size_t i = 0; i < x.size(); ++i)
                  x[i] = a.x[i].real();
              double size = 0;
-             dgees_("V", "N", nullptr, &n, x.data(), &n, &sdim, wr.data(), wi.data(), vs.data(), &n, &size,
+             lapack().dgees("V", "N", nullptr, &n, x.data(), &n, &sdim, wr.data(), wi.data(), vs.data(), &n, &size,
                     &lwork, nullptr, &info, 1, 1);
              check(info);
              lwork = std::max(1, static_cast<int>(size));
              std::vector<double> work(static_cast<size_t>(lwork));
-             dgees_("V", "N", nullptr, &n, x.data(), &n, &sdim, wr.data(), wi.data(), vs.data(), &n,
+             lapack().dgees("V", "N", nullptr, &n, x.data(), &n, &sdim, wr.data(), wi.data(), vs.data(), &n,
                     work.data(), &lwork, nullptr, &info, 1, 1);
              check(info);
              for (size_t i = 0; i < x.size(); ++i) {
@@ -395,12 +444,12 @@ const CommandDef defs[] = {
              std::vector<Z> w(static_cast<size_t>(n));
              std::vector<double> rwork(static_cast<size_t>(n));
              Z size;
-             zgees_("V", "N", nullptr, &n, a.x.data(), &n, &sdim, w.data(), q.x.data(), &n, &size, &lwork,
+             lapack().zgees("V", "N", nullptr, &n, a.x.data(), &n, &sdim, w.data(), q.x.data(), &n, &size, &lwork,
                     rwork.data(), nullptr, &info, 1, 1);
              check(info);
              lwork = std::max(1, static_cast<int>(size.real()));
              std::vector<Z> work(static_cast<size_t>(lwork));
-             zgees_("V", "N", nullptr, &n, a.x.data(), &n, &sdim, w.data(), q.x.data(), &n, work.data(),
+             lapack().zgees("V", "N", nullptr, &n, a.x.data(), &n, &sdim, w.data(), q.x.data(), &n, work.data(),
                     &lwork, rwork.data(), nullptr, &info, 1, 1);
              check(info);
          }
