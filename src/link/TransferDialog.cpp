@@ -6,8 +6,6 @@
 #include "shell/Settings.h"
 
 #include <QApplication>
-
-#include <algorithm>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -17,6 +15,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStyle>
+
+#include <algorithm>
 
 QString TransferObjectName(const QString &path, const TransferOptions &options)
 {

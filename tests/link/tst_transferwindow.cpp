@@ -290,8 +290,15 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(rig.onEngine([](Calc::Engine &e) { return e.depth(); }), size_t(1), 5000);
     }
 
+    void cancelStopsTheTransferAndLeavesTheCalculatorAsItWas_data()
+    {
+        QTest::addColumn<bool>("escape");
+        QTest::newRow("the Cancel button") << false;
+        QTest::newRow("the Escape key") << true;
+    }
     void cancelStopsTheTransferAndLeavesTheCalculatorAsItWas()
     {
+        QFETCH(bool, escape);
         CalculatorRig rig;
         // A slow line, so that the user has time to think better of it.
         rig.line->onIncoming = [](long index, char) {
@@ -306,11 +313,14 @@ private slots:
         bool clicked = false;
         LinkCommands::SetTransferWatcher([&](TTransferDialog &w) {
             QObject::connect(&w.Session(), &TXModemServer::transferReport, &w,
-                             [window = &w, &clicked](const QString &, int kind, qint64 total, qint64 done) {
+                             [window = &w, &clicked, escape](const QString &, int kind, qint64 total, qint64 done) {
                                  // the object, not the version fetched on connecting
                                  if (kind == ReportProgress && total > 10000 && done > 0 && !clicked) {
                                      clicked = true;
-                                     QTest::mouseClick(window->Cancel, Qt::LeftButton);
+                                     if (escape)
+                                         QTest::keyClick(window, Qt::Key_Escape);
+                                     else
+                                         QTest::mouseClick(window->Cancel, Qt::LeftButton);
                                  }
                              });
         });
