@@ -215,7 +215,10 @@ QWidget *TEnvironmentDialog::buildCommunicationPage()
     auto *xmodem = new QGridLayout(m_groupXModem);
     m_sendPort = new QComboBox(m_groupXModem);
     m_sendPort->setObjectName(QStringLiteral("SendPort"));
-    m_sendPort->setEditable(false);
+    // The system does not list every line a calculator may be on (the
+    // pseudo-terminal of qvcalc --serial-pty): a device name can be typed.
+    m_sendPort->setEditable(true);
+    m_sendPort->setInsertPolicy(QComboBox::NoInsert);
     m_sendPortLabel = new QLabel(QStringLiteral("Puerto:"), m_groupXModem);
     m_sendPortLabel->setBuddy(m_sendPort);
     xmodem->addWidget(m_sendPortLabel, 0, 0);
@@ -339,6 +342,12 @@ void TEnvironmentDialog::loadFrom(const EnvironmentSettings &s, const TransferOp
     // the remembered port is found by its name first, its place second.
     fillPorts();
     int index = m_sendPort->findText(s.SerialPort);
+    if (index < 0 && !s.SerialPort.trimmed().isEmpty()) {
+        // A stored port that is not listed now (a cable unplugged, a
+        // pseudo-terminal) stays the user's choice; OK must not replace it.
+        m_sendPort->addItem(s.SerialPort.trimmed());
+        index = m_sendPort->count() - 1;
+    }
     if (index < 0)
         index = transfer.SendPortIndex >= 0 && transfer.SendPortIndex < m_sendPort->count() ? transfer.SendPortIndex : 0;
     m_sendPort->setCurrentIndex(index);
@@ -368,7 +377,8 @@ void TEnvironmentDialog::storeTo(EnvironmentSettings &s, TransferOptions &transf
     transfer.ObjectNameCap = m_nameCap->isChecked();
     transfer.ObjectNameExt = m_nameExt->isChecked();
     transfer.SendPortIndex = qMax(0, m_sendPort->currentIndex());
-    transfer.SendPort = m_sendPort->currentText();
+    const QString port = m_sendPort->currentText().trimmed();
+    transfer.SendPort = port.isEmpty() ? QStringLiteral("Auto") : port;
     s.SerialPort = transfer.SendPort;
     s.SerialSpeed = m_speed->currentData().toInt();
 }

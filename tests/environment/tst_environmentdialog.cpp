@@ -213,8 +213,28 @@ void TestEnvironmentDialog::the_remembered_port_is_found_by_name_then_by_place()
     QCOMPARE(back.SendPort, QString("/dev/ttyUSB0"));
     QCOMPARE(settings.SerialPort, QString("/dev/ttyUSB0"));
 
-    // A port unplugged since: its place in the list, then "Auto".
-    settings.SerialPort = "/dev/ttyUSB7";
+    // A speed the list does not offer (an edited settings file): the cable's own.
+    settings.SerialSpeed = 1234;
+    dialog->loadFrom(settings, transfer);
+    QCOMPARE(dialog->serialSpeed()->currentText(), QString("115200"));
+
+    // A port not listed now (unplugged, or a pseudo-terminal) stays chosen,
+    // and OK keeps it.
+    settings.SerialPort = "/dev/pts/7";
+    dialog->loadFrom(settings, transfer);
+    QCOMPARE(dialog->sendPort()->currentText(), QString("/dev/pts/7"));
+    dialog->storeTo(settings, back);
+    QCOMPARE(settings.SerialPort, QString("/dev/pts/7"));
+    // A device name can be typed; an empty one is "Auto".
+    dialog->sendPort()->setEditText(" /dev/ttyACM3 ");
+    dialog->storeTo(settings, back);
+    QCOMPARE(settings.SerialPort, QString("/dev/ttyACM3"));
+    dialog->sendPort()->setEditText("");
+    dialog->storeTo(settings, back);
+    QCOMPARE(settings.SerialPort, QString("Auto"));
+
+    // Without a stored port: the remembered place in the list, then "Auto".
+    settings.SerialPort.clear();
     transfer.SendPortIndex = 1;
     dialog->loadFrom(settings, transfer);
     QCOMPARE(dialog->sendPort()->currentText(), QString("/dev/ttyS0"));
