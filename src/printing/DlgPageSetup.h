@@ -3,6 +3,8 @@
 #include "printing/PrintSettings.h"
 
 #include <QDialog>
+#include <QTextBlock>
+#include <QTextCharFormat>
 
 #include <array>
 #include <functional>

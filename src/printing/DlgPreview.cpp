@@ -91,7 +91,8 @@ TPreviewDialog::TPreviewDialog(PrintEngine *engine, QWidget *parent)
         QAction *entry = menu->addAction(caption);
         entry->setObjectName(QString::fromLatin1(name));
         entry->setData(tag);
-        connect(entry, &QAction::triggered, this, [this, tag] { ZoomExecute(tag); });
+        const int scale = tag; // clang before 16 cannot capture a structured binding
+        connect(entry, &QAction::triggered, this, [this, scale] { ZoomExecute(scale); });
     }
     m_zoomButton = new QToolButton(bar);
     m_zoomButton->setObjectName(QStringLiteral("ZoomButton"));

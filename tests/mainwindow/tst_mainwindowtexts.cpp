@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QTabBar>
 #include <QTemporaryDir>
 #include <QToolBar>
 #include <QtTest>

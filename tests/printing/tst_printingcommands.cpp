@@ -11,10 +11,12 @@
 #include "support/TestCommandHost.h"
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QPrintDialog>
 #include <QPrintPreviewWidget>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTextEdit>
 #include <QtTest>
 
 // The commands of the File menu that print, and the PDF export from the

@@ -11,6 +11,7 @@
 #include <QDoubleSpinBox>
 #include <QLabel>
 #include <QPrintPreviewWidget>
+#include <QPushButton>
 #include <QStatusTipEvent>
 #include <QTextBlock>
 #include <QTextEdit>
