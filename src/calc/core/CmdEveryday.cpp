@@ -358,8 +358,8 @@ int arityOf(const Value &v)
     return 0;
 }
 
-// Where the last operand before position end begins (items in evaluation
-// order): walking back, each item fills one place and opens its arity.
+} // namespace
+
 size_t rightOperandStart(const std::vector<Value> &items, size_t end)
 {
     int need = 1;
@@ -372,6 +372,8 @@ size_t rightOperandStart(const std::vector<Value> &items, size_t end)
     }
     throw CalcError(Err::InvalidSyntax);
 }
+
+namespace {
 
 // A part of an algebraic as an object: a lone name or number stands alone.
 Value partValue(const std::vector<Value> &items)

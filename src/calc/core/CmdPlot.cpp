@@ -145,7 +145,204 @@ void setVpar(Engine &e, size_t first, size_t n)
 
 constexpr uint16_t ARB = AReal | ABin;
 
+// DRAW of a FUNCTION plot: each curve of EQ (an expression, a program, each
+// side of an equation, each item of a list) evaluated at every column of
+// PICT (or every RES step) with the independent variable bound as a local,
+// the points joined by lines. A point whose evaluation fails or gives no
+// real number is left out, as the calculators leave out undefined points.
+class FunctionPlot : public Continuation
+{
+public:
+    FunctionPlot(std::vector<Value> curves, const NameObj *indep, View view, long double from,
+                 long double to, long double step)
+        : m_curves(std::move(curves))
+        , m_indep(indep)
+        , m_view(view)
+        , m_from(from)
+        , m_to(to)
+        , m_step(step)
+    {
+    }
+    void start(Engine &e)
+    {
+        m_depth = e.depth();
+        // the expression is reached through a local of its own; IFERR keeps
+        // an undefined point from ending the plot
+        m_fnName = internName("qvPLOTFN");
+        // (calculator bytes: « →NUM »)
+        m_probe = e.compile("\xAB IFERR qvPLOTFN \x8DNUM THEN END \xBB").items()[0];
+        e.pushContinuation(this);
+        m_local = e.bindLocal(m_indep.get(), Value::real(0));
+        e.bindLocal(m_fnName.get(), m_curves[0]);
+        m_bound = true;
+        m_x = m_from;
+        evaluateNext(e);
+    }
+    void resume(Engine &e) override
+    {
+        if (e.depth() < m_depth)
+            throw CalcError(Err::BadArgumentValue, "DRAW: the function took objects from the stack");
+        bool defined = false;
+        long double y = 0;
+        if (e.depth() == m_depth + 1 && isRealArg(e.level(1))) {
+            y = extendedOf(realAt(e, 1));
+            defined = std::isfinite(static_cast<double>(y));
+        }
+        e.drop(e.depth() - m_depth);
+        if (defined) {
+            const Point p = pixelOf(m_x, y);
+            if (m_havePrevious)
+                drawLine(e.drawablePict(), m_previous, p);
+            else
+                e.drawablePict()->setPixel(p.x, p.y, true);
+            m_previous = p;
+        }
+        m_havePrevious = defined;
+        m_x += m_step;
+        evaluateNext(e);
+    }
+    void unwind(Engine &e) override
+    {
+        if (m_bound)
+            e.unbindLocals(m_local);
+    }
+
+private:
+    struct Point
+    {
+        int64_t x, y;
+    };
+    Point pixelOf(long double x, long double y) const
+    {
+        const View &v = m_view;
+        const long double px = std::round((x - v.xmin) / (v.xmax - v.xmin) * (v.w - 1));
+        const long double py = std::round((v.ymax - y) / (v.ymax - v.ymin) * (v.h - 1));
+        // far outside the picture is as good as just outside it
+        auto clamp = [](long double c) { return static_cast<int64_t>(std::clamp(c, -2000.0L, 4000.0L)); };
+        return {clamp(px), clamp(py)};
+    }
+    static void drawLine(GrobObj *g, Point a, Point b)
+    {
+        const int64_t dx = std::llabs(b.x - a.x), dy = -std::llabs(b.y - a.y);
+        const int64_t sx = a.x < b.x ? 1 : -1, sy = a.y < b.y ? 1 : -1;
+        int64_t err = dx + dy;
+        for (;;) {
+            g->setPixel(a.x, a.y, true);
+            if (a.x == b.x && a.y == b.y)
+                break;
+            const int64_t e2 = 2 * err;
+            if (e2 >= dy) {
+                err += dy;
+                a.x += sx;
+            }
+            if (e2 <= dx) {
+                err += dx;
+                a.y += sy;
+            }
+        }
+    }
+    void evaluateNext(Engine &e)
+    {
+        const long double end = m_to + m_step / 2;
+        if (m_x > end) {
+            // the next curve, from the left again
+            if (++m_curve >= m_curves.size()) {
+                e.unbindLocals(m_local);
+                m_bound = false;
+                e.popFrame();
+                return;
+            }
+            if (Value *f = e.findLocal(m_fnName.get()))
+                *f = m_curves[m_curve];
+            m_x = m_from;
+            m_havePrevious = false;
+        }
+        if (Value *l = e.findLocal(m_indep.get()))
+            *l = Value::real(realOfExtended(e, m_x));
+        e.scheduleEval(m_probe);
+    }
+
+    std::vector<Value> m_curves;
+    NameRef m_indep, m_fnName;
+    View m_view;
+    long double m_from, m_to, m_step;
+    Value m_probe;
+    size_t m_curve = 0;
+    long double m_x = 0;
+    Point m_previous{0, 0};
+    bool m_havePrevious = false;
+    size_t m_depth = 0;
+    uint32_t m_local = 0;
+    bool m_bound = false;
+};
+
+// The curves DRAW plots from EQ.
+std::vector<Value> curvesOf(const Value &eq)
+{
+    std::vector<Value> out;
+    auto add = [&out](const Value &v) {
+        const auto &it = v.type() == Type::Algebraic ? v.items() : std::vector<Value>();
+        if (!it.empty() && it.back().type() == Type::Command && it.back().commandId() == ops().equation) {
+            // both sides of an equation
+            const size_t split = rightOperandStart(it, it.size() - 1);
+            out.push_back(Value::algebraic(std::vector<Value>(it.begin(), it.begin() + static_cast<ptrdiff_t>(split))));
+            out.push_back(Value::algebraic(std::vector<Value>(it.begin() + static_cast<ptrdiff_t>(split), it.end() - 1)));
+        } else if (v.type() == Type::Algebraic || v.type() == Type::Program || v.isName() || isRealArg(v)) {
+            out.push_back(v);
+        } else {
+            throw CalcError(Err::BadArgumentType, "Invalid EQ");
+        }
+    };
+    if (eq.type() == Type::List)
+        for (const Value &v : eq.items())
+            add(v);
+    else
+        add(eq);
+    if (out.empty())
+        throw CalcError(Err::BadArgumentType, "Invalid EQ");
+    return out;
+}
+
 const CommandDef defs[] = {
+    {"DRAW",
+     0,
+     {},
+     0,
+     [](Engine &e) {
+         const std::vector<Value> p = ppar(e);
+         const Value &type = p[PType];
+         if (type.type() != Type::Command || type.commandId() != findCommand("FUNCTION"))
+             throw CalcError(Err::NotImplemented, "Not implemented yet: DRAW of this plot type");
+         const Value *eq = e.findGlobal(internName("EQ").get());
+         if (!eq)
+             throw CalcError(Err::UndefinedName, "Undefined Name: EQ");
+         // the independent variable: a name, or { name from to }
+         const Value &indep = p[PIndep];
+         const Value &name = indep.type() == Type::List && !indep.items().empty() ? indep.items()[0] : indep;
+         if (!name.isName())
+             throw CalcError(Err::BadArgumentValue, "Invalid PPAR");
+         const View range = viewOf(e);
+         long double from = range.xmin, to = range.xmax;
+         if (indep.type() == Type::List && indep.items().size() == 3 && isRealArg(indep.items()[1]) &&
+             isRealArg(indep.items()[2])) {
+             from = extendedOf(realOfNumber(indep.items()[1]));
+             to = extendedOf(realOfNumber(indep.items()[2]));
+         }
+         // RES: 0 every column, a real a step in user units, #n every n columns
+         long double step = (range.xmax - range.xmin) / (range.w - 1);
+         const Value &res = p[PRes];
+         if (isRealArg(res) && !realOfNumber(res).isZero())
+             step = std::fabs(extendedOf(realOfNumber(res)));
+         else if (res.type() == Type::Binary && res.asBinary() > 0)
+             step *= static_cast<long double>(std::min<uint64_t>(res.asBinary(), 1000));
+         if (to < from)
+             std::swap(from, to);
+         if (!(step > 0))
+             throw CalcError(Err::BadArgumentValue, "Invalid PPAR");
+         auto *plot = new FunctionPlot(curvesOf(*eq), name.asName(), range, from, to, step);
+         Value keep = makeHeap(plot, Type::Native);
+         plot->start(e);
+     }},
     {"PMIN", 1, {AComplex}, 0, [](Engine &e) { setItemFromTop(e, PMin); }},
     {"PMAX", 1, {AComplex}, 0, [](Engine &e) { setItemFromTop(e, PMax); }},
     {"XRNG", 2, {AReal, AReal}, 0, [](Engine &e) { setRange(e, false); }},

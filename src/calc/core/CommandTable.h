@@ -95,6 +95,11 @@ inline Cx cxOf(const Value &v)
 enum class ComplexFn { Sin, Cos, Tan, Asin, Acos, Atan, Sinh, Cosh, Tanh, Asinh, Acosh, Atanh, Alog };
 Value complexFunction(Engine &e, ComplexFn fn, const Value &arg);
 
+// Where the last operand before position end of an algebraic begins (items
+// in evaluation order): walking back, each item fills one place and opens
+// its arity.
+size_t rightOperandStart(const std::vector<Value> &items, size_t end);
+
 // Arithmetic with an array on either side (op: an id from ops()).
 Value arrayArith(Engine &e, int op, const Value &a, const Value &b);
 // NEG, ABS, INV and SQ of an array.
