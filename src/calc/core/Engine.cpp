@@ -1106,10 +1106,10 @@ bool Engine::applyToLists(int id, int argc, bool keepTags)
     }
     if (len == SIZE_MAX)
         return false;
-    // a command of three or more arguments given nothing but lists takes
-    // them all element by element ({ 1 0 } { a b } { c d } IFTE), so they
-    // must all be of one size
-    if (n >= 3 && std::all_of(args.begin(), args.end(), [&](const Value &a) {
+    // a command given nothing but lists takes them all element by element
+    // ({ 1 0 } { a b } { c d } IFTE, { 1 0 1 } { a b c } IFT), so they must
+    // all be of one size
+    if (n >= 2 && std::all_of(args.begin(), args.end(), [&](const Value &a) {
             return a.type() == Type::List;
         }) && std::any_of(args.begin(), args.end(), [&](const Value &a) {
             return a.items().size() != len;
