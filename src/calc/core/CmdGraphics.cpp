@@ -282,10 +282,10 @@ Value substitute(const Value &expr, const std::vector<Value> &pairs)
     return Value::algebraic(std::move(out));
 }
 
+} // namespace
+
 // ---- ->GROB -------------------------------------------------------------------
 
-// The text drawn in character cells: size 1 small (6 x 7), 2 medium (6 x 8),
-// 3 and 0 large (6 x 10); one text line per line of the picture.
 Value textGrob(const std::string &text, int size)
 {
     const int cellW = 6;
@@ -315,8 +315,6 @@ Value textGrob(const std::string &text, int size)
         }
     return out;
 }
-
-} // namespace
 
 // ---- the general object commands for pictures, characters and units ---------
 

@@ -303,7 +303,49 @@ std::vector<Value> curvesOf(const Value &eq)
     return out;
 }
 
+// Text ORed into PICT with its top left corner at (x, y), kept inside.
+void stamp(Engine &e, const std::string &text, int64_t x, int64_t y)
+{
+    const Value t = textGrob(text, 1);
+    const GrobObj *src = t.asGrob();
+    GrobObj *g = e.drawablePict();
+    x = std::clamp<int64_t>(x, 0, std::max<int64_t>(0, int64_t(g->width) - int64_t(src->width)));
+    y = std::clamp<int64_t>(y, 0, std::max<int64_t>(0, int64_t(g->height) - int64_t(src->height)));
+    for (int64_t r = 0; r < int64_t(src->height); ++r)
+        for (int64_t c = 0; c < int64_t(src->width); ++c)
+            if (src->pixel(c, r))
+                g->setPixel(x + c, y + r, true);
+}
+
 const CommandDef defs[] = {
+    {"LABEL",
+     0,
+     {},
+     0,
+     [](Engine &e) {
+         // the ends of both ranges in the display mode, in the small font:
+         // xmin and xmax below the x axis at its two ends, ymax and ymin
+         // beside the y axis at its top and bottom
+         const View v = viewOf(e);
+         const std::vector<Value> p = ppar(e);
+         Cx origin{Real{}, Real{}};
+         if (p[PAxes].type() == Type::Complex)
+             origin = cxOf(p[PAxes]);
+         else if (p[PAxes].type() == Type::List && !p[PAxes].items().empty() &&
+                  p[PAxes].items()[0].type() == Type::Complex)
+             origin = cxOf(p[PAxes].items()[0]);
+         const int64_t ox = static_cast<int64_t>(
+             std::round((extendedOf(origin.re) - v.xmin) / (v.xmax - v.xmin) * (v.w - 1)));
+         const int64_t oy = static_cast<int64_t>(
+             std::round((v.ymax - extendedOf(origin.im)) / (v.ymax - v.ymin) * (v.h - 1)));
+         const Cx a = corner(p, PMin), b = corner(p, PMax);
+         auto text = [&e](const Real &r) { return e.toText(Value::real(r)); };
+         const std::string xmax = text(b.re);
+         stamp(e, text(a.re), 0, oy + 2);
+         stamp(e, xmax, int64_t(v.w) - 6 * int64_t(xmax.size()), oy + 2);
+         stamp(e, text(b.im), ox + 2, 0);
+         stamp(e, text(a.im), ox + 2, int64_t(v.h) - 7);
+     }},
     {"DRAW",
      0,
      {},

@@ -95,6 +95,10 @@ inline Cx cxOf(const Value &v)
 enum class ComplexFn { Sin, Cos, Tan, Asin, Acos, Atan, Sinh, Cosh, Tanh, Asinh, Acosh, Atanh, Alog };
 Value complexFunction(Engine &e, ComplexFn fn, const Value &arg);
 
+// A text drawn in character cells: size 1 small (6 x 7), 2 medium (6 x 8),
+// 3 and 0 large (6 x 10); one text line per line of the picture.
+Value textGrob(const std::string &text, int size);
+
 // Where the last operand before position end of an algebraic begins (items
 // in evaluation order): walking back, each item fills one place and opens
 // its arity.
