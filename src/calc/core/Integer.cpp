@@ -38,6 +38,20 @@ constexpr size_t MaxDigits = 100000;
 
 } // namespace
 
+IntegerObj::IntegerObj(std::string d)
+    : digits(std::move(d))
+{
+    const size_t n = digits.size() - (!digits.empty() && digits[0] == '-' ? 1 : 0);
+    if (n == 0 || n > 18)
+        return; // 18 digits always fit in 63 bits
+    int64_t v = 0;
+    for (char c : digits)
+        if (c != '-')
+            v = v * 10 + (c - '0');
+    value = digits[0] == '-' ? -v : v;
+    small = true;
+}
+
 bool parseInteger(std::string_view text, std::string &canonical)
 {
     size_t i = 0;
@@ -66,7 +80,7 @@ Value integerValue(std::string canonical)
 
 Value integerValue(int64_t v)
 {
-    return integerValue(std::to_string(v));
+    return makeHeap(new IntegerObj(v), Type::Integer);
 }
 
 const std::string &integerText(const Value &v)
@@ -74,8 +88,18 @@ const std::string &integerText(const Value &v)
     return static_cast<const IntegerObj *>(v.object())->digits;
 }
 
+namespace {
+
+// Below 10^12 an integer is a real exactly, without reading its digits.
+constexpr int64_t ExactInReal = 1000000000000LL;
+
+} // namespace
+
 Real integerToReal(Engine &e, const Value &v)
 {
+    const auto *i = static_cast<const IntegerObj *>(v.object());
+    if (i->small && i->value < ExactInReal && i->value > -ExactInReal)
+        return Real::fromInt(i->value);
     const std::string &t = integerText(v);
     Real r;
     parseReal(t, r);
@@ -87,6 +111,9 @@ Real integerToReal(Engine &e, const Value &v)
 
 Real integerToRealQuiet(const Value &v)
 {
+    const auto *i = static_cast<const IntegerObj *>(v.object());
+    if (i->small && i->value < ExactInReal && i->value > -ExactInReal)
+        return Real::fromInt(i->value);
     const std::string &t = integerText(v);
     if (t.size() - (t[0] == '-' ? 1 : 0) > 500)
         return Real::maxReal(t[0] == '-');
@@ -95,9 +122,30 @@ Real integerToRealQuiet(const Value &v)
     return r;
 }
 
+namespace {
+
+const IntegerObj *smallInteger(const Value &v)
+{
+    const auto *i = static_cast<const IntegerObj *>(v.object());
+    return i->small ? i : nullptr;
+}
+
+} // namespace
+
 Value integerArith(Engine &e, int op, const Value &a, const Value &b)
 {
     const CommonOps &o = ops();
+    if (const IntegerObj *p = smallInteger(a)) {
+        if (const IntegerObj *q = smallInteger(b)) {
+            // the common case, small integers: no GMP unless the result
+            // leaves the machine's range
+            int64_t r = 0;
+            if ((op == o.add && !__builtin_add_overflow(p->value, q->value, &r)) ||
+                (op == o.sub && !__builtin_sub_overflow(p->value, q->value, &r)) ||
+                (op == o.mul && !__builtin_mul_overflow(p->value, q->value, &r)))
+                return integerValue(r);
+        }
+    }
     Z x(a), y(b), r;
     if (op == o.add) {
         mpz_add(r.v, x.v, y.v);
@@ -150,6 +198,10 @@ Value integerArith(Engine &e, int op, const Value &a, const Value &b)
 
 int compareIntegers(const Value &a, const Value &b)
 {
+    const IntegerObj *p = smallInteger(a);
+    const IntegerObj *q = smallInteger(b);
+    if (p && q)
+        return p->value < q->value ? -1 : (p->value > q->value ? 1 : 0);
     Z x(a), y(b);
     const int c = mpz_cmp(x.v, y.v);
     return c < 0 ? -1 : (c > 0 ? 1 : 0);

@@ -2,21 +2,30 @@
 
 #include "calc/core/Object.h"
 
+#include <cstdint>
 #include <string>
 
 // Exact integers of the 49 family (its exact mode): any number of digits,
 // held as their canonical decimal text and computed on GMP.
 namespace Calc {
 
-// The integer object: "-123" or "0", no leading zeros, no plus sign.
+// The integer object: "-123" or "0", no leading zeros, no plus sign. One
+// of up to 18 digits also keeps its value as a machine integer, so that a
+// loop counting in exact integers (the 50g's default) does its arithmetic
+// without going through GMP.
 class IntegerObj : public Object
 {
 public:
-    explicit IntegerObj(std::string d)
-        : digits(std::move(d))
+    explicit IntegerObj(std::string d);
+    explicit IntegerObj(int64_t v)
+        : digits(std::to_string(v))
+        , small(true)
+        , value(v)
     {
     }
     const std::string digits;
+    bool small = false; // value holds the integer
+    int64_t value = 0;
 };
 
 // An integer from its decimal text (an optional minus sign, then digits);
