@@ -1,5 +1,6 @@
 // Strings, lists, tags, types and conversions.
 #include "calc/core/CommandTable.h"
+#include "calc/core/Integer.h"
 
 #include <algorithm>
 
@@ -393,6 +394,8 @@ public:
             t = !r.asReal().isZero();
         else if (r.type() == Type::Binary)
             t = r.asBinary() != 0;
+        else if (r.type() == Type::Integer)
+            t = integerText(r) != "0";
         else
             throw CalcError(Err::BadArgumentType);
         e.drop(e.depth() - m_base);
@@ -445,7 +448,8 @@ void match(Engine &e, bool topDown)
     if (rule.items().size() != 2 && rule.items().size() != 3)
         throw CalcError(Err::BadArgumentValue);
     for (const Value &x : rule.items())
-        if (!x.isSymbolic() && x.type() != Type::Real && x.type() != Type::Complex)
+        if (!x.isSymbolic() && x.type() != Type::Real && x.type() != Type::Complex &&
+            x.type() != Type::Integer)
             throw CalcError(Err::BadArgumentType);
     std::vector<std::vector<Node>> trees{treeOf(expr)};
     for (const Value &x : rule.items())
