@@ -7,9 +7,9 @@
 // result can be inspected; the exit status tells whether all was clean.
 
 #include "documents/ReferenceSource.h"
+#include "formats/SafeFile.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QTextStream>
 
 int main(int argc, char **argv)
@@ -24,9 +24,10 @@ int main(int argc, char **argv)
     QStringList errors;
     const auto outputs = ReferenceSource::generateAll(args.at(1), &errors);
     for (const auto &output : outputs) {
-        QFile file(args.at(2) + u'/' + output.fileName);
-        if (!file.open(QIODevice::WriteOnly) || file.write(output.bytes) != output.bytes.size()) {
-            err << file.fileName() << ": cannot be written\n";
+        const QString path = args.at(2) + u'/' + output.fileName;
+        QString why;
+        if (!ReplaceFile(path, output.bytes, &why)) {
+            err << path << ": cannot be written: " << why << '\n';
             return 1;
         }
     }

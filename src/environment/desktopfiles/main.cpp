@@ -7,6 +7,7 @@
 //   OUTDIR/icons/mimetypes/...   one icon per document kind, named by type
 
 #include "environment/DesktopIntegration.h"
+#include "formats/SafeFile.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -18,8 +19,11 @@
 static bool write(const QString &path, const QByteArray &data)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(data) == data.size();
+    QString why;
+    if (ReplaceFile(path, data, &why))
+        return true;
+    std::fprintf(stderr, "qv_desktopfiles: %s: %s\n", qPrintable(path), qPrintable(why));
+    return false;
 }
 
 static bool copy(const QString &from, const QString &to)
