@@ -1003,7 +1003,7 @@ std::vector<Machine::MenuItem> Machine::menuItems() const
     }
     case MenuKind::List:
         for (const MenuKey &k : m_menuKeys)
-            items.push_back({k.label, k.action, false});
+            items.push_back({k.label, k.action, false, {}});
         break;
     case MenuKind::Builtin:
         if (const BuiltinMenu *m = builtinMenu(m_menuName))
@@ -1017,7 +1017,7 @@ std::vector<Machine::MenuItem> Machine::menuItems() const
         break;
     case MenuKind::Debug:
         for (const char *l : DebugLabels)
-            items.push_back({l, Value(), false});
+            items.push_back({l, Value(), false, {}});
         break;
     }
     return items;
@@ -1165,7 +1165,7 @@ void Machine::render()
     if (m_overlay) {
         items.clear();
         for (const std::string &l : m_overlayMenu)
-            items.push_back({l, Value(), false});
+            items.push_back({l, Value(), false, {}});
     }
     const int pages = std::max<int>(1, static_cast<int>((items.size() + 5) / 6));
     if (m_menuPage >= pages)
