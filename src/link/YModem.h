@@ -1,5 +1,6 @@
 #pragma once
 
+#include "formats/XModemBlocks.h"
 #include "link/LinkChannel.h"
 
 #include <QByteArray>
@@ -14,24 +15,6 @@
 // header block: block 1 carries the first data.
 
 namespace XModem {
-constexpr char SOH = 0x01;
-constexpr char STX = 0x02;
-constexpr char EOT = 0x04;
-constexpr char ACK = 0x06;
-constexpr char NAK = 0x15;
-constexpr char CAN = 0x18;
-constexpr char AskCrc = 'C';    // CRC-16/ARC
-constexpr char AskKermit = 'D'; // CRC-16/KERMIT (the calculators' own CRC)
-
-// The check the receiver asked for with its first byte.
-enum class Check { Sum, CrcArc, Kermit };
-
-std::uint8_t Sum(const QByteArray &data);
-// Reflected polynomial 0xA001, initial value 0, no final inversion.
-std::uint16_t CrcArc(const QByteArray &data);
-// The check bytes of data: the sum; CRC-16/ARC low byte first; the Kermit
-// CRC (HpCrc) high byte first.
-QByteArray CheckBytes(const QByteArray &data, Check check);
 // A whole block: start byte, number (modulo 256), its complement, data, check.
 QByteArray Block(int number, const QByteArray &data, Check check);
 

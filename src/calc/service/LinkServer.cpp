@@ -5,6 +5,7 @@
 #include "calc/core/Errors.h"
 #include "calc/service/PokedObject.h"
 #include "formats/NibbleText.h"
+#include "formats/XModemBlocks.h"
 
 #include <chrono>
 #include <cstring>
@@ -19,7 +20,14 @@ namespace Calc {
 
 namespace {
 
-constexpr char SOH = 0x01, STX = 0x02, EOT = 0x04, ACK = 0x06, NAK = 0x15, CAN = 0x18;
+using XModem::ACK;
+using XModem::AskCrc;
+using XModem::AskKermit;
+using XModem::CAN;
+using XModem::EOT;
+using XModem::NAK;
+using XModem::SOH;
+using XModem::STX;
 
 using Clock = std::chrono::steady_clock;
 
@@ -28,37 +36,21 @@ int msSince(Clock::time_point t)
     return int(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - t).count());
 }
 
-uint8_t sumOf(std::string_view data)
+// The line speaks std::string; the checks are shared with the editor's side.
+QByteArray bytesOf(std::string_view data)
 {
-    uint8_t s = 0;
-    for (char c : data)
-        s = uint8_t(s + uint8_t(c));
-    return s;
+    return QByteArray::fromRawData(data.data(), qsizetype(data.size()));
 }
 
-uint16_t crcArc(std::string_view data)
+uint8_t sumOf(std::string_view data)
 {
-    uint16_t crc = 0;
-    for (char c : data) {
-        crc ^= uint8_t(c);
-        for (int i = 0; i < 8; ++i)
-            crc = (crc & 1) ? uint16_t((crc >> 1) ^ 0xA001) : uint16_t(crc >> 1);
-    }
-    return crc;
+    return XModem::Sum(bytesOf(data));
 }
 
 // The check bytes the receiver asked for with ask.
 std::string checkBytes(std::string_view data, char ask)
 {
-    if (ask == 'C') {
-        const uint16_t c = crcArc(data);
-        return {char(c & 0xFF), char(c >> 8)};
-    }
-    if (ask == 'D') {
-        const uint16_t c = HpCrc(QByteArray(data.data(), qsizetype(data.size())));
-        return {char(c >> 8), char(c & 0xFF)};
-    }
-    return {char(sumOf(data))};
+    return XModem::CheckBytes(bytesOf(data), XModem::CheckAskedBy(ask)).toStdString();
 }
 
 std::string packet(const std::string &text)
@@ -451,10 +443,10 @@ void LinkServer::sendFile(const std::string &file)
     int ask = -1;
     for (auto start = Clock::now(); msSince(start) < 10000 && !m_stop.load();) {
         ask = readByte(500);
-        if (ask == NAK || ask == 'C' || ask == 'D' || ask == CAN || m_failed)
+        if (ask == NAK || ask == AskCrc || ask == AskKermit || ask == CAN || m_failed)
             break;
     }
-    if (ask != NAK && ask != 'C' && ask != 'D') {
+    if (ask != NAK && ask != AskCrc && ask != AskKermit) {
         log("G: the editor did not ask for blocks");
         return;
     }
